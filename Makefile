@@ -1,0 +1,41 @@
+# Entry points for people and CI. Each target installs what is missing first,
+# so `make run` and `make test` work on a fresh Debian machine.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD := build
+SANITIZE_BUILD := build-sanitize
+
+.PHONY: all deps build run test bench sanitize format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps
+
+$(BUILD)/CMakeCache.txt:
+	cmake --preset default
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The demo on the sample scene, in a window; without a display it runs
+# headless and writes a screenshot.
+run: build
+	@bash scripts/run-demo $(BUILD)/wobble
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@bash scripts/run-benchmarks $(BUILD)
+
+# The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake --preset sanitize
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

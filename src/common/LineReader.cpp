@@ -1,0 +1,88 @@
+#include "common/LineReader.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstring>
+
+namespace wobble {
+
+namespace {
+// Line numbers stop counting here rather than overflow on a file of billions of lines.
+constexpr int kMaxLine = INT_MAX;
+int g_inputErrorCount = 0;
+}  // namespace
+
+LineReader::LineReader(const std::string& path) {
+    file_ = std::fopen(path.c_str(), "r");
+    if (file_ == nullptr) {
+        error_ = std::strerror(errno);
+        return;
+    }
+    struct stat info;
+    if (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) {
+        error_ = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
+        std::fclose(file_);
+        file_ = nullptr;
+        return;
+    }
+    fileSize_ = static_cast<long long>(info.st_size);
+}
+
+LineReader::~LineReader() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+bool LineReader::Fill() {
+    if (file_ == nullptr) return false;
+    blockLen_ = std::fread(block_, 1, sizeof block_, file_);
+    blockPos_ = 0;
+    return blockLen_ > 0;
+}
+
+bool LineReader::Next() {
+    if (atEnd_) return false;
+    size_t n = 0;
+    bool sawBreak = false;
+    while (n < kBufferSize - 1) {
+        if (blockPos_ == blockLen_ && !Fill()) {
+            atEnd_ = true;
+            break;
+        }
+        const char c = block_[blockPos_++];
+        piece_[n++] = c;
+        if (c == '\n') {
+            sawBreak = true;
+            break;
+        }
+    }
+    if (n == 0) return false;  // nothing read: the previous piece stays
+    piece_[n] = '\0';
+    pieceLine_ = nextLine_;
+    endsLine_ = sawBreak;
+    if (sawBreak && nextLine_ < kMaxLine) ++nextLine_;
+    return true;
+}
+
+void ReportInputError(const std::string& file, int line, const char* format, ...) {
+    ++g_inputErrorCount;
+    std::fflush(stdout);  // keep the console's lines in the order they happened
+    if (line > 0) {
+        std::fprintf(stderr, "%s:%d: ", file.c_str(), line);
+    } else {
+        std::fprintf(stderr, "%s: ", file.c_str());
+    }
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+}
+
+}  // namespace wobble
+
+namespace wobble {
+int InputErrorCount() { return g_inputErrorCount; }
+}  // namespace wobble

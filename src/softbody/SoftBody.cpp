@@ -1,0 +1,98 @@
+#include "softbody/SoftBody.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "common/LineReader.h"
+
+namespace wobble {
+
+namespace {
+
+// The set of undirected edges that already have their spring. It stands in
+// for a particleCount x particleCount table of flags: memory follows the
+// number of edges, not the square of the number of particles, and the
+// springs come out in exactly the order and orientation the table gives.
+class EdgeSet {
+public:
+    explicit EdgeSet(size_t expectedEdges) {
+        size_t capacity = 16;
+        while (capacity < expectedEdges * 2) capacity *= 2;
+        slots_.assign(capacity, kEmpty);
+    }
+
+    // Adds the edge {a, b}; false when it was there already.
+    bool Insert(uint32_t a, uint32_t b) {
+        const uint64_t key = a < b ? (uint64_t{a} << 32 | b) : (uint64_t{b} << 32 | a);
+        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        return InsertKey(key);
+    }
+
+private:
+    static constexpr uint64_t kEmpty = ~uint64_t{0};
+
+    bool InsertKey(uint64_t key) {
+        const size_t mask = slots_.size() - 1;
+        size_t slot = (key * 0x9E3779B97F4A7C15ull) >> 20 & mask;
+        while (slots_[slot] != kEmpty) {
+            if (slots_[slot] == key) return false;
+            slot = (slot + 1) & mask;
+        }
+        slots_[slot] = key;
+        ++count_;
+        return true;
+    }
+
+    void Grow() {
+        std::vector<uint64_t> old(slots_.size() * 2, kEmpty);
+        old.swap(slots_);
+        count_ = 0;
+        for (uint64_t key : old) {
+            if (key != kEmpty) InsertKey(key);
+        }
+    }
+
+    std::vector<uint64_t> slots_;
+    size_t count_ = 0;
+};
+
+// The six corner pairs of a tetra, in the order their springs are generated.
+constexpr int kEdgeCorners[6][2] = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
+
+}  // namespace
+
+void SoftBody::Clear() {
+    particleCount = 0;
+    tetraCount = 0;
+    springCount = 0;
+    springs.clear();
+    springs.shrink_to_fit();
+    tetras.clear();
+    tetras.shrink_to_fit();
+    particles.clear();
+    particles.shrink_to_fit();
+}
+
+bool SoftBody::GenerateSprings(float stiffness, const std::string& fileName) {
+    const size_t mostEdges = static_cast<size_t>(tetraCount) * 6;
+    springs.reserve(mostEdges < kMaxSprings ? mostEdges : kMaxSprings);
+    EdgeSet seen(mostEdges < kMaxSprings ? mostEdges : kMaxSprings);
+    springCount = 0;
+    for (const Tetra& tetra : tetras) {
+        for (const auto& pair : kEdgeCorners) {
+            const int a = tetra.cornerIndices[pair[0]];
+            const int b = tetra.cornerIndices[pair[1]];
+            if (!seen.Insert(static_cast<uint32_t>(a), static_cast<uint32_t>(b))) continue;
+            if (springCount == kMaxSprings) {
+                ReportInputError(fileName, 0, "the model has more than %d distinct edges, the spring limit",
+                                 kMaxSprings);
+                return false;
+            }
+            springs.emplace_back(&particles[a], &particles[b], stiffness);
+            ++springCount;
+        }
+    }
+    return true;
+}
+
+}  // namespace wobble

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "softbody/Particle.h"
+
+namespace wobble {
+
+// One edge spring between two particles of the body (not owned).
+class Spring {
+public:
+    // The rest length is the length of 1.1 * (a - b): every spring starts 10 %
+    // longer than its loaded edge, so a freshly loaded body swells at first.
+    Spring(Particle* a, Particle* b, float stiffness);
+
+    // Adds stiffness * (length - restLength) along the unit vector from A to B
+    // to A, and its negation to B; also stores the current length.
+    void ApplyForce();
+
+    // restLength *= 1.1, formed in double and stored as float (the pump).
+    void Grow();
+
+    Particle* particleA;
+    Particle* particleB;
+    float stiffness;
+    float restLength;
+    float length = 0.0f;  // current length, written by every ApplyForce
+};
+
+}  // namespace wobble

@@ -1,0 +1,182 @@
+// Reading the tetrahedral model file:
+//
+//   tet version 1.0
+//   num_materials 1
+//   num_vertices 5          particles, in the order of the vertex lines
+//   num_tetras 2            at most this many tetra lines
+//   num_triangles 0
+//   MATERIALS ...           (anything up to here is skipped)
+//   ...                     material data, skipped
+//   VERTICES ...
+//   0.0 0.0 0.0             x y z, one line a vertex
+//   ...
+//   TETRAS ...
+//   0 1 2 3 0               four corner indices, then one number not used
+//   ...
+//   TRIANGLES ...           (or the end of the file); the rest is not read
+//
+// Lines are read in pieces of at most 255 characters, and each piece is
+// matched with scanf rules, so %i takes decimal, 0-prefixed octal and 0x hex.
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "common/LineReader.h"
+#include "softbody/SoftBody.h"
+
+namespace wobble {
+
+namespace {
+
+bool StartsWith(const char* text, const char* marker) {
+    return std::strncmp(text, marker, std::strlen(marker)) == 0;
+}
+
+// Shortest lines that can hold a vertex ("0 0 0\n") and a tetra ("0 0 0 0\n"):
+// a header count the file's size cannot hold is refused before anything is
+// allocated for it.
+constexpr long long kMinVertexLineBytes = 6;
+constexpr long long kMinTetraLineBytes = 8;
+
+// Reads one "keyword %i" header line. Values outside 0..INT_MAX are refused
+// with a line on stderr; a line that does not match fails silently.
+bool ReadHeaderCount(LineReader& in, const std::string& fileName, const char* keyword,
+                     int& value) {
+    if (!in.Next()) return false;
+    char pattern[64];
+    std::snprintf(pattern, sizeof pattern, "%s %%lli", keyword);
+    long long parsed = 0;
+    if (std::sscanf(in.text(), pattern, &parsed) != 1) return false;
+    if (parsed < 0 || parsed > INT_MAX) {
+        ReportInputError(fileName, in.lineNumber(), "%s %lld is outside 0..%d", keyword, parsed,
+                         INT_MAX);
+        return false;
+    }
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+// Reads pieces until one begins with `marker`. False (with a line on stderr)
+// when the file ends first.
+bool SkipTo(LineReader& in, const std::string& fileName, const char* marker) {
+    while (in.Next()) {
+        if (StartsWith(in.text(), marker)) return true;
+    }
+    ReportInputError(fileName, 0, "the file ends before its %s line", marker);
+    return false;
+}
+
+}  // namespace
+
+bool SoftBody::LoadTetFile(const std::string& fileName, float stiffness, float mass) {
+    Clear();
+    if (!TryLoadTetFile(fileName, stiffness, mass)) {
+        Clear();
+        return false;
+    }
+    std::printf("Vertices %i\n", particleCount);
+    std::printf("Tetras   %i\n", tetraCount);
+    std::printf("Springs  %i\n", springCount);
+    return true;
+}
+
+bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, float mass) {
+    LineReader in(fileName);
+    if (!in.IsOpen()) return false;
+
+    if (!in.Next() || std::strncmp(in.text(), "tet version 1.0", 15) != 0) return false;
+
+    int materials = 0, declaredVertices = 0, declaredTetras = 0, triangles = 0;
+    if (!ReadHeaderCount(in, fileName, "num_materials", materials)) return false;
+    if (!ReadHeaderCount(in, fileName, "num_vertices", declaredVertices)) return false;
+    const int verticesLine = in.lineNumber();
+    if (!ReadHeaderCount(in, fileName, "num_tetras", declaredTetras)) return false;
+    if (!ReadHeaderCount(in, fileName, "num_triangles", triangles)) return false;
+    if (declaredVertices > in.FileSize() / kMinVertexLineBytes) {
+        ReportInputError(fileName, verticesLine,
+                         "num_vertices %d is more than a file of %lld bytes can hold",
+                         declaredVertices, in.FileSize());
+        return false;
+    }
+
+    if (!SkipTo(in, fileName, "MATERIALS")) return false;
+    particleCount = declaredVertices;
+    particles.assign(static_cast<size_t>(declaredVertices), Particle());
+    // Fewer tetra lines than declared are fine, so reserve only what the file can hold.
+    tetras.reserve(static_cast<size_t>(
+        std::min<long long>(declaredTetras, in.FileSize() / kMinTetraLineBytes + 1)));
+
+    if (!SkipTo(in, fileName, "VERTICES")) return false;
+
+    int i = 0;
+    for (;;) {
+        if (!in.Next()) {
+            // The file ends inside the vertex section.
+            std::printf("Error: more vertices than in file defined.\n");
+            return false;
+        }
+        if (StartsWith(in.text(), "TETRAS")) break;
+        if (i >= particleCount) {
+            std::printf("Error: more vertices than in file defined.\n");
+            return false;
+        }
+        float x = 0.0f, y = 0.0f, z = 0.0f;
+        const int got = std::sscanf(in.text(), "%f %f %f", &x, &y, &z);
+        if (got != 3) {
+            ReportInputError(fileName, in.lineNumber(), "vertex %d has %d of its 3 coordinates", i,
+                             got < 0 ? 0 : got);
+            return false;
+        }
+        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
+            ReportInputError(fileName, in.lineNumber(), "vertex %d has a coordinate that is not finite",
+                             i);
+            return false;
+        }
+        Particle& p = particles[i];
+        p.position.setValue(x, y, z);
+        p.mass = mass;
+        ++i;
+    }
+    if (i < particleCount) {
+        ReportInputError(fileName, in.lineNumber(), "%d vertex lines, but num_vertices is %d", i,
+                         particleCount);
+        return false;
+    }
+
+    for (;;) {
+        // A last tetra line that ends the file without a line break is read
+        // like any other: dropping it would lose a tetra without a word.
+        if (!in.Next()) break;
+        if (StartsWith(in.text(), "TRIANGLES")) break;
+        if (static_cast<int>(tetras.size()) >= declaredTetras) {
+            std::printf("Error: more tetras than in file defined.\n");
+            return false;
+        }
+        long long index[4] = {0, 0, 0, 0};
+        const int got =
+            std::sscanf(in.text(), "%lli %lli %lli %lli", &index[0], &index[1], &index[2], &index[3]);
+        if (got < 4) {
+            ReportInputError(fileName, in.lineNumber(), "tetra %zu has %d of its 4 corner indices",
+                             tetras.size(), got < 0 ? 0 : got);
+            return false;
+        }
+        Tetra tetra;
+        for (int c = 0; c < 4; ++c) {
+            if (index[c] < 0 || index[c] >= particleCount) {
+                ReportInputError(fileName, in.lineNumber(), "corner index %lld is outside 0..%d",
+                                 index[c], particleCount - 1);
+                return false;
+            }
+            tetra.cornerIndices[c] = static_cast<int>(index[c]);
+            tetra.corners[c] = &particles[index[c]];
+        }
+        tetras.push_back(tetra);
+    }
+    tetraCount = static_cast<int>(tetras.size());
+
+    return GenerateSprings(stiffness, fileName);
+}
+
+}  // namespace wobble

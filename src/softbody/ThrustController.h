@@ -1,0 +1,67 @@
+#pragma once
+
+#include <Inventor/SbVec3f.h>
+
+#include "softbody/Particle.h"
+
+namespace wobble {
+
+class WaterSurface;
+
+// Steers the body through eight of its particles: 0 to 3 the front group,
+// 4 to 7 the rear group. Forward and backward thrust push a group along the
+// body's horizontal forward direction; left and right thrust form a couple
+// along the side direction that turns the body without pushing it sideways.
+//
+//          rear group                front group
+//     4  5  6  7   ---- forward -->   0  1  2  3
+//
+// Once per step it derives the body frame (centre, forward, up, side) from the
+// control particles, adds the thrust forces and lets the water give way.
+class ThrustController {
+public:
+    void SetControlParticles(Particle* const particles[8]);
+
+    // Each ramp zeroes the opposite thrust of its pair and grows its own by
+    // thrustStep unless it has reached maxThrust.
+    void RampForward();
+    void RampBackward();
+    void RampLeft();
+    void RampRight();
+    // Each decay lowers both thrusts of its pair by thrustStep, not below 0.
+    void DecayForwardBackward();
+    void DecayLeftRight();
+
+    SbVec3f GetCentre() const { return centre; }
+    SbVec3f GetForward() const { return forward; }
+    SbVec3f GetSide() const { return side; }
+
+    // Recomputes the six frame vectors from the control particles.
+    void UpdateFrame();
+    // UpdateFrame, the thrust forces on the control particles, then the water
+    // giving way at the centre.
+    void ApplyThrust();
+
+    // True once all eight slots hold particles.
+    bool HasControlParticles() const;
+
+    float maxThrust = 30.0f;
+    float thrustStep = 1.0f;
+    float forwardThrust = 0.0f;
+    float backwardThrust = 0.0f;
+    float leftThrust = 0.0f;
+    float rightThrust = 0.0f;
+    SbVec3f centre{0.0f, 0.0f, 0.0f};     // midpoint of frontMean and rearMean
+    SbVec3f frontMean{0.0f, 0.0f, 0.0f};  // mean position of control particles 0..3
+    SbVec3f rearMean{0.0f, 0.0f, 0.0f};   // mean position of control particles 4..7
+    SbVec3f forward{0.0f, 0.0f, 0.0f};    // unit horizontal direction rear -> front
+    SbVec3f up{0.0f, 0.0f, 0.0f};         // (0, 1, 0) once the frame is computed
+    SbVec3f side{0.0f, 0.0f, 0.0f};       // forward x up: the body's right-hand side
+    Particle* controlParticles[8] = {};   // particles of the body, not owned
+
+    // The water that gives way at the body's centre; none leaves the water out.
+    // Scene assembly points it at the program's water surface.
+    WaterSurface* water = nullptr;
+};
+
+}  // namespace wobble

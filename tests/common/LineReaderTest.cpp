@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestFiles.h"
+#include "common/LineReader.h"
+
+namespace wobble {
+namespace {
+
+TEST(LineReader, PiecesFollowFgetsWithA256CharacterBuffer) {
+    test::ScratchDir dir;
+    const std::string longLine(300, 'x');
+    LineReader in(dir.Write("f.txt", "ab\n" + longLine + "\nlast"));
+    ASSERT_TRUE(in.IsOpen());
+    ASSERT_TRUE(in.Next());
+    EXPECT_STREQ(in.text(), "ab\n");
+    EXPECT_EQ(in.lineNumber(), 1);
+    EXPECT_FALSE(in.AtEnd());
+    ASSERT_TRUE(in.Next());
+    EXPECT_EQ(std::string(in.text()), std::string(255, 'x'));
+    EXPECT_EQ(in.lineNumber(), 2);
+    EXPECT_FALSE(in.EndsLine());
+    ASSERT_TRUE(in.Next());
+    EXPECT_EQ(std::string(in.text()), std::string(45, 'x') + "\n");
+    EXPECT_EQ(in.lineNumber(), 2);  // the rest of the same physical line
+    ASSERT_TRUE(in.Next());
+    EXPECT_STREQ(in.text(), "last");
+    EXPECT_EQ(in.lineNumber(), 3);
+    EXPECT_TRUE(in.AtEnd());  // read up to the end, as feof would say
+    EXPECT_FALSE(in.Next());
+    EXPECT_STREQ(in.text(), "last");  // a failed read leaves the last piece
+}
+
+TEST(LineReader, EndIsSeenOnlyWhenARunsIntoIt) {
+    test::ScratchDir dir;
+    LineReader in(dir.Write("f.txt", "one\n"));
+    ASSERT_TRUE(in.Next());
+    EXPECT_FALSE(in.AtEnd());
+    EXPECT_FALSE(in.Next());
+    EXPECT_TRUE(in.AtEnd());
+}
+
+TEST(LineReader, MissingFilesAndDirectoriesAreNotOpened) {
+    test::ScratchDir dir;
+    LineReader missing(dir.Path("absent"));
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_FALSE(missing.Next());
+    LineReader folder(dir.path());
+    EXPECT_FALSE(folder.IsOpen());
+    EXPECT_EQ(folder.error(), "is a directory");
+}
+
+TEST(LineReader, InputErrorsNameFileAndLine) {
+    const int before = InputErrorCount();
+    const std::string err = test::CaptureStderr([] {
+        ReportInputError("body.tet", 12, "corner index %d is outside 0..%d", 57, 49);
+        ReportInputError("config.txt", 0, "no line");
+    });
+    EXPECT_EQ(err, "body.tet:12: corner index 57 is outside 0..49\nconfig.txt: no line\n");
+    EXPECT_EQ(InputErrorCount(), before + 2);
+}
+
+}  // namespace
+}  // namespace wobble

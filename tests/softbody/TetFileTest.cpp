@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "LatticeModel.h"
+#include "TestFiles.h"
+#include "common/VecMath.h"
+#include "softbody/SoftBody.h"
+
+namespace wobble {
+namespace {
+
+using test::CaptureStderr;
+using test::CaptureStdout;
+using test::ScratchDir;
+
+std::string Header(int vertices, int tetras) {
+    return "tet version 1.0\nnum_materials 1\nnum_vertices " + std::to_string(vertices) +
+           "\nnum_tetras " + std::to_string(tetras) + "\nnum_triangles 0\nMATERIALS\n1 2 3\nVERTICES\n";
+}
+
+const char* kFiveVertices =
+    "0 0 0\n"
+    "1 0 0\n"
+    "0 1 0\n"
+    "0 0 1\n"
+    "1 1 1\n";
+
+struct LoadResult {
+    bool ok;
+    std::string out;
+    std::string err;
+};
+
+LoadResult Load(SoftBody& body, const std::string& path, float stiffness = 2.0f,
+                float mass = 0.5f) {
+    LoadResult result{};
+    result.err = CaptureStderr(
+        [&] { result.out = CaptureStdout([&] { result.ok = body.LoadTetFile(path, stiffness, mass); }); });
+    return result;
+}
+
+void ExpectEmpty(const SoftBody& body) {
+    EXPECT_EQ(body.particleCount, 0);
+    EXPECT_EQ(body.tetraCount, 0);
+    EXPECT_EQ(body.springCount, 0);
+    EXPECT_TRUE(body.particles.empty());
+    EXPECT_TRUE(body.tetras.empty());
+    EXPECT_TRUE(body.springs.empty());
+}
+
+TEST(TetFile, SingleTetraGivesSixSpringsAndPrintsTheCounts) {
+    ScratchDir dir;
+    const auto path = dir.Write("one.tet", Header(4, 1) +
+                                               "0 0 0\n2 0 0\n0 2 0\n0 0 2\nTETRAS\n0 1 2 3 0\n");
+    SoftBody body;
+    const auto r = Load(body, path, 3.0f, 0.25f);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.out, "Vertices 4\nTetras   1\nSprings  6\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(body.particleCount, 4);
+    EXPECT_EQ(body.tetraCount, 1);
+    ASSERT_EQ(body.springCount, 6);
+    for (const Particle& p : body.particles) EXPECT_EQ(p.mass, 0.25f);
+    EXPECT_EQ(body.particles[1].position, SbVec3f(2, 0, 0));
+    // Generation order (0,1) (0,2) (0,3) (1,2) (1,3) (2,3).
+    const int expected[6][2] = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
+    for (int s = 0; s < 6; ++s) {
+        EXPECT_EQ(body.springs[s].particleA, &body.particles[expected[s][0]]) << s;
+        EXPECT_EQ(body.springs[s].particleB, &body.particles[expected[s][1]]) << s;
+        EXPECT_EQ(body.springs[s].stiffness, 3.0f);
+    }
+    // Rest length: the length of 1.1 * (a - b), the scaling done before the length.
+    SbVec3f d = body.particles[1].position - body.particles[2].position;
+    d *= 1.1f;
+    EXPECT_EQ(body.springs[3].restLength, d.length());
+    EXPECT_FLOAT_EQ(body.springs[0].restLength, 2.2f);
+}
+
+TEST(TetFile, SharedFaceSpringsFollowTheFirstTetraThatNamesTheEdge) {
+    ScratchDir dir;
+    const auto path = dir.Write("two.tet", Header(5, 2) + kFiveVertices +
+                                               "TETRAS\n0 1 2 3 0\n3 2 1 4 0\nTRIANGLES\n");
+    SoftBody body;
+    const auto r = Load(body, path);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.out, "Vertices 5\nTetras   2\nSprings  9\n");
+    ASSERT_EQ(body.springCount, 9);
+    // The edge 1-2 was met first in tetra 0 as (1, 2), so it runs from 1 to 2
+    // although tetra 1 names it as (2, 1).
+    EXPECT_EQ(body.springs[3].particleA, &body.particles[1]);
+    EXPECT_EQ(body.springs[3].particleB, &body.particles[2]);
+    // Tetra 1's new edges, in its pair order: (3,4) from pair (0,3), (2,4), (1,4).
+    EXPECT_EQ(body.springs[6].particleA, &body.particles[3]);
+    EXPECT_EQ(body.springs[6].particleB, &body.particles[4]);
+    EXPECT_EQ(body.springs[7].particleA, &body.particles[2]);
+    EXPECT_EQ(body.springs[8].particleA, &body.particles[1]);
+    EXPECT_EQ(body.tetras[1].cornerIndices[0], 3);
+    EXPECT_EQ(body.tetras[1].corners[3], &body.particles[4]);
+}
+
+TEST(TetFile, RepeatedCornerGivesAZeroLengthSelfSpring) {
+    ScratchDir dir;
+    const auto path = dir.Write("self.tet", Header(4, 1) + "0 0 0\n1 0 0\n0 1 0\n0 0 1\nTETRAS\n0 0 1 2\n");
+    SoftBody body;
+    const auto r = Load(body, path);
+    ASSERT_TRUE(r.ok) << r.err;
+    // Pairs: (0,0) new, (0,1) new, (0,2) new, (0,1) seen, (0,2) seen, (1,2) new.
+    ASSERT_EQ(body.springCount, 4);
+    EXPECT_EQ(body.springs[0].particleA, &body.particles[0]);
+    EXPECT_EQ(body.springs[0].particleB, &body.particles[0]);
+    EXPECT_EQ(body.springs[0].restLength, 0.0f);
+}
+
+TEST(TetFile, HeaderAndMarkerQuirks) {
+    ScratchDir dir;
+    // Extra text after the version and after the markers, octal and hex counts,
+    // no blank between keyword and value, a tetra line of four numbers.
+    const std::string text =
+        "tet version 1.0 and more\nnum_materials 0x1\nnum_vertices 05\nnum_tetras2\n"
+        "num_triangles -0\ncomment\nMATERIALS 7\nmaterial data\nVERTICES 5\n" +
+        std::string(kFiveVertices) + "TETRAS 2\n0 1 2 3\n1 2 3 4 9\nTRIANGLES and the rest\ngarbage\n";
+    SoftBody body;
+    const auto r = Load(body, dir.Write("quirks.tet", text));
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(body.particleCount, 5);
+    EXPECT_EQ(body.tetraCount, 2);
+}
+
+TEST(TetFile, WrongHeadersFailSilently) {
+    ScratchDir dir;
+    const std::string body5 = std::string("MATERIALS\nVERTICES\n") + kFiveVertices + "TETRAS\n";
+    const char* cases[] = {
+        "tet version 1.1\nnum_materials 1\nnum_vertices 5\nnum_tetras 0\nnum_triangles 0\n",
+        " tet version 1.0\nnum_materials 1\nnum_vertices 5\nnum_tetras 0\nnum_triangles 0\n",
+        "tet version 1.0\nnum_material 1\nnum_vertices 5\nnum_tetras 0\nnum_triangles 0\n",
+        "tet version 1.0\nnum_materials 1\nNum_vertices 5\nnum_tetras 0\nnum_triangles 0\n",
+        "tet version 1.0\nnum_materials 1\nnum_vertices five\nnum_tetras 0\nnum_triangles 0\n",
+        "tet version 1.0\nnum_materials 1\nnum_vertices 5\n\nnum_tetras 0\nnum_triangles 0\n",
+        "tet version 1.0\nnum_materials 1\nnum_vertices 5\nnum_tetras 0\n",
+    };
+    for (const char* header : cases) {
+        SoftBody body;
+        const auto r = Load(body, dir.Write("h.tet", header + body5));
+        EXPECT_FALSE(r.ok) << header;
+        EXPECT_EQ(r.out, "") << header;
+        EXPECT_EQ(r.err, "") << header;
+        ExpectEmpty(body);
+    }
+    SoftBody body;
+    const auto missing = Load(body, dir.Path("absent.tet"));
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.out + missing.err, "");
+}
+
+TEST(TetFile, MoreVertexLinesThanDeclaredPrintsTheVertexError) {
+    ScratchDir dir;
+    SoftBody body;
+    const auto r = Load(body, dir.Write("v.tet", Header(4, 1) + kFiveVertices + "TETRAS\n0 1 2 3\n"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.out, "Error: more vertices than in file defined.\n");
+    ExpectEmpty(body);
+}
+
+TEST(TetFile, FileEndingInsideTheVertexSectionPrintsTheVertexError) {
+    ScratchDir dir;
+    for (const std::string tail : {"0 0 0\n1 0 0\n", "0 0 0\n1 0 0", ""}) {
+        SoftBody body;
+        const auto r = Load(body, dir.Write("v.tet", Header(2, 0) + tail));
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.out, "Error: more vertices than in file defined.\n");
+        ExpectEmpty(body);
+    }
+}
+
+TEST(TetFile, TetraCountRules) {
+    ScratchDir dir;
+    const std::string tetras = "TETRAS\n0 1 2 3\n1 2 3 4\n";
+    {
+        SoftBody body;  // more declared than present: fine
+        const auto r = Load(body, dir.Write("t.tet", Header(5, 7) + kFiveVertices + tetras));
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(body.tetraCount, 2);
+        EXPECT_EQ(r.out, "Vertices 5\nTetras   2\nSprings  9\n");
+    }
+    {
+        SoftBody body;  // one less declared than present: the tetra error, no counts
+        const auto r = Load(body, dir.Write("t.tet", Header(5, 1) + kFiveVertices + tetras));
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.out, "Error: more tetras than in file defined.\n");
+        ExpectEmpty(body);
+    }
+    {
+        SoftBody body;  // lines after TRIANGLES are not read, whatever they hold
+        const auto r = Load(body, dir.Write("t.tet", Header(5, 1) + kFiveVertices +
+                                                         "TETRAS\n0 1 2 3\nTRIANGLES\n1 2 3 4\n"));
+        EXPECT_TRUE(r.ok);
+        EXPECT_EQ(body.tetraCount, 1);
+    }
+}
+
+TEST(TetFile, LastTetraLineWithoutLineBreakIsRead) {
+    ScratchDir dir;
+    SoftBody body;
+    const auto r = Load(body, dir.Write("t.tet", Header(5, 2) + kFiveVertices + "TETRAS\n0 1 2 3\n1 2 3 4"));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(body.tetraCount, 2);
+    EXPECT_EQ(body.springCount, 9);
+}
+
+TEST(TetFile, MalformedContentIsRefusedWithFileAndLine) {
+    ScratchDir dir;
+    struct Case {
+        std::string text;
+        std::string message;
+    };
+    const Case cases[] = {
+        {Header(5, 1) + "0 0 0\n1 0 0\n0 1 0\nTETRAS\n0 1 2\n",
+         ":12: 3 vertex lines, but num_vertices is 5\n"},
+        {Header(5, 1) + "0 0 0\n1 0\n", ":10: vertex 1 has 2 of its 3 coordinates\n"},
+        {Header(5, 1) + "0 0 0\n\n", ":10: vertex 1 has 0 of its 3 coordinates\n"},
+        {Header(5, 1) + "0 0 0\n1 inf 0\n", ":10: vertex 1 has a coordinate that is not finite\n"},
+        {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2\n", ":15: tetra 0 has 3 of its 4 corner indices\n"},
+        {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2 57\n", ":15: corner index 57 is outside 0..4\n"},
+        {Header(5, 1) + kFiveVertices + "TETRAS\n0 -1 2 3\n", ":15: corner index -1 is outside 0..4\n"},
+        {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2 99999999999\n",
+         ":15: corner index 99999999999 is outside 0..4\n"},
+        {"tet version 1.0\nnum_materials 1\nnum_vertices -3\nnum_tetras 0\nnum_triangles 0\n",
+         ":3: num_vertices -3 is outside 0..2147483647\n"},
+        {"tet version 1.0\nnum_materials 1\nnum_vertices 5\nnum_tetras 0\nnum_triangles -1\n",
+         ":5: num_triangles -1 is outside 0..2147483647\n"},
+        {"tet version 1.0\nnum_materials 1\nnum_vertices 2000000000\nnum_tetras 1\nnum_triangles 0\n"
+         "MATERIALS\nVERTICES\n",
+         ":3: num_vertices 2000000000 is more than a file of 104 bytes can hold\n"},
+        {"tet version 1.0\nnum_materials 1\nnum_vertices 1\nnum_tetras 0\nnum_triangles 0\nVERTICES\n",
+         ": the file ends before its MATERIALS line\n"},
+        {"tet version 1.0\nnum_materials 1\nnum_vertices 1\nnum_tetras 0\nnum_triangles 0\nMATERIALS\n"
+         "TETRAS\n",
+         ": the file ends before its VERTICES line\n"},
+    };
+    for (const Case& c : cases) {
+        const auto path = dir.Write("bad.tet", c.text);
+        SoftBody body;
+        const auto r = Load(body, path);
+        EXPECT_FALSE(r.ok) << c.message;
+        EXPECT_EQ(r.err, path + c.message);
+        EXPECT_EQ(r.out, "");
+        ExpectEmpty(body);
+    }
+}
+
+TEST(TetFile, DirectoryIsRefused) {
+    ScratchDir dir;
+    SoftBody body;
+    const auto r = Load(body, dir.path());
+    EXPECT_FALSE(r.ok);
+    ExpectEmpty(body);
+}
+
+TEST(TetFile, SpringLimitIsEnforcedWithoutWritingPastIt) {
+    test::LatticeModel model;
+    model.cubesX = 12;
+    model.cubesY = 12;
+    model.cubesZ = 12;  // 7 edges per cube and more: well over 10000
+    ScratchDir dir;
+    const auto path = dir.Write("big.tet", model.Text());
+    SoftBody body;
+    const auto r = Load(body, path);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.err, path + ": the model has more than 10000 distinct edges, the spring limit\n");
+    ExpectEmpty(body);
+
+    // n cubes a side: 3n(n+1)^2 axis edges, 3n^2(n+1) face diagonals, n^3 main diagonals.
+    model.cubesX = model.cubesY = model.cubesZ = 10;
+    SoftBody fits;
+    const auto ok = Load(fits, dir.Write("fits.tet", model.Text()));
+    ASSERT_TRUE(ok.ok) << ok.err;
+    EXPECT_EQ(fits.particleCount, 11 * 11 * 11);
+    EXPECT_EQ(fits.tetraCount, 6 * 10 * 10 * 10);
+    EXPECT_EQ(fits.springCount, 3630 + 3300 + 1000);
+    EXPECT_EQ(static_cast<int>(fits.springs.size()), fits.springCount);
+}
+
+TEST(TetFile, UpdateMatrixPutsCornersInColumns) {
+    ScratchDir dir;
+    SoftBody body;
+    ASSERT_TRUE(Load(body, dir.Write("t.tet", Header(5, 1) + kFiveVertices + "TETRAS\n4 1 2 3\n")).ok);
+    Tetra& t = body.tetras[0];
+    t.UpdateMatrix();
+    // Column 0 is corner 0, particle 4 at (1, 1, 1); column 1 is particle 1 at (1, 0, 0).
+    EXPECT_EQ(t.matrix(0, 0), 1.0f);
+    EXPECT_EQ(t.matrix(1, 0), 1.0f);
+    EXPECT_EQ(t.matrix(2, 0), 1.0f);
+    EXPECT_EQ(t.matrix(0, 1), 1.0f);
+    EXPECT_EQ(t.matrix(1, 1), 0.0f);
+    EXPECT_EQ(t.matrix(1, 2), 1.0f);
+    EXPECT_EQ(t.matrix(2, 3), 1.0f);
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(t.matrix(3, c), 1.0f);
+    body.particles[4].position.setValue(7, 8, 9);
+    t.UpdateMatrix();
+    EXPECT_EQ(t.matrix(0, 0), 7.0f);
+    EXPECT_EQ(t.matrix(2, 0), 9.0f);
+}
+
+}  // namespace
+}  // namespace wobble
