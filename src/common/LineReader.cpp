@@ -32,18 +32,21 @@ LineReader::LineReader(const std::string& path) {
 }
 
 LineReader::~LineReader() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (file_ != nullptr)
+        std::fclose(file_);
 }
 
 bool LineReader::Fill() {
-    if (file_ == nullptr) return false;
+    if (file_ == nullptr)
+        return false;
     blockLen_ = std::fread(block_, 1, sizeof block_, file_);
     blockPos_ = 0;
     return blockLen_ > 0;
 }
 
 bool LineReader::Next() {
-    if (atEnd_) return false;
+    if (atEnd_)
+        return false;
     size_t n = 0;
     bool sawBreak = false;
     while (n < kBufferSize - 1) {
@@ -58,11 +61,13 @@ bool LineReader::Next() {
             break;
         }
     }
-    if (n == 0) return false;  // nothing read: the previous piece stays
+    if (n == 0)
+        return false;  // nothing read: the previous piece stays
     piece_[n] = '\0';
     pieceLine_ = nextLine_;
     endsLine_ = sawBreak;
-    if (sawBreak && nextLine_ < kMaxLine) ++nextLine_;
+    if (sawBreak && nextLine_ < kMaxLine)
+        ++nextLine_;
     return true;
 }
 
@@ -84,5 +89,7 @@ void ReportInputError(const std::string& file, int line, const char* format, ...
 }  // namespace wobble
 
 namespace wobble {
-int InputErrorCount() { return g_inputErrorCount; }
+int InputErrorCount() {
+    return g_inputErrorCount;
+}
 }  // namespace wobble

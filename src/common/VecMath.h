@@ -31,8 +31,7 @@ inline float VecNormalize(SbVec3f& v) {
 }
 
 inline SbVec3f VecCross(const SbVec3f& a, const SbVec3f& b) {
-    return SbVec3f(a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
-                   a[0] * b[1] - a[1] * b[0]);
+    return SbVec3f(a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]);
 }
 
 inline bool VecIsFinite(const SbVec3f& v) {

@@ -42,18 +42,23 @@ bool SolveSquare(int n, double* M, double* c, double* x, double* scratchRow) {
         }
         if (pivotRow != i) {
             std::swap(c[pivotRow], c[i]);
-            for (int j = 0; j < n; ++j) scratchRow[j] = M[pivotRow * n + j];
-            for (int j = 0; j < n; ++j) M[pivotRow * n + j] = M[i * n + j];
-            for (int j = 0; j < n; ++j) M[i * n + j] = scratchRow[j];
+            for (int j = 0; j < n; ++j)
+                scratchRow[j] = M[pivotRow * n + j];
+            for (int j = 0; j < n; ++j)
+                M[pivotRow * n + j] = M[i * n + j];
+            for (int j = 0; j < n; ++j)
+                M[i * n + j] = scratchRow[j];
         }
         // The pivot itself is left alone and counts as 1 from here on.
         const double f = 1.0 / M[i * n + i];
         c[i] *= f;
-        for (int j = i + 1; j < n; ++j) M[i * n + j] *= f;
+        for (int j = i + 1; j < n; ++j)
+            M[i * n + j] *= f;
         for (int r = i + 1; r < n; ++r) {
             const double factor = M[r * n + i];
             c[r] = c[r] - factor * c[i];
-            for (int j = i + 1; j < n; ++j) M[r * n + j] = M[r * n + j] - factor * M[i * n + j];
+            for (int j = i + 1; j < n; ++j)
+                M[r * n + j] = M[r * n + j] - factor * M[i * n + j];
         }
     }
     for (int r = n - 1; r >= 0; --r) {
@@ -94,16 +99,20 @@ double StridedDot(int count, const double* a, int strideA, const double* b, int 
 
 void TransposeTimesVector(int m, int n, const double* A, const double* b, double* out) {
     std::vector<double> result(n);
-    for (int j = 0; j < n; ++j) result[j] = StridedDot(m, &A[j], n, b, 1);
-    for (int j = 0; j < n; ++j) out[j] = result[j];
+    for (int j = 0; j < n; ++j)
+        result[j] = StridedDot(m, &A[j], n, b, 1);
+    for (int j = 0; j < n; ++j)
+        out[j] = result[j];
 }
 
 void GramMatrix(int m, int n, const double* A, double* out) {
     std::vector<double> result(static_cast<size_t>(n) * n, 0.0);
     for (int r = 0; r < n; ++r) {
-        for (int c = r; c < n; ++c) result[r * n + c] = StridedDot(m, &A[r], n, &A[c], n);
+        for (int c = r; c < n; ++c)
+            result[r * n + c] = StridedDot(m, &A[r], n, &A[c], n);
     }
-    for (size_t k = 0; k < result.size(); ++k) out[k] = result[k];
+    for (size_t k = 0; k < result.size(); ++k)
+        out[k] = result[k];
 }
 
 double FactorLDLT(int n, double* A, double* dInv) {
@@ -139,8 +148,10 @@ bool SolveLinearSystem(const float* A, int m, int n, const float* b, float* x) {
         std::vector<double> matrix(static_cast<size_t>(m) * n);
         std::vector<double> rhs(m);
         std::vector<double> solution(n);
-        for (size_t k = 0; k < matrix.size(); ++k) matrix[k] = A[k];
-        for (int k = 0; k < m; ++k) rhs[k] = b[k];
+        for (size_t k = 0; k < matrix.size(); ++k)
+            matrix[k] = A[k];
+        for (int k = 0; k < m; ++k)
+            rhs[k] = b[k];
 
         bool solved;
         if (m > n) {
@@ -150,7 +161,8 @@ bool SolveLinearSystem(const float* A, int m, int n, const float* b, float* x) {
             solved = SolveSquare(n, matrix.data(), rhs.data(), solution.data(), scratchRow.data());
         }
         if (solved) {
-            for (int k = 0; k < n; ++k) x[k] = static_cast<float>(solution[k]);
+            for (int k = 0; k < n; ++k)
+                x[k] = static_cast<float>(solution[k]);
         }
         return solved;
     } catch (const std::bad_alloc&) {

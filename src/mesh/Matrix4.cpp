@@ -20,6 +20,8 @@ void Matrix4::Multiply(const float v[4], float out[4]) const {
     }
 }
 
-bool Matrix4::Solve(float x[4], const float b[4]) const { return SolveLinearSystem(m, 4, 4, b, x); }
+bool Matrix4::Solve(float x[4], const float b[4]) const {
+    return SolveLinearSystem(m, 4, 4, b, x);
+}
 
 }  // namespace wobble

@@ -17,14 +17,16 @@ class EdgeSet {
 public:
     explicit EdgeSet(size_t expectedEdges) {
         size_t capacity = 16;
-        while (capacity < expectedEdges * 2) capacity *= 2;
+        while (capacity < expectedEdges * 2)
+            capacity *= 2;
         slots_.assign(capacity, kEmpty);
     }
 
     // Adds the edge {a, b}; false when it was there already.
     bool Insert(uint32_t a, uint32_t b) {
         const uint64_t key = a < b ? (uint64_t{a} << 32 | b) : (uint64_t{b} << 32 | a);
-        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        if ((count_ + 1) * 2 > slots_.size())
+            Grow();
         return InsertKey(key);
     }
 
@@ -35,7 +37,8 @@ private:
         const size_t mask = slots_.size() - 1;
         size_t slot = (key * 0x9E3779B97F4A7C15ull) >> 20 & mask;
         while (slots_[slot] != kEmpty) {
-            if (slots_[slot] == key) return false;
+            if (slots_[slot] == key)
+                return false;
             slot = (slot + 1) & mask;
         }
         slots_[slot] = key;
@@ -48,7 +51,8 @@ private:
         old.swap(slots_);
         count_ = 0;
         for (uint64_t key : old) {
-            if (key != kEmpty) InsertKey(key);
+            if (key != kEmpty)
+                InsertKey(key);
         }
     }
 
@@ -82,9 +86,11 @@ bool SoftBody::GenerateSprings(float stiffness, const std::string& fileName) {
         for (const auto& pair : kEdgeCorners) {
             const int a = tetra.cornerIndices[pair[0]];
             const int b = tetra.cornerIndices[pair[1]];
-            if (!seen.Insert(static_cast<uint32_t>(a), static_cast<uint32_t>(b))) continue;
+            if (!seen.Insert(static_cast<uint32_t>(a), static_cast<uint32_t>(b)))
+                continue;
             if (springCount == kMaxSprings) {
-                ReportInputError(fileName, 0, "the model has more than %d distinct edges, the spring limit",
+                ReportInputError(fileName, 0,
+                                 "the model has more than %d distinct edges, the spring limit",
                                  kMaxSprings);
                 return false;
             }

@@ -32,6 +32,14 @@ public:
     // Empties the body: counts 0, no particles, tetras or springs.
     void Clear();
 
+    // Advances the body by dt: Beeman-type integration, spring forces, thrust
+    // (which also lets the water give way), damping relative to the mean
+    // velocity, and fresh tetra matrices. Does nothing on a body without particles.
+    void Step(float dt);
+
+    // Lengthens every spring's rest length by 10 %, inflating the body.
+    void Pump();
+
     int particleCount = 0;
     int tetraCount = 0;
     int springCount = 0;

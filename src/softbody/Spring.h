@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/VecMath.h"
 #include "softbody/Particle.h"
 
 namespace wobble {
@@ -12,8 +13,17 @@ public:
     Spring(Particle* a, Particle* b, float stiffness);
 
     // Adds stiffness * (length - restLength) along the unit vector from A to B
-    // to A, and its negation to B; also stores the current length.
-    void ApplyForce();
+    // to A, and its negation to B; also stores the current length. Inline: the
+    // step calls it for every spring, every frame.
+    void ApplyForce() {
+        SbVec3f d = particleB->position - particleA->position;
+        length = VecLength(d);
+        VecNormalize(d);  // coincident ends leave d at zero: no force
+        const float f = stiffness * (length - restLength);
+        const SbVec3f pull = f * d;
+        particleA->force = particleA->force + pull;
+        particleB->force = particleB->force + (-pull);
+    }
 
     // restLength *= 1.1, formed in double and stored as float (the pump).
     void Grow();

@@ -42,13 +42,14 @@ constexpr long long kMinTetraLineBytes = 8;
 
 // Reads one "keyword %i" header line. Values outside 0..INT_MAX are refused
 // with a line on stderr; a line that does not match fails silently.
-bool ReadHeaderCount(LineReader& in, const std::string& fileName, const char* keyword,
-                     int& value) {
-    if (!in.Next()) return false;
+bool ReadHeaderCount(LineReader& in, const std::string& fileName, const char* keyword, int& value) {
+    if (!in.Next())
+        return false;
     char pattern[64];
     std::snprintf(pattern, sizeof pattern, "%s %%lli", keyword);
     long long parsed = 0;
-    if (std::sscanf(in.text(), pattern, &parsed) != 1) return false;
+    if (std::sscanf(in.text(), pattern, &parsed) != 1)
+        return false;
     if (parsed < 0 || parsed > INT_MAX) {
         ReportInputError(fileName, in.lineNumber(), "%s %lld is outside 0..%d", keyword, parsed,
                          INT_MAX);
@@ -62,7 +63,8 @@ bool ReadHeaderCount(LineReader& in, const std::string& fileName, const char* ke
 // when the file ends first.
 bool SkipTo(LineReader& in, const std::string& fileName, const char* marker) {
     while (in.Next()) {
-        if (StartsWith(in.text(), marker)) return true;
+        if (StartsWith(in.text(), marker))
+            return true;
     }
     ReportInputError(fileName, 0, "the file ends before its %s line", marker);
     return false;
@@ -84,16 +86,22 @@ bool SoftBody::LoadTetFile(const std::string& fileName, float stiffness, float m
 
 bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, float mass) {
     LineReader in(fileName);
-    if (!in.IsOpen()) return false;
+    if (!in.IsOpen())
+        return false;
 
-    if (!in.Next() || std::strncmp(in.text(), "tet version 1.0", 15) != 0) return false;
+    if (!in.Next() || std::strncmp(in.text(), "tet version 1.0", 15) != 0)
+        return false;
 
     int materials = 0, declaredVertices = 0, declaredTetras = 0, triangles = 0;
-    if (!ReadHeaderCount(in, fileName, "num_materials", materials)) return false;
-    if (!ReadHeaderCount(in, fileName, "num_vertices", declaredVertices)) return false;
+    if (!ReadHeaderCount(in, fileName, "num_materials", materials))
+        return false;
+    if (!ReadHeaderCount(in, fileName, "num_vertices", declaredVertices))
+        return false;
     const int verticesLine = in.lineNumber();
-    if (!ReadHeaderCount(in, fileName, "num_tetras", declaredTetras)) return false;
-    if (!ReadHeaderCount(in, fileName, "num_triangles", triangles)) return false;
+    if (!ReadHeaderCount(in, fileName, "num_tetras", declaredTetras))
+        return false;
+    if (!ReadHeaderCount(in, fileName, "num_triangles", triangles))
+        return false;
     if (declaredVertices > in.FileSize() / kMinVertexLineBytes) {
         ReportInputError(fileName, verticesLine,
                          "num_vertices %d is more than a file of %lld bytes can hold",
@@ -101,14 +109,16 @@ bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, floa
         return false;
     }
 
-    if (!SkipTo(in, fileName, "MATERIALS")) return false;
+    if (!SkipTo(in, fileName, "MATERIALS"))
+        return false;
     particleCount = declaredVertices;
     particles.assign(static_cast<size_t>(declaredVertices), Particle());
     // Fewer tetra lines than declared are fine, so reserve only what the file can hold.
     tetras.reserve(static_cast<size_t>(
         std::min<long long>(declaredTetras, in.FileSize() / kMinTetraLineBytes + 1)));
 
-    if (!SkipTo(in, fileName, "VERTICES")) return false;
+    if (!SkipTo(in, fileName, "VERTICES"))
+        return false;
 
     int i = 0;
     for (;;) {
@@ -117,7 +127,8 @@ bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, floa
             std::printf("Error: more vertices than in file defined.\n");
             return false;
         }
-        if (StartsWith(in.text(), "TETRAS")) break;
+        if (StartsWith(in.text(), "TETRAS"))
+            break;
         if (i >= particleCount) {
             std::printf("Error: more vertices than in file defined.\n");
             return false;
@@ -130,8 +141,8 @@ bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, floa
             return false;
         }
         if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
-            ReportInputError(fileName, in.lineNumber(), "vertex %d has a coordinate that is not finite",
-                             i);
+            ReportInputError(fileName, in.lineNumber(),
+                             "vertex %d has a coordinate that is not finite", i);
             return false;
         }
         Particle& p = particles[i];
@@ -148,15 +159,17 @@ bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, floa
     for (;;) {
         // A last tetra line that ends the file without a line break is read
         // like any other: dropping it would lose a tetra without a word.
-        if (!in.Next()) break;
-        if (StartsWith(in.text(), "TRIANGLES")) break;
+        if (!in.Next())
+            break;
+        if (StartsWith(in.text(), "TRIANGLES"))
+            break;
         if (static_cast<int>(tetras.size()) >= declaredTetras) {
             std::printf("Error: more tetras than in file defined.\n");
             return false;
         }
         long long index[4] = {0, 0, 0, 0};
-        const int got =
-            std::sscanf(in.text(), "%lli %lli %lli %lli", &index[0], &index[1], &index[2], &index[3]);
+        const int got = std::sscanf(in.text(), "%lli %lli %lli %lli", &index[0], &index[1],
+                                    &index[2], &index[3]);
         if (got < 4) {
             ReportInputError(fileName, in.lineNumber(), "tetra %zu has %d of its 4 corner indices",
                              tetras.size(), got < 0 ? 0 : got);

@@ -11,16 +11,18 @@
 namespace wobble {
 namespace {
 
-bool SameBits(const SbVec3f& a, const SbVec3f& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(const SbVec3f& a, const SbVec3f& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 std::vector<SbVec3f> Samples() {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float tiny = std::numeric_limits<float>::denorm_min();
     std::vector<SbVec3f> samples = {
-        {0, 0, 0},       {-0.0f, 0, -0.0f}, {1, 0, 0},   {3, 4, 12},     {tiny, 0, tiny},
-        {1e-30f, 0, 0},  {1e30f, 1e30f, 1}, {inf, 0, 0}, {1, nan, 2},    {-inf, inf, 0},
-        {1e19f, 0, 0},   {1e-19f, 1e-19f, 0},
+        {0, 0, 0},       {-0.0f, 0, -0.0f}, {1, 0, 0},         {3, 4, 12},
+        {tiny, 0, tiny}, {1e-30f, 0, 0},    {1e30f, 1e30f, 1}, {inf, 0, 0},
+        {1, nan, 2},     {-inf, inf, 0},    {1e19f, 0, 0},     {1e-19f, 1e-19f, 0},
     };
     std::mt19937 random(7);
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);

@@ -13,18 +13,21 @@ constexpr float kJunk = -12345.678f;
 TEST(Matrix4, DefaultIsIdentityAndSolvesToTheRightHandSide) {
     Matrix4 identity;
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) EXPECT_EQ(identity(r, c), r == c ? 1.0f : 0.0f);
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(identity(r, c), r == c ? 1.0f : 0.0f);
     const float b[4] = {1.5f, -2.25f, 3e-5f, 7.0f};
     float x[4] = {kJunk, kJunk, kJunk, kJunk};
     ASSERT_TRUE(identity.Solve(x, b));
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(x[k], b[k]);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(x[k], b[k]);
 }
 
 // The matrix of a tetra with the given corners: corner c in column c as (x, y, z, 1).
 Matrix4 TetraMatrix(const float corners[4][3]) {
     Matrix4 m;
     for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 3; ++r) m(r, c) = corners[c][r];
+        for (int r = 0; r < 3; ++r)
+            m(r, c) = corners[c][r];
         m(3, c) = 1.0f;
     }
     return m;
@@ -42,7 +45,8 @@ TEST(Matrix4, SolveGivesBarycentricWeightsAndMultiplyTurnsThemBack) {
     EXPECT_FLOAT_EQ(w[0], 0.25f);
     float back[4];
     m.Multiply(w, back);
-    for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(back[k], point[k]);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_FLOAT_EQ(back[k], point[k]);
 }
 
 TEST(Matrix4, MultiplySumsEachRowInDoubleBeforeRounding) {
@@ -65,7 +69,8 @@ TEST(Matrix4, CoplanarCornersAreRefusedAndXIsLeftAlone) {
     const float b[4] = {0.25f, 0.25f, 0.0f, 1.0f};
     float x[4] = {kJunk, kJunk, kJunk, kJunk};
     EXPECT_FALSE(m.Solve(x, b));
-    for (float v : x) EXPECT_EQ(v, kJunk);
+    for (float v : x)
+        EXPECT_EQ(v, kJunk);
 }
 
 TEST(SolveLinearSystem, EqualPivotMagnitudesKeepTheUpperRow) {
@@ -115,7 +120,8 @@ TEST(SolveLinearSystem, RefusesEmptyAndUnderDeterminedSystemsWithoutTouchingX) {
     EXPECT_FALSE(SolveLinearSystem(A, 2, 3, b, x));
     EXPECT_FALSE(SolveLinearSystem(A, 0, 3, b, x));
     EXPECT_FALSE(SolveLinearSystem(A, 3, 0, b, x));
-    for (float v : x) EXPECT_EQ(v, kJunk);
+    for (float v : x)
+        EXPECT_EQ(v, kJunk);
 }
 
 TEST(SolveLinearSystem, OverDeterminedSystemsUseLeastSquares) {
@@ -151,7 +157,8 @@ TEST(SolveLinearSystem, InputsAreNeverModified) {
     float b[3] = {3, 2, 4};
     float x[3];
     ASSERT_TRUE(SolveLinearSystem(A, 3, 3, b, x));
-    for (int k = 0; k < 9; ++k) EXPECT_EQ(A[k], copyA[k]);
+    for (int k = 0; k < 9; ++k)
+        EXPECT_EQ(A[k], copyA[k]);
     EXPECT_EQ(b[0], 3.0f);
     EXPECT_FLOAT_EQ(x[0], 1.0f);
     EXPECT_FLOAT_EQ(x[1], 1.0f);

@@ -16,7 +16,8 @@ using test::ScratchDir;
 
 std::string Header(int vertices, int tetras) {
     return "tet version 1.0\nnum_materials 1\nnum_vertices " + std::to_string(vertices) +
-           "\nnum_tetras " + std::to_string(tetras) + "\nnum_triangles 0\nMATERIALS\n1 2 3\nVERTICES\n";
+           "\nnum_tetras " + std::to_string(tetras) +
+           "\nnum_triangles 0\nMATERIALS\n1 2 3\nVERTICES\n";
 }
 
 const char* kFiveVertices =
@@ -35,8 +36,9 @@ struct LoadResult {
 LoadResult Load(SoftBody& body, const std::string& path, float stiffness = 2.0f,
                 float mass = 0.5f) {
     LoadResult result{};
-    result.err = CaptureStderr(
-        [&] { result.out = CaptureStdout([&] { result.ok = body.LoadTetFile(path, stiffness, mass); }); });
+    result.err = CaptureStderr([&] {
+        result.out = CaptureStdout([&] { result.ok = body.LoadTetFile(path, stiffness, mass); });
+    });
     return result;
 }
 
@@ -51,8 +53,8 @@ void ExpectEmpty(const SoftBody& body) {
 
 TEST(TetFile, SingleTetraGivesSixSpringsAndPrintsTheCounts) {
     ScratchDir dir;
-    const auto path = dir.Write("one.tet", Header(4, 1) +
-                                               "0 0 0\n2 0 0\n0 2 0\n0 0 2\nTETRAS\n0 1 2 3 0\n");
+    const auto path =
+        dir.Write("one.tet", Header(4, 1) + "0 0 0\n2 0 0\n0 2 0\n0 0 2\nTETRAS\n0 1 2 3 0\n");
     SoftBody body;
     const auto r = Load(body, path, 3.0f, 0.25f);
     ASSERT_TRUE(r.ok);
@@ -61,7 +63,8 @@ TEST(TetFile, SingleTetraGivesSixSpringsAndPrintsTheCounts) {
     EXPECT_EQ(body.particleCount, 4);
     EXPECT_EQ(body.tetraCount, 1);
     ASSERT_EQ(body.springCount, 6);
-    for (const Particle& p : body.particles) EXPECT_EQ(p.mass, 0.25f);
+    for (const Particle& p : body.particles)
+        EXPECT_EQ(p.mass, 0.25f);
     EXPECT_EQ(body.particles[1].position, SbVec3f(2, 0, 0));
     // Generation order (0,1) (0,2) (0,3) (1,2) (1,3) (2,3).
     const int expected[6][2] = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
@@ -79,8 +82,8 @@ TEST(TetFile, SingleTetraGivesSixSpringsAndPrintsTheCounts) {
 
 TEST(TetFile, SharedFaceSpringsFollowTheFirstTetraThatNamesTheEdge) {
     ScratchDir dir;
-    const auto path = dir.Write("two.tet", Header(5, 2) + kFiveVertices +
-                                               "TETRAS\n0 1 2 3 0\n3 2 1 4 0\nTRIANGLES\n");
+    const auto path = dir.Write(
+        "two.tet", Header(5, 2) + kFiveVertices + "TETRAS\n0 1 2 3 0\n3 2 1 4 0\nTRIANGLES\n");
     SoftBody body;
     const auto r = Load(body, path);
     ASSERT_TRUE(r.ok);
@@ -101,7 +104,8 @@ TEST(TetFile, SharedFaceSpringsFollowTheFirstTetraThatNamesTheEdge) {
 
 TEST(TetFile, RepeatedCornerGivesAZeroLengthSelfSpring) {
     ScratchDir dir;
-    const auto path = dir.Write("self.tet", Header(4, 1) + "0 0 0\n1 0 0\n0 1 0\n0 0 1\nTETRAS\n0 0 1 2\n");
+    const auto path =
+        dir.Write("self.tet", Header(4, 1) + "0 0 0\n1 0 0\n0 1 0\n0 0 1\nTETRAS\n0 0 1 2\n");
     SoftBody body;
     const auto r = Load(body, path);
     ASSERT_TRUE(r.ok) << r.err;
@@ -119,7 +123,8 @@ TEST(TetFile, HeaderAndMarkerQuirks) {
     const std::string text =
         "tet version 1.0 and more\nnum_materials 0x1\nnum_vertices 05\nnum_tetras2\n"
         "num_triangles -0\ncomment\nMATERIALS 7\nmaterial data\nVERTICES 5\n" +
-        std::string(kFiveVertices) + "TETRAS 2\n0 1 2 3\n1 2 3 4 9\nTRIANGLES and the rest\ngarbage\n";
+        std::string(kFiveVertices) +
+        "TETRAS 2\n0 1 2 3\n1 2 3 4 9\nTRIANGLES and the rest\ngarbage\n";
     SoftBody body;
     const auto r = Load(body, dir.Write("quirks.tet", text));
     ASSERT_TRUE(r.ok) << r.err;
@@ -156,7 +161,8 @@ TEST(TetFile, WrongHeadersFailSilently) {
 TEST(TetFile, MoreVertexLinesThanDeclaredPrintsTheVertexError) {
     ScratchDir dir;
     SoftBody body;
-    const auto r = Load(body, dir.Write("v.tet", Header(4, 1) + kFiveVertices + "TETRAS\n0 1 2 3\n"));
+    const auto r =
+        Load(body, dir.Write("v.tet", Header(4, 1) + kFiveVertices + "TETRAS\n0 1 2 3\n"));
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.out, "Error: more vertices than in file defined.\n");
     ExpectEmpty(body);
@@ -202,7 +208,8 @@ TEST(TetFile, TetraCountRules) {
 TEST(TetFile, LastTetraLineWithoutLineBreakIsRead) {
     ScratchDir dir;
     SoftBody body;
-    const auto r = Load(body, dir.Write("t.tet", Header(5, 2) + kFiveVertices + "TETRAS\n0 1 2 3\n1 2 3 4"));
+    const auto r =
+        Load(body, dir.Write("t.tet", Header(5, 2) + kFiveVertices + "TETRAS\n0 1 2 3\n1 2 3 4"));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(body.tetraCount, 2);
     EXPECT_EQ(body.springCount, 9);
@@ -220,21 +227,27 @@ TEST(TetFile, MalformedContentIsRefusedWithFileAndLine) {
         {Header(5, 1) + "0 0 0\n1 0\n", ":10: vertex 1 has 2 of its 3 coordinates\n"},
         {Header(5, 1) + "0 0 0\n\n", ":10: vertex 1 has 0 of its 3 coordinates\n"},
         {Header(5, 1) + "0 0 0\n1 inf 0\n", ":10: vertex 1 has a coordinate that is not finite\n"},
-        {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2\n", ":15: tetra 0 has 3 of its 4 corner indices\n"},
-        {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2 57\n", ":15: corner index 57 is outside 0..4\n"},
-        {Header(5, 1) + kFiveVertices + "TETRAS\n0 -1 2 3\n", ":15: corner index -1 is outside 0..4\n"},
+        {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2\n",
+         ":15: tetra 0 has 3 of its 4 corner indices\n"},
+        {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2 57\n",
+         ":15: corner index 57 is outside 0..4\n"},
+        {Header(5, 1) + kFiveVertices + "TETRAS\n0 -1 2 3\n",
+         ":15: corner index -1 is outside 0..4\n"},
         {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2 99999999999\n",
          ":15: corner index 99999999999 is outside 0..4\n"},
         {"tet version 1.0\nnum_materials 1\nnum_vertices -3\nnum_tetras 0\nnum_triangles 0\n",
          ":3: num_vertices -3 is outside 0..2147483647\n"},
         {"tet version 1.0\nnum_materials 1\nnum_vertices 5\nnum_tetras 0\nnum_triangles -1\n",
          ":5: num_triangles -1 is outside 0..2147483647\n"},
-        {"tet version 1.0\nnum_materials 1\nnum_vertices 2000000000\nnum_tetras 1\nnum_triangles 0\n"
+        {"tet version 1.0\nnum_materials 1\nnum_vertices 2000000000\nnum_tetras 1\nnum_triangles "
+         "0\n"
          "MATERIALS\nVERTICES\n",
          ":3: num_vertices 2000000000 is more than a file of 104 bytes can hold\n"},
-        {"tet version 1.0\nnum_materials 1\nnum_vertices 1\nnum_tetras 0\nnum_triangles 0\nVERTICES\n",
+        {"tet version 1.0\nnum_materials 1\nnum_vertices 1\nnum_tetras 0\nnum_triangles "
+         "0\nVERTICES\n",
          ": the file ends before its MATERIALS line\n"},
-        {"tet version 1.0\nnum_materials 1\nnum_vertices 1\nnum_tetras 0\nnum_triangles 0\nMATERIALS\n"
+        {"tet version 1.0\nnum_materials 1\nnum_vertices 1\nnum_tetras 0\nnum_triangles "
+         "0\nMATERIALS\n"
          "TETRAS\n",
          ": the file ends before its VERTICES line\n"},
     };
@@ -284,7 +297,8 @@ TEST(TetFile, SpringLimitIsEnforcedWithoutWritingPastIt) {
 TEST(TetFile, UpdateMatrixPutsCornersInColumns) {
     ScratchDir dir;
     SoftBody body;
-    ASSERT_TRUE(Load(body, dir.Write("t.tet", Header(5, 1) + kFiveVertices + "TETRAS\n4 1 2 3\n")).ok);
+    ASSERT_TRUE(
+        Load(body, dir.Write("t.tet", Header(5, 1) + kFiveVertices + "TETRAS\n4 1 2 3\n")).ok);
     Tetra& t = body.tetras[0];
     t.UpdateMatrix();
     // Column 0 is corner 0, particle 4 at (1, 1, 1); column 1 is particle 1 at (1, 0, 0).
@@ -295,7 +309,8 @@ TEST(TetFile, UpdateMatrixPutsCornersInColumns) {
     EXPECT_EQ(t.matrix(1, 1), 0.0f);
     EXPECT_EQ(t.matrix(1, 2), 1.0f);
     EXPECT_EQ(t.matrix(2, 3), 1.0f);
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(t.matrix(3, c), 1.0f);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(t.matrix(3, c), 1.0f);
     body.particles[4].position.setValue(7, 8, 9);
     t.UpdateMatrix();
     EXPECT_EQ(t.matrix(0, 0), 7.0f);

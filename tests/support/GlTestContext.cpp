@@ -36,7 +36,8 @@ bool GlTestContext::Acquire(std::string* reason) {
             SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
             SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
             s.window = SDL_CreateWindow("OpenGL", 0, 0, 800, 600, SDL_WINDOW_OPENGL);
-            if (s.window != nullptr) s.context = SDL_GL_CreateContext(s.window);
+            if (s.window != nullptr)
+                s.context = SDL_GL_CreateContext(s.window);
             if (s.context == nullptr) {
                 s.reason = SDL_GetError();
             } else {
@@ -44,8 +45,10 @@ bool GlTestContext::Acquire(std::string* reason) {
             }
         }
     }
-    if (s.ok) SDL_GL_MakeCurrent(s.window, s.context);
-    if (reason != nullptr) *reason = s.reason;
+    if (s.ok)
+        SDL_GL_MakeCurrent(s.window, s.context);
+    if (reason != nullptr)
+        *reason = s.reason;
     return s.ok;
 }
 
@@ -65,7 +68,8 @@ std::vector<uint8_t> GlTestContext::ReadPixels(int width, int height) {
 unsigned GlTestContext::FirstGlError() {
     unsigned first = 0;
     for (GLenum e = glGetError(); e != GL_NO_ERROR; e = glGetError()) {
-        if (first == 0) first = e;
+        if (first == 0)
+            first = e;
     }
     return first;
 }

@@ -13,9 +13,7 @@ struct LatticeModel {
 
     int VertexCount() const { return (cubesX + 1) * (cubesY + 1) * (cubesZ + 1); }
     int TetraCount() const { return 6 * cubesX * cubesY * cubesZ; }
-    int VertexIndex(int i, int j, int k) const {
-        return (i * (cubesY + 1) + j) * (cubesZ + 1) + k;
-    }
+    int VertexIndex(int i, int j, int k) const { return (i * (cubesY + 1) + j) * (cubesZ + 1) + k; }
     // The whole model file.
     std::string Text() const;
 };

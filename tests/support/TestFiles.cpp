@@ -13,7 +13,8 @@ namespace wobble::test {
 
 ScratchDir::ScratchDir() {
     char pattern[] = "/tmp/wobble-test-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+    if (mkdtemp(pattern) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
 

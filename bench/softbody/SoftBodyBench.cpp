@@ -1,0 +1,140 @@
+// Loading and stepping bodies near the spring limit, beside a structure-of-
+// arrays yardstick that does the same arithmetic as plainly as possible.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+#include "LatticeModel.h"
+#include "StepYardstick.h"
+#include "TestFiles.h"
+#include "softbody/SoftBody.h"
+
+namespace wobble::bench {
+namespace {
+
+// A box of 10 x 10 x 12 cubes: 9452 springs, just under the limit of 10000.
+test::LatticeModel NearCapModel() {
+    test::LatticeModel m;
+    m.cubesX = 12;
+    m.cubesY = 10;
+    m.cubesZ = 10;
+    m.spacing = 2.0f;
+    return m;
+}
+
+// Loads `text` quietly; the loader's count lines would clutter the report.
+void LoadQuietly(SoftBody& body, const std::string& path, float stiffness, float mass) {
+    std::fflush(stdout);
+    FILE* saved = stdout;
+    stdout = std::fopen("/dev/null", "w");
+    const bool ok = body.LoadTetFile(path, stiffness, mass);
+    std::fclose(stdout);
+    stdout = saved;
+    if (!ok)
+        throw std::runtime_error("could not load " + path);
+}
+
+void SteerByEnds(SoftBody& body, const test::LatticeModel& m) {
+    Particle* slots[8] = {
+        &body.particles[m.VertexIndex(m.cubesX, 0, 0)],
+        &body.particles[m.VertexIndex(m.cubesX, m.cubesY, 0)],
+        &body.particles[m.VertexIndex(m.cubesX, 0, m.cubesZ)],
+        &body.particles[m.VertexIndex(m.cubesX, m.cubesY, m.cubesZ)],
+        &body.particles[m.VertexIndex(0, 0, 0)],
+        &body.particles[m.VertexIndex(0, m.cubesY, 0)],
+        &body.particles[m.VertexIndex(0, 0, m.cubesZ)],
+        &body.particles[m.VertexIndex(0, m.cubesY, m.cubesZ)],
+    };
+    body.controller.SetControlParticles(slots);
+    body.controller.forwardThrust = 30.0f;
+    body.controller.rightThrust = 10.0f;
+}
+
+void BM_LoadTetFile(benchmark::State& state) {
+    test::LatticeModel m;
+    m.cubesX = static_cast<int>(state.range(0));
+    m.cubesY = m.cubesZ = 4;
+    test::ScratchDir dir;
+    const std::string text = m.Text();
+    const std::string path = dir.Write("body.tet", text);
+    int springs = 0;
+    for (auto _ : state) {
+        SoftBody body;
+        LoadQuietly(body, path, 1.0f, 1.0f);
+        springs = body.springCount;
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
+    state.counters["springs"] = springs;
+}
+// Sizes from a tenth of the limit to just under it: time per byte stays flat.
+BENCHMARK(BM_LoadTetFile)->Arg(6)->Arg(24)->Arg(48)->Arg(70)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadTetFileNearCap(benchmark::State& state) {
+    test::ScratchDir dir;
+    const test::LatticeModel m = NearCapModel();
+    const std::string text = m.Text();
+    const std::string path = dir.Write("body.tet", text);
+    int springs = 0;
+    for (auto _ : state) {
+        SoftBody body;
+        LoadQuietly(body, path, 1.0f, 1.0f);
+        springs = body.springCount;
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
+    state.counters["springs"] = springs;
+}
+BENCHMARK(BM_LoadTetFileNearCap)->Unit(benchmark::kMicrosecond);
+
+// Nanoseconds per spring, per step.
+void ReportPerSpring(benchmark::State& state, int springs) {
+    state.counters["springs"] = springs;
+    state.counters["ns_per_spring"] = benchmark::Counter(
+        static_cast<double>(springs) * 1e-9,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_StepNearCap(benchmark::State& state) {
+    test::ScratchDir dir;
+    const test::LatticeModel m = NearCapModel();
+    SoftBody body;
+    LoadQuietly(body, dir.Write("body.tet", m.Text()), 1.0f, 1.0f);
+    SteerByEnds(body, m);
+    for (auto _ : state) {
+        body.Step(0.05f);
+        benchmark::ClobberMemory();
+    }
+    ReportPerSpring(state, body.springCount);
+}
+BENCHMARK(BM_StepNearCap)->Unit(benchmark::kMicrosecond);
+
+void BM_StepYardstickNearCap(benchmark::State& state) {
+    test::ScratchDir dir;
+    const test::LatticeModel m = NearCapModel();
+    SoftBody body;
+    LoadQuietly(body, dir.Write("body.tet", m.Text()), 1.0f, 1.0f);
+    SteerByEnds(body, m);
+    StepYardstick yardstick(body);
+    // The yardstick only counts if it computes exactly what the step computes.
+    for (int k = 0; k < 20; ++k) {
+        body.Step(0.05f);
+        yardstick.Step(0.05f);
+    }
+    if (!yardstick.SamePositions(body)) {
+        state.SkipWithError("the yardstick's positions differ from SoftBody::Step's");
+        return;
+    }
+    for (auto _ : state) {
+        yardstick.Step(0.05f);
+        benchmark::ClobberMemory();
+    }
+    ReportPerSpring(state, body.springCount);
+}
+BENCHMARK(BM_StepYardstickNearCap)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace wobble::bench
+
+BENCHMARK_MAIN();
