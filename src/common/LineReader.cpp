@@ -64,6 +64,7 @@ bool LineReader::Next() {
     if (n == 0)
         return false;  // nothing read: the previous piece stays
     piece_[n] = '\0';
+    pieceLength_ = n;
     pieceLine_ = nextLine_;
     endsLine_ = sawBreak;
     if (sawBreak && nextLine_ < kMaxLine)

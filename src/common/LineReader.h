@@ -34,6 +34,8 @@ public:
     // The current piece as a C string. A NUL byte inside the file ends the
     // string early, as it would for any C string function.
     const char* text() const { return piece_; }
+    // Bytes in the current piece, counting any NUL bytes inside it.
+    size_t length() const { return pieceLength_; }
     // True once a read has run into the end of the file (feof).
     bool AtEnd() const { return atEnd_; }
     // Physical line (1-based) on which the current piece starts.
@@ -52,6 +54,7 @@ private:
     size_t blockLen_ = 0;
     char piece_[kBufferSize] = {0};
     bool atEnd_ = false;
+    size_t pieceLength_ = 0;
     bool endsLine_ = false;
     int pieceLine_ = 0;
     int nextLine_ = 1;

@@ -1,0 +1,138 @@
+#include "app/AppOptions.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace wobble {
+
+const char* const kVersionText = "wobble 1.0.0\n";
+
+std::string UsageText() {
+    return "usage: wobble [SCENE_DIR] [--headless] [--frames N] [--replay FILE] [--dump FILE]\n"
+           "              [--screenshot FILE] [--record DIR] [--help] [--version]\n"
+           "\n"
+           "Runs the soft-body demo on the scene described by config.txt in SCENE_DIR\n"
+           "(default: the working directory).\n"
+           "\n"
+           "  SCENE_DIR          read config.txt and the files it names from this folder\n"
+           "  --headless         no visible window: an offscreen OpenGL context of the same size\n"
+           "  --frames N         end after frame N (0: start-up only)\n"
+           "  --replay FILE      replay input events from FILE, in addition to the real devices\n"
+           "  --dump FILE        after the last frame, write the simulation state to FILE\n"
+           "  --screenshot FILE  after the last frame, write the last drawn frame to FILE (PNG)\n"
+           "  --record DIR       write every drawn frame to DIR as frame-000001.png, ...\n"
+           "  --help             show this text\n"
+           "  --version          show the version\n"
+           "\n"
+           "Keys:\n"
+           "  Up / Down          thrust forward / backward (released: the thrust decays)\n"
+           "  Left / Right       turn left / right\n"
+           "  W S A D            move the free camera; W and S zoom a following camera\n"
+           "  mouse              turn (and tilt) the camera\n"
+           "  C (hold)           next camera mode every 7 frames: orbit, free, behind, side, "
+           "front\n"
+           "  M                  dressed surface or red tetrahedron wireframe\n"
+           "  B or keypad 2      pump the body up (hold)\n"
+           "  Z or F11           splash the water (hold)\n"
+           "  T or F5            fullscreen on or off\n"
+           "  P                  pause or resume the simulation\n"
+           "  O                  while paused: advance one frame\n"
+           "  R                  reset the scene to its start\n"
+           "  F12                screenshot into the working directory\n"
+           "  F1                 show or hide the overlay (keys, speed, thrusts, camera)\n"
+           "  Escape             quit\n";
+}
+
+namespace {
+
+bool Fail(const std::string& message) {
+    std::fprintf(stderr, "wobble: %s\n%s", message.c_str(), UsageText().c_str());
+    return false;
+}
+
+std::string Absolute(const std::string& path) {
+    if (path.empty() || path[0] == '/')
+        return path;
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) == nullptr)
+        return path;
+    return std::string(cwd) + "/" + path;
+}
+
+bool ParseFrames(const char* text, long long& frames) {
+    if (*text == '\0' || *text == '-' || *text == '+')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text, &end, 10);
+    if (errno != 0 || *end != '\0')
+        return false;
+    frames = value;
+    return true;
+}
+
+}  // namespace
+
+CommandLineResult ParseCommandLine(int argc, const char* const* argv, AppOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc)
+                return Fail(arg + " needs a value");
+            out = argv[++i];
+            if (out.empty())
+                return Fail(arg + " needs a value that is not empty");
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(UsageText().c_str(), stdout);
+            return CommandLineResult::ExitOk;
+        } else if (arg == "--version") {
+            std::fputs(kVersionText, stdout);
+            return CommandLineResult::ExitOk;
+        } else if (arg == "--headless") {
+            options.headless = true;
+        } else if (arg == "--frames") {
+            if (i + 1 >= argc) {
+                Fail("--frames needs a value");
+                return CommandLineResult::Error;
+            }
+            if (!ParseFrames(argv[++i], options.frames)) {
+                Fail(std::string("--frames takes a whole number of 0 or more, not '") + argv[i] +
+                     "'");
+                return CommandLineResult::Error;
+            }
+        } else if (arg == "--replay" || arg == "--dump" || arg == "--screenshot" ||
+                   arg == "--record") {
+            std::string path;
+            if (!value(path))
+                return CommandLineResult::Error;
+            path = Absolute(path);
+            if (arg == "--replay")
+                options.replayFile = path;
+            if (arg == "--dump")
+                options.dumpFile = path;
+            if (arg == "--screenshot")
+                options.screenshotFile = path;
+            if (arg == "--record")
+                options.recordDir = path;
+        } else if (!arg.empty() && arg[0] == '-') {
+            Fail("unknown option '" + arg + "'");
+            return CommandLineResult::Error;
+        } else if (options.sceneDir.empty()) {
+            options.sceneDir = Absolute(arg);
+        } else {
+            Fail("only one scene folder can be given ('" + options.sceneDir + "' and '" + arg +
+                 "')");
+            return CommandLineResult::Error;
+        }
+    }
+    return CommandLineResult::Run;
+}
+
+}  // namespace wobble

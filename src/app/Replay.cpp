@@ -1,0 +1,152 @@
+#include "app/Replay.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "common/LineReader.h"
+#include "input/KeyTable.h"
+
+namespace wobble {
+
+namespace {
+
+struct KeyName {
+    const char* name;
+    int code;
+};
+
+constexpr KeyName kKeyNames[] = {
+    {"Up", vk::kUp},         {"Down", vk::kDown},   {"Left", vk::kLeft}, {"Right", vk::kRight},
+    {"Escape", vk::kEscape}, {"F1", vk::kF1},       {"F5", vk::kF5},     {"F11", vk::kF11},
+    {"F12", vk::kF12},       {"KP2", vk::kNumpad2},
+};
+
+// A whole-number field: digits only, with an optional leading minus sign when allowed.
+bool ParseWhole(const std::string& text, bool allowNegative, long long& value) {
+    if (text.empty())
+        return false;
+    size_t start = (allowNegative && text[0] == '-') ? 1 : 0;
+    if (start == text.size())
+        return false;
+    for (size_t k = start; k < text.size(); ++k) {
+        if (text[k] < '0' || text[k] > '9')
+            return false;
+    }
+    errno = 0;
+    value = std::strtoll(text.c_str(), nullptr, 10);
+    return errno == 0;
+}
+
+}  // namespace
+
+int KeyCodeFromName(const std::string& name) {
+    for (const KeyName& k : kKeyNames) {
+        if (name == k.name)
+            return k.code;
+    }
+    if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z')
+        return name[0];
+    if (name.size() == 4 && name[0] == '0' && name[1] == 'x') {
+        int code = 0;
+        for (size_t k = 2; k < 4; ++k) {
+            const char c = name[k];
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            else
+                return -1;
+            code = code * 16 + digit;
+        }
+        return code;
+    }
+    return -1;
+}
+
+bool Replay::Load(const std::string& path) {
+    events_.clear();
+    next_ = 0;
+    LineReader in(path);
+    if (!in.IsOpen()) {
+        ReportInputError(path, 0, "cannot read the replay file: %s", in.error().c_str());
+        return false;
+    }
+    // Whole physical lines: a replay line has no reason to be long, so a piece
+    // that does not end its line is refused rather than split.
+    while (in.Next()) {
+        const int line = in.lineNumber();
+        std::string text = in.text();
+        if (!in.EndsLine() && !in.AtEnd()) {
+            ReportInputError(path, line, "line is longer than %d characters",
+                             LineReader::kBufferSize - 1);
+            return false;
+        }
+        if (text.size() != in.length()) {
+            ReportInputError(path, line, "line holds a NUL byte: this is not a text file");
+            return false;
+        }
+        const size_t hash = text.find('#');
+        if (hash != std::string::npos)
+            text.erase(hash);
+        std::istringstream fields(text);
+        std::vector<std::string> words;
+        for (std::string w; fields >> w;)
+            words.push_back(w);
+        if (words.empty())
+            continue;
+
+        auto refuse = [&](const std::string& why) {
+            ReportInputError(path, line, "%s", why.c_str());
+            return false;
+        };
+        ReplayEvent e;
+        if (!ParseWhole(words[0], false, e.frame) || e.frame < 1) {
+            return refuse("'" + words[0] + "' is not a frame number (1 or more)");
+        }
+        if (words.size() < 2)
+            return refuse("an event needs a kind: down, up, mouse or close");
+        const std::string& kind = words[1];
+        if (kind == "down" || kind == "up") {
+            if (words.size() != 3)
+                return refuse(kind + " takes one key");
+            const int code = KeyCodeFromName(words[2]);
+            if (code < 0)
+                return refuse("unknown key '" + words[2] + "'");
+            e.event.type = kind == "down" ? EventType::KeyDown : EventType::KeyUp;
+            e.event.virtualKey = code;
+        } else if (kind == "mouse") {
+            long long dx = 0, dy = 0;
+            if (words.size() != 4 || !ParseWhole(words[2], true, dx) ||
+                !ParseWhole(words[3], true, dy)) {
+                return refuse("mouse takes two whole numbers of counts");
+            }
+            if (dx < INT_MIN / 2 || dx > INT_MAX / 2 || dy < INT_MIN / 2 || dy > INT_MAX / 2) {
+                return refuse("mouse counts are out of range");
+            }
+            e.event.type = EventType::MouseCounts;
+            e.event.dx = static_cast<int>(dx);
+            e.event.dy = static_cast<int>(dy);
+        } else if (kind == "close") {
+            if (words.size() != 2)
+                return refuse("close takes nothing more");
+            e.event.type = EventType::CloseRequest;
+        } else {
+            return refuse("unknown event '" + kind + "' (down, up, mouse or close)");
+        }
+        events_.push_back(e);
+    }
+    // Events of one frame keep their file order.
+    std::stable_sort(events_.begin(), events_.end(),
+                     [](const ReplayEvent& a, const ReplayEvent& b) { return a.frame < b.frame; });
+    return true;
+}
+
+}  // namespace wobble

@@ -1,0 +1,47 @@
+#pragma once
+// Input events read from a file and fed to the main loop as if they came
+// from the devices:
+//
+//   # comment; blank lines are ignored
+//   <frame> down <key>       <frame> up <key>
+//   <frame> mouse <dx> <dy>  <frame> close
+//
+// The events of frame F enter the event queue, in file order, before frame F
+// runs. Keys: Up Down Left Right Escape W S A D C M Z B T F5 F11 KP2 P O R F1
+// F12, or a virtual-key code written 0xNN.
+
+#include <string>
+#include <vector>
+
+#include "app/platform/Events.h"
+
+namespace wobble {
+
+struct ReplayEvent {
+    long long frame = 0;  // from 1
+    InputEvent event;
+};
+
+class Replay {
+public:
+    // Reads the file; a malformed line refuses the whole file with one line on
+    // stderr naming the file and line.
+    bool Load(const std::string& path);
+    // Appends the events of `frame` to `out`, in file order.
+    template <typename Queue>
+    void TakeEventsOf(long long frame, Queue& out) {
+        while (next_ < events_.size() && events_[next_].frame <= frame) {
+            out.push_back(events_[next_++].event);
+        }
+    }
+    bool empty() const { return events_.empty(); }
+
+private:
+    std::vector<ReplayEvent> events_;
+    size_t next_ = 0;
+};
+
+// The virtual-key code of a key name of the replay format; -1 if unknown.
+int KeyCodeFromName(const std::string& name);
+
+}  // namespace wobble

@@ -1,0 +1,34 @@
+#pragma once
+// The state file written by --dump: what the simulation holds after the last
+// frame, every float printed with %.9g so that it reads back to the same bits.
+//
+//   state 1
+//   frame <frames run>
+//   thrust <forward> <backward> <left> <right>
+//   camera <mode> <modeCounter> <zoom> <lift> <yaw> <pitch> <x> <y> <z>
+//   view <surface|wireframe>
+//   particles <P>            then P lines "x y z"
+//   surface <V>              then V lines "x y z" (as last deformed)
+//   water <cellsX> <cellsZ>  then cellsX lines of cellsZ heights
+//   end
+
+#include <string>
+
+namespace wobble {
+
+class Camera;
+class SoftBody;
+class WaterSurface;
+
+struct DumpedState {
+    long long frame = 0;
+    const SoftBody* body = nullptr;
+    const Camera* camera = nullptr;
+    const WaterSurface* water = nullptr;
+    bool surfaceView = true;
+};
+
+// False, with the reason on stderr, when the file cannot be written.
+bool WriteStateDump(const std::string& path, const DumpedState& state);
+
+}  // namespace wobble

@@ -1,0 +1,74 @@
+#include "render/Screenshot.h"
+
+#include <GL/gl.h>
+#include <png.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace wobble {
+
+Image ReadFramebuffer(int width, int height, bool front) {
+    Image image;
+    image.width = width;
+    image.height = height;
+    image.rgb.resize(static_cast<size_t>(width) * height * 3);
+    std::vector<uint8_t> bottomUp(image.rgb.size());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(front ? GL_FRONT : GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    const size_t stride = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(&image.rgb[y * stride], &bottomUp[(height - 1 - y) * stride], stride);
+    }
+    return image;
+}
+
+bool WritePng(const std::string& path, const Image& image, std::string* error) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        if (error != nullptr)
+            *error = std::strerror(errno);
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        if (error != nullptr)
+            *error = "the PNG encoder failed";
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const size_t stride = static_cast<size_t>(image.width) * 3;
+    for (int y = 0; y < image.height; ++y) {
+        png_write_row(png, const_cast<png_bytep>(&image.rgb[y * stride]));
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fclose(file) != 0) {
+        if (error != nullptr)
+            *error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+std::string NextFreeName(const std::string& folder, const std::string& stem) {
+    char name[64];
+    for (int n = 1;; ++n) {
+        std::snprintf(name, sizeof name, "%s-%04d.png", stem.c_str(), n);
+        const std::string path = folder.empty() ? name : folder + "/" + name;
+        struct stat info;
+        if (stat(path.c_str(), &info) != 0)
+            return path;
+    }
+}
+
+}  // namespace wobble

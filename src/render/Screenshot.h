@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wobble {
+
+// An RGB image, top row first.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;  // width * height * 3 bytes
+};
+
+// Reads a colour buffer of the current GL context into an image: the back
+// buffer (before the swap) or the front buffer (what is on show).
+Image ReadFramebuffer(int width, int height, bool front = false);
+
+// Writes the image as a PNG; false, with the reason in *error, on failure.
+bool WritePng(const std::string& path, const Image& image, std::string* error);
+
+// The first of shot-0001.png, shot-0002.png, ... in `folder` that does not
+// exist yet, so that a new screenshot never overwrites an earlier one.
+std::string NextFreeName(const std::string& folder, const std::string& stem);
+
+}  // namespace wobble
