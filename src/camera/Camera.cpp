@@ -1,0 +1,203 @@
+#include "camera/Camera.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <climits>
+#include <cmath>
+
+#include "common/VecMath.h"
+#include "softbody/SoftBody.h"
+
+namespace wobble {
+
+namespace {
+
+// Degrees to radians with the factor rounded to float once, so every angle
+// converts through the same float product.
+constexpr float kDegreesToRadians = static_cast<float>(3.14159265358979323846 / 180.0);
+
+// Eye heights above the centre that a follow mode starts from.
+constexpr int kBehindHeight = 70;
+constexpr int kLowHeight = 20;
+// Distances of the follow eyes from the centre.
+constexpr float kBehindDistance = 150.0f;
+constexpr float kSideDistance = 170.0f;
+constexpr float kFrontDistance = 150.0f;
+
+constexpr float kPitchLimit = 90.0f;
+
+int ClampToInt(long long value) {
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// Truncates toward zero. A value outside int (a runaway mouse delta or a
+// huge moveStep) saturates and NaN counts as 0, because converting either
+// to int is undefined.
+int TruncateToInt(float value) {
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0f)
+        return INT_MAX;
+    if (value <= -2147483648.0f)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// The height offset joins lift as an integer before it meets the vector;
+// widened so that a lift near the int limit cannot overflow on the way.
+float EyeHeight(int lift, int height) {
+    return static_cast<float>(static_cast<long long>(lift) + height);
+}
+
+}  // namespace
+
+void Camera::Reset() {
+    position = SbVec3f(0.0f, 1.0f, 0.0f);
+    yaw = 0.0f;
+    pitch = 0.0f;
+    Apply();
+}
+
+void Camera::SetBody(SoftBody* followed) {
+    body = followed;
+}
+
+SbVec3f Camera::FollowEye(const SbVec3f& c, const SbVec3f& f, const SbVec3f& s) const {
+    const float z = static_cast<float>(zoom);
+    switch (mode) {
+        case 1: {
+            SbVec3f e = c - kBehindDistance * f + z * f;
+            e[1] += EyeHeight(lift, kBehindHeight);
+            return e;
+        }
+        case 2: {
+            SbVec3f e = c + kSideDistance * s - z * s;
+            e[1] += EyeHeight(lift, kLowHeight);
+            return e;
+        }
+        case 3: {
+            SbVec3f e = c + kFrontDistance * f - z * f;
+            e[1] += EyeHeight(lift, kLowHeight);
+            return e;
+        }
+        case 4: {
+            // The behind eye, swung about the vertical through the centre:
+            // v is the horizontal reach from that eye to the centre and w the
+            // unit direction across it, so yaw turns the eye on the circle of
+            // radius |v| at the behind eye's height.
+            SbVec3f e0 = c - kBehindDistance * f + z * f;
+            e0[1] += EyeHeight(lift, kBehindHeight);
+            SbVec3f v = c - e0;
+            v[1] = 0.0f;
+            SbVec3f w = VecCross(v, SbVec3f(0.0f, 1.0f, 0.0f));
+            VecNormalize(w);
+            return e0 + (VecLength(v) * sinYaw) * w + (v - cosYaw * v);
+        }
+        default:
+            return c;
+    }
+}
+
+void Camera::Apply() const {
+    if (body == nullptr)
+        return;
+    const SbVec3f c = body->controller.GetCentre();
+    const SbVec3f f = body->controller.GetForward();
+    const SbVec3f s = body->controller.GetSide();
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    if (mode == 0) {
+        glRotatef(-pitch, 1.0f, 0.0f, 0.0f);
+        glRotatef(-yaw, 0.0f, 1.0f, 0.0f);
+        glTranslatef(-position[0], -position[1], -position[2]);
+        return;
+    }
+    if (mode < 1 || mode > 4)
+        return;
+    const SbVec3f e = FollowEye(c, f, s);
+    gluLookAt(e[0], e[1], e[2], c[0], c[1], c[2], 0.0, 1.0, 0.0);
+}
+
+void Camera::MoveForward() {
+    if (mode == 0) {
+        position[0] -= sinYaw;
+        position[2] -= cosYaw;
+    } else if (mode >= 1 && mode <= 4) {
+        zoom = ClampToInt(static_cast<long long>(zoom) + moveStep);
+    }
+}
+
+void Camera::MoveBackward() {
+    if (mode == 0) {
+        position[0] += sinYaw;
+        position[2] += cosYaw;
+    } else if (mode >= 1 && mode <= 4) {
+        zoom = ClampToInt(static_cast<long long>(zoom) - moveStep);
+    }
+}
+
+void Camera::MoveLeft() {
+    if (mode != 0)
+        return;
+    position[0] -= cosYaw;
+    position[2] += sinYaw;
+}
+
+void Camera::MoveRight() {
+    if (mode != 0)
+        return;
+    position[0] += cosYaw;
+    position[2] -= sinYaw;
+}
+
+void Camera::NextMode() {
+    if (modeCounter != kModeCallsPerChange - 1) {
+        ++modeCounter;
+        return;
+    }
+    modeCounter = 0;
+    zoom = 0;
+    lift = 0;
+    yaw = 0.0f;
+    sinYaw = 0.0f;
+    cosYaw = 0.0f;
+    const int previous = mode;
+    // A mode outside 0..4 can only come from writing the field directly; it
+    // rejoins the cycle as the free camera instead of counting up forever.
+    mode = (previous >= 0 && previous < 4) ? previous + 1 : 0;
+    if (previous == 4 && body != nullptr) {
+        // Leaving orbit puts the free camera where the body is, so the user
+        // does not lose it; the height stays the free camera's own.
+        const SbVec3f c = body->controller.GetCentre();
+        position[0] = c[0];
+        position[2] = c[2];
+    }
+}
+
+void Camera::Turn(float dx) {
+    yaw -= dx;
+    const float radians = yaw * kDegreesToRadians;
+    sinYaw = std::sin(radians);
+    cosYaw = std::cos(radians);
+}
+
+void Camera::Tilt(float dy) {
+    if (mode == 0) {
+        pitch -= dy;
+        if (pitch > kPitchLimit)
+            pitch = kPitchLimit;
+        if (pitch < -kPitchLimit)
+            pitch = -kPitchLimit;
+    } else if (mode >= 1 && mode <= 4) {
+        const float raise = static_cast<float>(moveStep) * dy;
+        lift = ClampToInt(static_cast<long long>(lift) + TruncateToInt(raise));
+    }
+}
+
+}  // namespace wobble

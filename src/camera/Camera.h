@@ -1,0 +1,76 @@
+#pragma once
+
+#include <Inventor/SbVec3f.h>
+
+namespace wobble {
+
+class SoftBody;
+
+// The viewpoint. Mode 0 is a free camera that flies in the horizontal plane;
+// modes 1 to 4 follow the body's frame (centre c, forward f, side s) as read
+// from its thrust controller:
+//
+//        mode 3 (front): c + 150 f, 20 up
+//                  ^ f
+//                  |
+//                  c ---> s    mode 2 (side): c + 170 s, 20 up
+//                  |
+//        mode 1 (behind): c - 150 f, 70 up
+//        mode 4 (orbit): the behind eye carried around the vertical through c by yaw
+//
+// A follow eye moves `zoom` towards the body and `lift` up; both start from 0
+// in every follow mode. Angles are in degrees.
+class Camera {
+public:
+    // The mode key advances the mode on every seventh call it makes.
+    static constexpr int kModeCallsPerChange = 7;
+
+    Camera() = default;
+    virtual ~Camera() = default;
+
+    // Free camera at (0, 1, 0) looking along -z, level; then Apply, which does
+    // nothing before the scene exists.
+    void Reset();
+    // The body followed in modes 1 to 4 and whose centre the free camera
+    // jumps to when orbit mode is left; not owned.
+    void SetBody(SoftBody* followed);
+
+    // Loads the modelview matrix for the current mode. Without a body it
+    // touches no matrix at all.
+    void Apply() const;
+
+    // The eye of the current follow mode (1 to 4) for the given body frame,
+    // as Apply places it; `centre` unchanged in any other mode.
+    SbVec3f FollowEye(const SbVec3f& centre, const SbVec3f& forward, const SbVec3f& side) const;
+
+    // Free camera: one unit along the view direction or across it, never up.
+    // Follow modes: forward and backward zoom by moveStep; left and right do nothing.
+    void MoveForward();
+    void MoveBackward();
+    void MoveLeft();
+    void MoveRight();
+    // Counts calls; every seventh moves on 4 -> 0 -> 1 -> 2 -> 3 -> 4. The
+    // count is never cleared by releasing the key, so presses add up.
+    void NextMode();
+
+    // Horizontal mouse motion: yaw -= dx, and its sine and cosine refreshed.
+    void Turn(float dx);
+    // Vertical mouse motion: pitches the free camera (clamped to +-90) or
+    // raises a follow eye by moveStep * dy, truncated toward zero.
+    void Tilt(float dy);
+
+    SbVec3f position{0.0f, 1.0f, 0.0f};  // free-camera eye, world units
+    float pitch = 0.0f;                  // free camera's tilt about x, degrees, -90..90
+    float yaw = 0.0f;                    // turn about the vertical, degrees (modes 0 and 4)
+    SoftBody* body = nullptr;            // followed body, not owned; none until SetBody
+    int mode = 4;                        // 0 free, 1 behind, 2 side, 3 front, 4 orbit
+    int modeCounter = 0;                 // mode-key calls counted towards the next change
+    int zoom = 0;                        // distance a follow eye has moved towards the body
+    int lift = 0;                        // height added to a follow eye
+    int moveStep = 2;                    // step of zoom and scale of lift
+    // Refreshed by every Turn; the main loop turns before anything reads them.
+    float sinYaw = 0.0f;
+    float cosYaw = 1.0f;
+};
+
+}  // namespace wobble
