@@ -22,7 +22,7 @@ class SoftBody;
 // in every follow mode. Angles are in degrees.
 class Camera {
 public:
-    // The mode key advances the mode on every seventh call it makes.
+    // NextMode changes the mode on every seventh call.
     static constexpr int kModeCallsPerChange = 7;
 
     Camera() = default;
