@@ -160,35 +160,41 @@ void Application::ResetScene() {
 }
 
 int Application::Run() {
-    while (!quit) {
-        if (options_.frames >= 0 && framesRun >= options_.frames)
-            break;
-        if (FetchEvent(message)) {
-            switch (message.type) {
-                case EventType::Quit:
-                    quit = true;
-                    break;
-                case EventType::KeyDown:
-                    keys.Press(message.virtualKey);
-                    WindowProc(message);
-                    break;
-                case EventType::KeyUp:
-                    // Key-ups are recorded and go no further.
-                    keys.Release(message.virtualKey);
-                    break;
-                case EventType::MouseCounts:
-                    replayMouse_->AddCounts(message.dx, message.dy);
-                    break;
-                default:
-                    WindowProc(message);
-                    break;
-            }
-            continue;
-        }
-        RunOneFrame();
+    while (RunTurn()) {
     }
     FinishRun();
     return kExitOk;
+}
+
+bool Application::RunTurn() {
+    if (quit)
+        return false;
+    if (options_.frames >= 0 && framesRun >= options_.frames)
+        return false;
+    if (!FetchEvent(message)) {
+        RunOneFrame();
+        return true;
+    }
+    switch (message.type) {
+        case EventType::Quit:
+            quit = true;
+            break;
+        case EventType::KeyDown:
+            keys.Press(message.virtualKey);
+            WindowProc(message);
+            break;
+        case EventType::KeyUp:
+            // Key-ups are recorded and go no further.
+            keys.Release(message.virtualKey);
+            break;
+        case EventType::MouseCounts:
+            replayMouse_->AddCounts(message.dx, message.dy);
+            break;
+        default:
+            WindowProc(message);
+            break;
+    }
+    return true;
 }
 
 bool Application::FetchEvent(InputEvent& event) {

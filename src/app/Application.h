@@ -65,6 +65,9 @@ public:
     bool Initialize();
     // The main loop; returns the exit status once it has ended.
     int Run();
+    // One turn of the main loop: handles one waiting event or, when none
+    // waits, runs one frame. False once the loop is over.
+    bool RunTurn();
 
     // Window, context, events and display mode (src/app/platform/ApplicationWindow.cpp).
     bool CreateRenderWindow();

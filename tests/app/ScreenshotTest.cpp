@@ -1,0 +1,96 @@
+// What the program shows, judged from its own screenshots.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "PngFile.h"
+#include "TestFiles.h"
+#include "WobbleProcess.h"
+
+namespace wobble::test {
+namespace {
+
+bool IsClearColour(uint8_t r, uint8_t g, uint8_t b) {
+    return r == 76 && g == 76 && b == 255;
+}
+bool IsLitBody(uint8_t r, uint8_t g, uint8_t b) {
+    return r > 90 && r > g + 30 && g > b;
+}
+bool IsWater(uint8_t r, uint8_t g, uint8_t b) {
+    return b > 80 && r < 70 && g < 70;
+}
+bool IsRed(uint8_t r, uint8_t g, uint8_t b) {
+    return r > 200 && g < 50 && b < 50;
+}
+bool IsYellow(uint8_t r, uint8_t g, uint8_t b) {
+    return r > 200 && g > 200 && b < 60;
+}
+
+class Screenshots : public ::testing::Test {
+protected:
+    void SetUp() override { WriteTestScene(scene.path()); }
+
+    Picture Shot(const std::string& replay, int frames, const std::string& name = "shot.png") {
+        scene.Write("replay.txt", replay);
+        const ProcessResult r = RunWobble({"--headless", "--frames", std::to_string(frames),
+                                           "--replay", "replay.txt", "--screenshot", name},
+                                          scene.path());
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        Picture p;
+        EXPECT_TRUE(ReadPng(scene.Path(name), p));
+        return p;
+    }
+
+    ScratchDir scene;
+};
+
+TEST_F(Screenshots, SurfaceViewShowsTheLitBodyOverTheWaterUnderTheClearColour) {
+    const Picture p = Shot("", 20);
+    ASSERT_EQ(p.width, 800);
+    ASSERT_EQ(p.height, 600);
+    EXPECT_EQ(p.Count(0, 0, 800, 60, IsClearColour), 800 * 60);  // the sky above the horizon
+    EXPECT_GT(p.Count(0, 400, 800, 600, IsWater), 800 * 200 * 9 / 10);
+    EXPECT_GT(p.Count(300, 200, 500, 400, IsLitBody), 150);  // the body, seen from behind
+    EXPECT_EQ(p.Count(0, 0, 800, 600, IsRed), 0);
+}
+
+TEST_F(Screenshots, WireframeViewShowsRedEdgesAndYellowControlPoints) {
+    const Picture p = Shot("2 down M\n3 up M\n", 20);
+    EXPECT_GT(p.Count(250, 150, 550, 450, IsRed), 300);
+    EXPECT_GE(p.Count(250, 150, 550, 450, IsYellow),
+              8 * 8);  // eight points of 8 x 8 pixels, some hidden
+    EXPECT_EQ(p.Count(0, 0, 800, 600, IsLitBody), 0);
+}
+
+TEST_F(Screenshots, TheOverlayChangesPixelsOnlyWhileShown) {
+    const Picture plain = Shot("", 12, "plain.png");
+    const Picture toggled = Shot("2 down F1\n3 up F1\n5 down F1\n6 up F1\n", 12, "toggled.png");
+    const Picture shown = Shot("2 down F1\n3 up F1\n", 12, "shown.png");
+    EXPECT_EQ(plain.rgb, toggled.rgb);
+    EXPECT_NE(plain.rgb, shown.rgb);
+    // The overlay sits in the top-left corner over the sky; the rest is untouched.
+    EXPECT_LT(shown.Count(0, 0, 200, 40, IsClearColour), 200 * 40);
+    EXPECT_EQ(shown.Count(0, 550, 800, 600, [](uint8_t, uint8_t, uint8_t) { return true; }),
+              800 * 50);
+}
+
+TEST_F(Screenshots, F12WritesNumberedPngsWithoutOverwriting) {
+    scene.Write("wobble-0001.png", "an earlier file");
+    scene.Write("replay.txt", "3 down F12\n4 up F12\n6 down F12\n7 up F12\n");
+    const ProcessResult r =
+        RunWobble({"--headless", "--frames", "8", "--replay", "replay.txt"}, scene.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadWholeFile(scene.Path("wobble-0001.png")), "an earlier file");
+    EXPECT_NE(r.out.find("Screenshot written to wobble-0002.png\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Screenshot written to wobble-0003.png\n"), std::string::npos);
+    for (const char* name : {"wobble-0002.png", "wobble-0003.png"}) {
+        Picture p;
+        ASSERT_TRUE(ReadPng(scene.Path(name), p)) << name;
+        EXPECT_EQ(p.width, 800);
+        EXPECT_EQ(p.height, 600);
+    }
+}
+
+}  // namespace
+}  // namespace wobble::test

@@ -1,0 +1,30 @@
+#pragma once
+// Runs the wobble program as a person would, in a scene folder, and hands
+// back what it printed and how it ended; and writes a small scene to run.
+
+#include <string>
+#include <vector>
+
+namespace wobble::test {
+
+struct ProcessResult {
+    int exitCode = -1;  // -1 when the program did not exit normally (a crash)
+    std::string out;
+    std::string err;
+};
+
+// Runs the built program with `args` in the folder `cwd`.
+ProcessResult RunWobble(const std::vector<std::string>& args, const std::string& cwd);
+
+// A small steerable scene in `folder`: config.txt, body.tet (a box of
+// tetrahedral cubes floating at the water's middle) and box.obj around it.
+void WriteTestScene(const std::string& folder);
+
+// The state file's sections, for comparing runs.
+struct Dump {
+    std::string frame, thrust, camera, view;
+    std::string particles, surface, water;  // the lines of each section
+};
+Dump ReadDump(const std::string& path);
+
+}  // namespace wobble::test
