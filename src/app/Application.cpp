@@ -251,6 +251,7 @@ void Application::RunOneFrame() {
     if (!options_.recordDir.empty())
         RecordFrame();
     SwapWindowBuffers();
+    timings.frame = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 void Application::RecordFrame() {

@@ -25,6 +25,7 @@ struct FrameTimings {
     double waterStep = 0.0;
     double surface = 0.0;  // carrying the surface along with the tetras
     double drawing = 0.0;  // issuing the GL calls of body and water
+    double frame = 0.0;    // the whole frame, keys to buffer swap (set by the main loop)
 };
 
 struct FrameScene {

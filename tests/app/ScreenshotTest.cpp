@@ -94,3 +94,24 @@ TEST_F(Screenshots, F12WritesNumberedPngsWithoutOverwriting) {
 
 }  // namespace
 }  // namespace wobble::test
+
+namespace wobble::test {
+namespace {
+
+TEST_F(Screenshots, RecordWritesEveryFrameWithAProgressLineEveryHundred) {
+    const ProcessResult r =
+        RunWobble({"--headless", "--frames", "101", "--record", "frames"}, scene.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Recorded 100 frames to " + scene.Path("frames") + "\n"),
+              std::string::npos);
+    EXPECT_EQ(r.out.find("Recorded 101"), std::string::npos);
+    Picture first, last;
+    ASSERT_TRUE(ReadPng(scene.Path("frames/frame-000001.png"), first));
+    ASSERT_TRUE(ReadPng(scene.Path("frames/frame-000101.png"), last));
+    EXPECT_EQ(last.width, 800);
+    EXPECT_NE(first.rgb, last.rgb);  // the water has moved in between
+    EXPECT_FALSE(ReadPng(scene.Path("frames/frame-000102.png"), last));
+}
+
+}  // namespace
+}  // namespace wobble::test
