@@ -1,12 +1,13 @@
 #pragma once
 // The triangle skin of the body, read from an OBJ file. It has no physics of
 // its own: every vertex is bound to one tetra by barycentric weights and
-// carried along with it.
+// carried along with it (SoftBody::BindSurface, SoftBody::DrawSurface).
 
 #include <Inventor/SbVec2f.h>
 #include <Inventor/SbVec3f.h>
 #include <Inventor/SbVec4f.h>
 
+#include <string>
 #include <vector>
 
 namespace wobble {
@@ -16,18 +17,50 @@ public:
     // Triangles use four index slots each: three 0-based indices and -1.
     static constexpr int kSlotsPerTriangle = 4;
 
-    std::vector<SbVec3f> vertices;        // vertexCount positions; rewritten by each deformation
-    std::vector<SbVec3f> normals;         // the file's normals; kept, not used after loading
-    std::vector<SbVec2f> texCoords;       // room for the texture coordinates
-    std::vector<int> vertexIndices;       // 4 per triangle: three vertex indices, -1
-    std::vector<int> normalIndices;       // same layout, for faces that carry normal indices
-    std::vector<int> texCoordIndices;     // same layout, for faces that carry texture indices
-    std::vector<SbVec3f> faceNormals;     // one unit normal per triangle
-    std::vector<int> vertexTetra;         // per vertex: index of the tetra that carries it
-    std::vector<SbVec4f> barycentric;     // per vertex: its weights for that tetra's corners
-    int vertexCount = -1;                 // -1 until a load has counted
+    // Reads an OBJ file in two passes: the first counts vertices, normals,
+    // texture coordinates and fan triangles, the second stores them into
+    // arrays sized once from those counts. Prints its progress on standard
+    // output. Returns false on any failure, and the mesh then reads as empty:
+    // every count 0 and every array empty, so nothing visits it.
+    //
+    // Tokens and numbers follow the rules of scanf on a stream exactly ("%s"
+    // tokens of at most 255 characters, "%f", "%d" with glibc's conversions),
+    // without calling scanf: see mesh/ScanStream.h.
+    //
+    // Indices are checked: a negative one counts back from the last element of
+    // its kind read so far, and an index of 0 or one outside its kind's range
+    // fails the load with a line on standard error naming the file and line.
+    bool LoadMesh(const std::string& fileName);
+
+    // faceNormals[t] = normalised (p1 - p0) x (p2 - p0) of triangle t, so that
+    // corners counter-clockwise seen from outside give an outward normal.
+    void ComputeFaceNormals();
+
+    // Draws the triangles lit, each with its face normal, in the diffuse
+    // colour; leaves GL_LIGHTING disabled.
+    void Draw() const;
+
+    // Back to the state of a mesh that never loaded anything successfully:
+    // counts 0, arrays released.
+    void Clear();
+
+    std::vector<SbVec3f> vertices;   // vertexCount positions; rewritten by each deformation
+    std::vector<SbVec3f> normals;    // the file's normals; kept, not used after loading
+    std::vector<SbVec2f> texCoords;  // the file's texture coordinates; not used after loading
+    // 4 slots per triangle: three 0-based vertex indices, -1.
+    std::vector<int> vertexIndices;
+    // Same layout, packed from the start with the triangles of the faces that
+    // carry normal (texture-coordinate) indices; slots no face wrote hold -1.
+    std::vector<int> normalIndices;
+    std::vector<int> texCoordIndices;
+    std::vector<SbVec3f> faceNormals;  // one unit normal per triangle
+    // Per vertex: index of the tetra that carries it, -1 while unbound (an
+    // unbound vertex is drawn where it was loaded).
+    std::vector<int> vertexTetra;
+    std::vector<SbVec4f> barycentric;  // per vertex: its weights for that tetra's corners
+    int vertexCount = -1;              // -1 until a load has counted
     int texCoordCount = 0;
-    int normalCount = -1;                 // -1 until a load has counted
+    int normalCount = -1;  // -1 until a load has counted
     int triangleCount = 0;
     float diffuse[4] = {0.45f, 0.25f, 0.0f, 1.0f};  // material diffuse colour, RGBA
 };

@@ -40,6 +40,27 @@ public:
     // Lengthens every spring's rest length by 10 %, inflating the body.
     void Pump();
 
+    // Binds every surface vertex to the tetra whose centroid is nearest (the
+    // lowest index among equally near ones) by its barycentric weights in
+    // that tetra, after refreshing every tetra's matrix. A vertex whose tetra
+    // is flat follows the tetra's corner nearest to it. Without tetras
+    // nothing is bound and the surface stays as loaded.
+    void BindSurface();
+
+    // Places every bound surface vertex at its weights' combination of its
+    // tetra's current corners (the matrices of the latest step) and
+    // recomputes the face normals: the drawing's first half, without GL.
+    void DeformSurface();
+
+    // DeformSurface, then draws the surface lit.
+    void DrawSurface();
+
+    // The debugging view: every tetra's six edges in red, unlit, then the
+    // control points (src/render/DebugDraw.cpp).
+    void DrawTetraWireframe() const;
+    // The eight control particles as yellow points of size 8.
+    void DrawControlPoints() const;
+
     int particleCount = 0;
     int tetraCount = 0;
     int springCount = 0;

@@ -1,0 +1,479 @@
+// SurfaceMesh::LoadMesh: the OBJ subset the body's skin is read from.
+//
+//   v x y z            a vertex               vn x y z    a normal
+//   vt u v [w]         a texture coordinate   f c1 c2 c3 [c4 ...]   a face
+//
+// A face's corners take the form of its first corner, tested in this order:
+//   "1//4" vertex//normal, "1/7/4" vertex/tex/normal, "1/7" vertex/tex, "1" vertex.
+// Corners are read like scanf reads numbers: across line ends, so a face goes
+// on until a corner converts no number. A face of m corners becomes the fan
+// (c1 c2 c3) (c1 c3 c4) ... (c1 cm-1 cm). Every other token skips its line.
+//
+// The file is read twice: the first pass counts, the second stores into
+// arrays sized from those counts, so nothing grows while reading. The two
+// passes read some unusual files differently (a line longer than 255
+// characters, a vertex line followed by more tokens on its line); the second
+// never writes beyond the counted sizes and fails the load when they disagree.
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "common/LineReader.h"
+#include "mesh/ScanStream.h"
+#include "mesh/SurfaceMesh.h"
+
+namespace wobble {
+
+namespace {
+
+using scan::kScanConverted;
+using scan::kScanEof;
+using scan::ScanResult;
+
+// Each index array holds 4 slots per triangle and its write position is an
+// int; beyond these counts the arrays could not be addressed.
+constexpr long long kMaxTriangles = INT_MAX / SurfaceMesh::kSlotsPerTriangle;
+constexpr long long kMaxElements = INT_MAX;
+
+enum class CornerForm { kVertexNormal, kVertexTexNormal, kVertexTex, kVertex };
+
+struct Corner {
+    int vertex = 0;
+    int texCoord = 0;
+    int normal = 0;
+    int line = 0;
+};
+
+// sscanf on a token: the same conversions over a string.
+class TokenScanner {
+public:
+    explicit TokenScanner(const char* text) : source_(text) {}
+    ScanResult ScanInt(int& value) {
+        source_.SkipSpace();
+        int converted = 0;
+        const ScanResult result = scan::IntCore(source_, converted);
+        if (result == kScanConverted)
+            value = converted;
+        return result;
+    }
+    ScanResult MatchChar(char expected) {
+        const int c = source_.Get();
+        if (c == scan::kEndOfInput)
+            return kScanEof;
+        if (c != static_cast<unsigned char>(expected)) {
+            source_.Unget(c);
+            return scan::kScanFailed;
+        }
+        return kScanConverted;
+    }
+
+private:
+    scan::StringSource source_;
+};
+
+// One corner in the given form: the conversions of "%d//%d", "%d/%d/%d",
+// "%d/%d" or "%d". Returns what scanf returns: the number of values
+// converted, or -1 when the input ended before the first. Values not
+// converted keep what `corner` held.
+template <class Scanner>
+int ReadCorner(Scanner& in, CornerForm form, Corner& corner) {
+    const ScanResult first = in.ScanInt(corner.vertex);
+    if (first != kScanConverted)
+        return first == kScanEof ? -1 : 0;
+    switch (form) {
+        case CornerForm::kVertex:
+            return 1;
+        case CornerForm::kVertexNormal:
+            if (in.MatchChar('/') != kScanConverted || in.MatchChar('/') != kScanConverted)
+                return 1;
+            return in.ScanInt(corner.normal) == kScanConverted ? 2 : 1;
+        case CornerForm::kVertexTex:
+        case CornerForm::kVertexTexNormal:
+            if (in.MatchChar('/') != kScanConverted)
+                return 1;
+            if (in.ScanInt(corner.texCoord) != kScanConverted)
+                return 1;
+            if (form == CornerForm::kVertexTex)
+                return 2;
+            if (in.MatchChar('/') != kScanConverted)
+                return 2;
+            return in.ScanInt(corner.normal) == kScanConverted ? 3 : 2;
+    }
+    return 0;
+}
+
+// Decides the form of a face from its first corner's token and takes that
+// corner from it. *converted tells how many of its values were read.
+CornerForm FirstCorner(const char* token, Corner& corner, int* converted) {
+    corner = Corner();
+    if (std::strstr(token, "//") != nullptr) {
+        TokenScanner in(token);
+        *converted = ReadCorner(in, CornerForm::kVertexNormal, corner);
+        return CornerForm::kVertexNormal;
+    }
+    {
+        TokenScanner in(token);
+        Corner tried;
+        if (ReadCorner(in, CornerForm::kVertexTexNormal, tried) == 3) {
+            corner = tried;
+            *converted = 3;
+            return CornerForm::kVertexTexNormal;
+        }
+    }
+    {
+        TokenScanner in(token);
+        Corner tried;
+        if (ReadCorner(in, CornerForm::kVertexTex, tried) == 2) {
+            corner = tried;
+            *converted = 2;
+            return CornerForm::kVertexTex;
+        }
+    }
+    TokenScanner in(token);
+    *converted = ReadCorner(in, CornerForm::kVertex, corner);
+    return CornerForm::kVertex;
+}
+
+bool CarriesNormals(CornerForm form) {
+    return form == CornerForm::kVertexNormal || form == CornerForm::kVertexTexNormal;
+}
+bool CarriesTexCoords(CornerForm form) {
+    return form == CornerForm::kVertexTex || form == CornerForm::kVertexTexNormal;
+}
+
+// The reading of one file into one mesh.
+class ObjReader {
+public:
+    ObjReader(const std::string& fileName, SurfaceMesh& mesh) : fileName_(fileName), mesh_(mesh) {}
+
+    bool Load();
+
+private:
+    enum class Pass { kCount, kStore };
+
+    template <Pass kPass>
+    bool ReadPass();
+    template <Pass kPass>
+    bool ReadFace();
+    bool ReadVertexLine(int kind);
+    bool StoreTriangle(const Corner& a, const Corner& b, const Corner& c);
+    bool Resolve(int index, long long readSoFar, int count, const char* kindName, int line,
+                 int& resolved);
+    bool Allocate();
+    bool CheckSecondPass();
+
+    const std::string& fileName_;
+    SurfaceMesh& mesh_;
+    ScanStream in_;
+    char token_[ScanStream::kTokenSize] = {0};
+
+    // First pass: the counts.
+    long long vertices_ = 0, normals_ = 0, texCoords_ = 0, triangles_ = 0;
+    // Second pass: the write positions (index positions in slots).
+    long long vertexPos_ = 0, normalPos_ = 0, texCoordPos_ = 0;
+    long long vertexSlot_ = 0, normalSlot_ = 0, texCoordSlot_ = 0;
+
+    // The face being read in the second pass.
+    CornerForm form_ = CornerForm::kVertex;
+    bool firstHasVertex_ = false;
+    bool faceAtEnd_ = false;  // the file ended before the face's first corner
+};
+
+bool ObjReader::Load() {
+    std::printf("Loading Mesh from file: %s\nFirst pass: get amount of data to store...\n",
+                fileName_.c_str());
+    if (!in_.Open(fileName_, nullptr)) {
+        std::printf("Couldn't open mesh file: %s \n", fileName_.c_str());
+        return false;
+    }
+    if (!ReadPass<Pass::kCount>())
+        return false;
+
+    if (vertices_ > kMaxElements || normals_ > kMaxElements || texCoords_ > kMaxElements ||
+        triangles_ > kMaxTriangles) {
+        ReportInputError(fileName_, 0,
+                         "too many elements to hold (%lld vertices, %lld normals, %lld texture "
+                         "coordinates, %lld triangles)",
+                         vertices_, normals_, texCoords_, triangles_);
+        return false;
+    }
+    std::printf(" Vertices: %d\n", static_cast<int>(vertices_));
+    std::printf(" Normals: %d\n", static_cast<int>(normals_));
+    std::printf(" Texcoords: %d\n", static_cast<int>(texCoords_));
+    std::printf(" Triangles: %d\n", static_cast<int>(triangles_));
+    mesh_.vertexCount = static_cast<int>(vertices_);
+    mesh_.texCoordCount = static_cast<int>(texCoords_);
+    mesh_.normalCount = static_cast<int>(normals_);
+    mesh_.triangleCount = static_cast<int>(triangles_);
+    std::printf(" Done!\nSecond Pass: get data... ");
+
+    in_.Rewind();
+    if (!Allocate())
+        return false;
+    if (!ReadPass<Pass::kStore>())
+        return false;
+    if (!CheckSecondPass())
+        return false;
+    std::printf("Done!\n\n");
+
+    try {
+        mesh_.vertexTetra.assign(static_cast<size_t>(mesh_.vertexCount), -1);
+        mesh_.barycentric.assign(static_cast<size_t>(mesh_.vertexCount),
+                                 SbVec4f(0.0f, 0.0f, 0.0f, 0.0f));
+        mesh_.faceNormals.assign(static_cast<size_t>(mesh_.triangleCount),
+                                 SbVec3f(0.0f, 0.0f, 0.0f));
+    } catch (const std::bad_alloc&) {
+        ReportInputError(fileName_, 0, "not enough memory for %d vertices and %d triangles",
+                         mesh_.vertexCount, mesh_.triangleCount);
+        return false;
+    }
+    mesh_.ComputeFaceNormals();
+    return true;
+}
+
+bool ObjReader::Allocate() {
+    const size_t slots = static_cast<size_t>(mesh_.triangleCount) * SurfaceMesh::kSlotsPerTriangle;
+    try {
+        mesh_.vertices.assign(static_cast<size_t>(mesh_.vertexCount), SbVec3f(0.0f, 0.0f, 0.0f));
+        mesh_.normals.assign(static_cast<size_t>(mesh_.normalCount), SbVec3f(0.0f, 0.0f, 0.0f));
+        mesh_.texCoords.assign(static_cast<size_t>(mesh_.texCoordCount), SbVec2f(0.0f, 0.0f));
+        mesh_.vertexIndices.assign(slots, -1);
+        mesh_.normalIndices.assign(slots, -1);
+        mesh_.texCoordIndices.assign(slots, -1);
+    } catch (const std::bad_alloc&) {
+        ReportInputError(fileName_, 0, "not enough memory for %d vertices and %d triangles",
+                         mesh_.vertexCount, mesh_.triangleCount);
+        return false;
+    }
+    return true;
+}
+
+template <ObjReader::Pass kPass>
+bool ObjReader::ReadPass() {
+    while (in_.ReadToken(token_)) {
+        if (token_[0] == 'v') {
+            const char kind = token_[1];
+            if (kind != '\0' && kind != 'n' && kind != 't') {
+                if constexpr (kPass == Pass::kCount) {
+                    std::printf("LoadMesh(): Unknown token \"%s\".\n", token_);
+                } else {
+                    ReportInputError(fileName_, in_.line(),
+                                     "unknown token \"%s\" where the first reading saw none: a "
+                                     "line longer than 255 characters, or more text after the "
+                                     "numbers of a v line?",
+                                     token_);
+                }
+                return false;
+            }
+            if constexpr (kPass == Pass::kCount) {
+                if (kind == '\0') {
+                    ++vertices_;
+                } else if (kind == 'n') {
+                    ++normals_;
+                } else {
+                    ++texCoords_;
+                }
+                in_.SkipLine();
+            } else {
+                if (!ReadVertexLine(kind))
+                    return false;
+            }
+        } else if (token_[0] == 'f') {
+            if (!ReadFace<kPass>())
+                return false;
+        } else {
+            in_.SkipLine();
+        }
+        if constexpr (kPass == Pass::kStore) {
+            if (vertexSlot_ > static_cast<long long>(mesh_.triangleCount) * 4) {
+                std::printf("Error: out of array boundary %lld\n", vertexSlot_);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool ObjReader::ReadVertexLine(int kind) {
+    long long& position = kind == '\0' ? vertexPos_ : kind == 'n' ? normalPos_ : texCoordPos_;
+    const int count = kind == '\0'  ? mesh_.vertexCount
+                      : kind == 'n' ? mesh_.normalCount
+                                    : mesh_.texCoordCount;
+    if (position >= count) {
+        const char* what = kind == '\0' ? "vertex" : kind == 'n' ? "normal" : "texture-coordinate";
+        ReportInputError(fileName_, in_.line(),
+                         "more %s lines on the second reading than the %d counted on the first: "
+                         "a line longer than 255 characters, or more text after the numbers of "
+                         "a v line?",
+                         what, count);
+        return false;
+    }
+    // "%f %f %f" (or "%f %f"): the reading stops at the first number that
+    // does not convert; what is not read stays 0.
+    float value[3] = {0.0f, 0.0f, 0.0f};
+    const int wanted = kind == 't' ? 2 : 3;
+    for (int i = 0; i < wanted; ++i) {
+        if (in_.ScanFloat(value[i]) != kScanConverted)
+            break;
+    }
+    if (kind == '\0') {
+        mesh_.vertices[position].setValue(value[0], value[1], value[2]);
+    } else if (kind == 'n') {
+        mesh_.normals[position].setValue(value[0], value[1], value[2]);
+    } else {
+        mesh_.texCoords[position].setValue(value[0], value[1]);
+    }
+    ++position;
+    return true;
+}
+
+template <ObjReader::Pass kPass>
+bool ObjReader::ReadFace() {
+    // At the end of the file the token keeps the face's own keyword, as the
+    // buffer of a failed "%s" does: the first corner then converts nothing.
+    const bool hasToken = in_.ReadToken(token_);
+    Corner first;
+    int converted = 0;
+    const CornerForm form = FirstCorner(token_, first, &converted);
+    first.line = in_.line();
+
+    Corner second = first, third = first;
+    ReadCorner(in_, form, second);
+    second.line = in_.line();
+    ReadCorner(in_, form, third);
+    third.line = in_.line();
+
+    if constexpr (kPass == Pass::kCount) {
+        ++triangles_;
+        for (;;) {
+            Corner next = first;
+            if (ReadCorner(in_, form, next) <= 0)
+                break;
+            ++triangles_;
+        }
+        return true;
+    } else {
+        form_ = form;
+        firstHasVertex_ = converted >= 1;
+        faceAtEnd_ = !hasToken;
+        if (!StoreTriangle(first, second, third))
+            return false;
+        Corner previous = third;
+        for (;;) {
+            Corner next = first;
+            if (ReadCorner(in_, form, next) <= 0)
+                break;
+            next.line = in_.line();
+            if (!StoreTriangle(first, previous, next))
+                return false;
+            previous = next;
+        }
+        return true;
+    }
+}
+
+bool ObjReader::Resolve(int index, long long readSoFar, int count, const char* kindName, int line,
+                        int& resolved) {
+    if (index > 0) {
+        if (index <= count) {
+            resolved = index - 1;
+            return true;
+        }
+        ReportInputError(fileName_, line, "face index %d is beyond the file's %d %s", index, count,
+                         kindName);
+        return false;
+    }
+    if (index < 0) {
+        const long long fromEnd = readSoFar + index;
+        if (fromEnd >= 0) {
+            resolved = static_cast<int>(fromEnd);
+            return true;
+        }
+        ReportInputError(fileName_, line,
+                         "face index %d reaches back past the %lld %s read before it", index,
+                         readSoFar, kindName);
+        return false;
+    }
+    ReportInputError(fileName_, line, "face index 0 names no %s: indices count from 1", kindName);
+    return false;
+}
+
+bool ObjReader::StoreTriangle(const Corner& a, const Corner& b, const Corner& c) {
+    const long long capacity = static_cast<long long>(mesh_.triangleCount) * 4;
+    const bool fits = vertexSlot_ + 4 <= capacity;
+    const Corner* corners[3] = {&a, &b, &c};
+    if (fits) {
+        if (faceAtEnd_) {
+            ReportInputError(fileName_, a.line, "the file ends in a face without corners");
+            return false;
+        }
+        if (!firstHasVertex_) {
+            ReportInputError(fileName_, a.line, "face corner \"%s\" holds no vertex index", token_);
+            return false;
+        }
+        int* slots = &mesh_.vertexIndices[static_cast<size_t>(vertexSlot_)];
+        for (int k = 0; k < 3; ++k) {
+            if (!Resolve(corners[k]->vertex, vertexPos_, mesh_.vertexCount, "vertices",
+                         corners[k]->line, slots[k]))
+                return false;
+        }
+        slots[3] = -1;
+    }
+    vertexSlot_ += 4;
+    // The normal and texture-coordinate positions never pass the vertex
+    // position, so whatever fits there fits here.
+    if (CarriesNormals(form_)) {
+        if (fits) {
+            int* slots = &mesh_.normalIndices[static_cast<size_t>(normalSlot_)];
+            for (int k = 0; k < 3; ++k) {
+                if (!Resolve(corners[k]->normal, normalPos_, mesh_.normalCount, "normals",
+                             corners[k]->line, slots[k]))
+                    return false;
+            }
+            slots[3] = -1;
+        }
+        normalSlot_ += 4;
+    }
+    if (CarriesTexCoords(form_)) {
+        if (fits) {
+            int* slots = &mesh_.texCoordIndices[static_cast<size_t>(texCoordSlot_)];
+            for (int k = 0; k < 3; ++k) {
+                if (!Resolve(corners[k]->texCoord, texCoordPos_, mesh_.texCoordCount,
+                             "texture coordinates", corners[k]->line, slots[k]))
+                    return false;
+            }
+            slots[3] = -1;
+        }
+        texCoordSlot_ += 4;
+    }
+    return true;
+}
+
+bool ObjReader::CheckSecondPass() {
+    const long long triangles = vertexSlot_ / 4;
+    if (vertexPos_ == mesh_.vertexCount && normalPos_ == mesh_.normalCount &&
+        texCoordPos_ == mesh_.texCoordCount && triangles == mesh_.triangleCount)
+        return true;
+    ReportInputError(fileName_, 0,
+                     "the second reading found %lld vertices, %lld normals, %lld texture "
+                     "coordinates and %lld triangles where the first counted %d, %d, %d and %d: "
+                     "a line longer than 255 characters, or more text after the numbers of a v "
+                     "line?",
+                     vertexPos_, normalPos_, texCoordPos_, triangles, mesh_.vertexCount,
+                     mesh_.normalCount, mesh_.texCoordCount, mesh_.triangleCount);
+    return false;
+}
+
+}  // namespace
+
+bool SurfaceMesh::LoadMesh(const std::string& fileName) {
+    ObjReader reader(fileName, *this);
+    if (reader.Load())
+        return true;
+    Clear();
+    return false;
+}
+
+}  // namespace wobble

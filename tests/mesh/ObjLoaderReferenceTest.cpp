@@ -1,0 +1,295 @@
+// The fast OBJ loader against a transcription of the same algorithm onto the
+// C library's fscanf, fgets and sscanf (ObjReference.cpp): on generated and
+// on hostile files, every printed line, every count, every index and every
+// float's bit pattern must agree.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "ObjReference.h"
+#include "TestFiles.h"
+#include "mesh/SurfaceMesh.h"
+
+namespace wobble {
+namespace {
+
+using test::CaptureStderr;
+using test::CaptureStdout;
+using test::ScratchDir;
+
+template <class Vec, int N>
+std::vector<uint32_t> Bits(const std::vector<Vec>& values) {
+    std::vector<uint32_t> bits;
+    for (const Vec& v : values) {
+        for (int i = 0; i < N; ++i)
+            bits.push_back(std::bit_cast<uint32_t>(v[i]));
+    }
+    return bits;
+}
+
+// Loads `path` with both loaders and expects the same outcome in every
+// detail. Returns whether the fast loader succeeded.
+bool ExpectSameAsReference(const std::string& path, const std::string& what) {
+    SurfaceMesh fast, reference;
+    bool fastOk = false, referenceOk = false;
+    std::string fastOut, referenceOut;
+    const std::string fastErr =
+        CaptureStderr([&] { fastOut = CaptureStdout([&] { fastOk = fast.LoadMesh(path); }); });
+    const std::string referenceErr = CaptureStderr([&] {
+        referenceOut =
+            CaptureStdout([&] { referenceOk = test::ReferenceLoadMesh(path, reference); });
+    });
+    SCOPED_TRACE(what);
+    EXPECT_EQ(fastOk, referenceOk) << fastOut << fastErr << "\n---\n"
+                                   << referenceOut << referenceErr;
+    EXPECT_EQ(fastOut, referenceOut);
+    EXPECT_EQ(fastErr, referenceErr);
+    EXPECT_EQ(fast.vertexCount, reference.vertexCount);
+    EXPECT_EQ(fast.normalCount, reference.normalCount);
+    EXPECT_EQ(fast.texCoordCount, reference.texCoordCount);
+    EXPECT_EQ(fast.triangleCount, reference.triangleCount);
+    EXPECT_EQ((Bits<SbVec3f, 3>(fast.vertices)), (Bits<SbVec3f, 3>(reference.vertices)));
+    EXPECT_EQ((Bits<SbVec3f, 3>(fast.normals)), (Bits<SbVec3f, 3>(reference.normals)));
+    EXPECT_EQ((Bits<SbVec2f, 2>(fast.texCoords)), (Bits<SbVec2f, 2>(reference.texCoords)));
+    EXPECT_EQ(fast.vertexIndices, reference.vertexIndices);
+    EXPECT_EQ(fast.normalIndices, reference.normalIndices);
+    EXPECT_EQ(fast.texCoordIndices, reference.texCoordIndices);
+    EXPECT_EQ((Bits<SbVec3f, 3>(fast.faceNormals)), (Bits<SbVec3f, 3>(reference.faceNormals)));
+    EXPECT_EQ(fast.vertexTetra, reference.vertexTetra);
+    EXPECT_EQ(fast.barycentric.size(), reference.barycentric.size());
+    return fastOk;
+}
+
+class Generator {
+public:
+    explicit Generator(uint32_t seed) : rng_(seed) {}
+
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+    bool Chance(int percent) { return Pick(100) < percent; }
+
+    std::string Digits(int most) {
+        std::string s;
+        const int n = 1 + Pick(most);
+        for (int i = 0; i < n; ++i)
+            s += static_cast<char>('0' + Pick(10));
+        return s;
+    }
+
+    std::string Space() {
+        static const char* kSpaces[] = {" ", " ", " ", "  ", "\t", " \t ", "\r", "\v", "\f"};
+        return kSpaces[Pick(9)];
+    }
+
+    std::string LineEnd() { return Chance(10) ? "\r\n" : "\n"; }
+
+    std::string Number(bool hostile) {
+        std::string sign = Chance(30) ? (Chance(50) ? "-" : "+") : "";
+        if (hostile && Chance(25)) {
+            static const char* kOdd[] = {"inf",  "INFINITY", "nan",   "NaN",   "infin", "na",
+                                         "nax",  "0x1.8p3",  "0x",    "0x.p1", ".",     "-.",
+                                         "1e",   "1e+",      "1.2.3", "1e5.3", "0xAbC", "00012",
+                                         "1..2", "e5",       "9e99",  "1e-50", "4e-45", "0x1p-140",
+                                         "i",    "+"};
+            return sign + kOdd[Pick(26)];
+        }
+        std::string s = sign;
+        switch (Pick(4)) {
+            case 0:
+                s += Digits(4);
+                break;
+            case 1:
+                s += Digits(3) + "." + Digits(7);
+                break;
+            case 2:
+                s += "." + Digits(5);
+                break;
+            default:
+                s += Digits(2) + "." + Digits(4) + (Chance(50) ? "e" : "E") +
+                     (Chance(50) ? "-" : "") + Digits(2);
+                break;
+        }
+        if (Chance(3))
+            s += Digits(30);  // long mantissas round correctly too
+        return s;
+    }
+
+    std::string Index(int count, bool hostile) {
+        if (count == 0 || (hostile && Chance(3))) {
+            return std::to_string(Pick(5) - 2);
+        }
+        if (Chance(20))
+            return "-" + std::to_string(1 + Pick(count));
+        return std::to_string(1 + Pick(count));
+    }
+
+    // A well-formed file, sprinkled with odd spacing and numbers when hostile.
+    std::string Structured(bool hostile) {
+        std::string text;
+        int vertices = 0, normals = 0, texCoords = 0;
+        const int lines = 5 + Pick(60);
+        for (int l = 0; l < lines; ++l) {
+            const int kind = Pick(10);
+            if (kind < 4 || vertices < 3) {
+                text += "v" + Space() + Number(hostile) + Space() + Number(hostile) + Space() +
+                        Number(hostile);
+                ++vertices;
+            } else if (kind == 4) {
+                text += "vn " + Number(hostile) + " " + Number(hostile) + " " + Number(hostile);
+                ++normals;
+            } else if (kind == 5) {
+                text += "vt " + Number(hostile) + " " + Number(hostile);
+                if (Chance(30))
+                    text += " " + Number(hostile);
+                ++texCoords;
+            } else if (kind == 6) {
+                static const char* kOther[] = {"# a comment", "g part", "usemtl skin",
+                                               "s 1",         "o body", "mtllib a.mtl",
+                                               "#",           "s off"};
+                text += kOther[Pick(8)];
+            } else {
+                int form = Pick(4);
+                // Clean files use only the kinds they have read so far.
+                if (!hostile && (((form == 1 || form == 3) && normals == 0) ||
+                                 ((form == 2 || form == 3) && texCoords == 0)))
+                    form = 0;
+                const int corners = hostile ? 1 + Pick(7) : 3 + Pick(4);
+                text += "f";
+                for (int c = 0; c < corners; ++c) {
+                    text += (hostile && Chance(5)) ? LineEnd() : Space();
+                    std::string corner = Index(vertices, hostile);
+                    if (form == 1)
+                        corner += "//" + Index(normals, hostile);
+                    if (form == 2)
+                        corner += "/" + Index(texCoords, hostile);
+                    if (form == 3)
+                        corner += "/" + Index(texCoords, hostile) + "/" + Index(normals, hostile);
+                    text += corner;
+                }
+            }
+            text += LineEnd();
+        }
+        return text;
+    }
+
+    // Fragments of OBJ and of numbers in random order, with long lines, long
+    // tokens, NUL bytes and missing line ends.
+    std::string Hostile() {
+        static const char* kPieces[] = {
+            "v",    "vn",   "vt",  "vp",          "f",           "#",    "g",   "1",
+            "-1",   "2/3",  "1//", "//2",         "1/2/3",       "1/x",  "x",   "nan",
+            "inf",  "0x",   "-",   "+",           ".",           "/",    "0",   "1e",
+            "1.5",  "v1",   "f1",  "fx",          "vnx",         "vtt",  "3//", "-0",
+            "1e+x", "2/2/", "4/4", "99999999999", "-2147483649", "1.2.3"};
+        std::string text;
+        const int count = Pick(80);
+        for (int i = 0; i < count; ++i) {
+            const int what = Pick(100);
+            if (what < 70) {
+                text += kPieces[Pick(static_cast<int>(std::size(kPieces)))];
+            } else if (what < 80) {
+                text += Number(true);
+            } else if (what < 83) {
+                text += std::string(200 + Pick(200), Chance(50) ? ' ' : 'x');
+            } else if (what < 85) {
+                text += std::string(1, '\0');
+            } else {
+                text += LineEnd();
+            }
+            text += Chance(70) ? Space() : (Chance(50) ? LineEnd() : "");
+        }
+        return text;
+    }
+
+private:
+    std::mt19937 rng_;
+};
+
+TEST(ObjLoaderReference, AgreesOnWellFormedFiles) {
+    ScratchDir dir;
+    Generator gen(12345);
+    for (int i = 0; i < 250; ++i) {
+        const std::string text = gen.Structured(false);
+        EXPECT_TRUE(ExpectSameAsReference(dir.Write("clean.obj", text), text));
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(ObjLoaderReference, AgreesOnFilesWithOddNumbersAndSpacing) {
+    ScratchDir dir;
+    Generator gen(777);
+    int loaded = 0;
+    for (int i = 0; i < 400; ++i) {
+        const std::string text = gen.Structured(true);
+        loaded += ExpectSameAsReference(dir.Write("odd.obj", text), text);
+        if (HasFailure())
+            return;
+    }
+    // Both outcomes must be well represented for the comparison to mean much.
+    EXPECT_GT(loaded, 40);
+    EXPECT_LT(loaded, 320);
+}
+
+TEST(ObjLoaderReference, AgreesOnHostileFiles) {
+    ScratchDir dir;
+    Generator gen(4242);
+    int loaded = 0;
+    for (int i = 0; i < 1500; ++i) {
+        const std::string text = gen.Hostile();
+        loaded += ExpectSameAsReference(dir.Write("hostile.obj", text), text);
+        if (HasFailure())
+            return;
+    }
+    EXPECT_GT(loaded, 150);
+    EXPECT_LT(loaded, 1350);
+}
+
+TEST(ObjLoaderReference, AgreesAcrossBlockBoundaries) {
+    // Larger than the loader's 1 MiB block, with a number split by a block
+    // end somewhere, a 6000-digit mantissa, a 5000-digit index and a space
+    // run longer than a block.
+    ScratchDir dir;
+    Generator gen(99);
+    std::string text = "v 1 2 3\nv 4 5 6\nv 7 8 9\n";
+    while (text.size() < (size_t{3} << 20))
+        text += gen.Structured(false);
+    text += "v 0." + std::string(6000, '3') + " 1 2\n";
+    text += "f 1 2 " + std::string(5000, '0') + "3\n";
+    text += "v" + std::string((size_t{1} << 20) + 17, ' ') + "1.25 2 3\n";
+    EXPECT_TRUE(ExpectSameAsReference(dir.Write("big.obj", text), "big file"));
+}
+
+TEST(ObjLoaderReference, AgreesOnEveryShortFaceSpelling) {
+    // Every string of up to four characters from a face's alphabet, as the
+    // corners of a face over four vertices.
+    ScratchDir dir;
+    const std::string alphabet = "1-/ \nx";
+    const std::string prefix = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 1\nf 1";
+    std::vector<std::string> words = {""};
+    for (int length = 1; length <= 4; ++length) {
+        std::vector<std::string> longer;
+        for (const auto& w : words) {
+            if (static_cast<int>(w.size()) != length - 1)
+                continue;
+            for (char c : alphabet)
+                longer.push_back(w + c);
+        }
+        words.insert(words.end(), longer.begin(), longer.end());
+    }
+    int loaded = 0;
+    for (const auto& w : words) {
+        const std::string text = prefix + w + " 2 3 4\n";
+        loaded += ExpectSameAsReference(dir.Write("face.obj", text), text);
+        if (HasFailure())
+            return;
+    }
+    EXPECT_GT(loaded, 100);
+    EXPECT_LT(loaded, static_cast<int>(words.size()) - 100);
+}
+
+}  // namespace
+}  // namespace wobble
