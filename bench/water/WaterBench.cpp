@@ -1,0 +1,73 @@
+// The water's per-frame work on the scene's grid: 100 x 100 cells at spacing 4.
+// Counters report the time per cell (lower is better); a whole Step should stay
+// within 3 ns a cell.
+
+#include <benchmark/benchmark.h>
+
+#include "water/WaterSurface.h"
+
+namespace wobble {
+namespace {
+
+constexpr int kCells = 100;
+constexpr float kSpacing = 4.0f;
+constexpr float kDt = 0.03f;
+// The scene's radius is half the distance between control particles 2 and 3,
+// measured at start-up; 6 (a 5 x 5 window) is the stirring sphere here, and the
+// displacement is timed over a range of radii around it.
+constexpr float kStirRadius = 6.0f;
+
+// Water that is already moving everywhere, so that no step is the trivial
+// flat one: the body has been pushed across the grid for a while.
+void Stir(WaterSurface& water) {
+    for (int n = 0; n < 200; ++n) {
+        const float t = static_cast<float>(n);
+        water.Displace(SbVec3f(20.0f + 1.7f * t, 0.5f, 30.0f + 1.3f * t));
+        water.Step(kDt);
+    }
+}
+
+void BM_WaterStep(benchmark::State& state) {
+    WaterSurface water;
+    water.Init(kCells, kCells, kSpacing, kSpacing, kStirRadius);
+    Stir(water);
+    for (auto _ : state) {
+        water.Step(kDt);
+        benchmark::DoNotOptimize(water.positions.data());
+        benchmark::DoNotOptimize(water.normals.data());
+        benchmark::ClobberMemory();
+    }
+    const double cells = static_cast<double>(kCells) * kCells;
+    state.counters["time_per_cell"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * cells,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_WaterStep);
+
+// One displacement per body step, with the radius in the argument; the centre
+// wanders so that the window meets pushed cells, rim cells and resting water.
+void BM_WaterDisplace(benchmark::State& state) {
+    WaterSurface stirred;
+    stirred.Init(kCells, kCells, kSpacing, kSpacing, kStirRadius);
+    Stir(stirred);
+    WaterSurface water;
+    water.Init(kCells, kCells, kSpacing, kSpacing, static_cast<float>(state.range(0)));
+    water.positions = stirred.positions;
+    water.velocities = stirred.velocities;
+    float t = 0.0f;
+    for (auto _ : state) {
+        water.Displace(SbVec3f(150.0f + 40.0f * t, 0.2f, 180.0f + 30.0f * t));
+        t = t >= 1.0f ? 0.0f : t + 0.01f;
+        benchmark::DoNotOptimize(water.positions.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["time_per_window_cell"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * water.rimCapacity,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_WaterDisplace)->Arg(4)->Arg(6)->Arg(10);
+
+}  // namespace
+}  // namespace wobble
+
+BENCHMARK_MAIN();

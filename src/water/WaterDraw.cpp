@@ -1,0 +1,54 @@
+// Drawing the water: lit triangles in immediate mode, one glBegin/glEnd for
+// the whole grid.
+//
+//     (i, j) *-------* (i+1, j)         triangle 1: (i, j), (i+1, j), (i, j+1)
+//            |  1  / |                  triangle 2: (i+1, j+1), (i, j+1), (i+1, j)
+//            |   /   |
+//            | /  2  |                  seen from above: x to the right,
+//   (i, j+1) *-------* (i+1, j+1)       z down the page
+//
+// The drawing does not wrap: the last row and column are only far corners.
+// Seen from above both triangles run clockwise, so the front faces down; with
+// one-sided lighting the front material lights both sides alike.
+
+#include <GL/gl.h>
+
+#include "water/WaterSurface.h"
+
+namespace wobble {
+
+void WaterSurface::Draw() const {
+    glEnable(GL_LIGHTING);
+    glBegin(GL_TRIANGLES);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, colour);
+    const SbVec3f* pos = positions.data();
+    const SbVec3f* nrm = normals.data();
+    for (int i = 0; i + 1 < cellsX; ++i) {
+        const int row = i * cellsZ;
+        const int nextRow = row + cellsZ;
+        for (int j = 0; j + 1 < cellsZ; ++j) {
+            const int c00 = row + j;          // (i, j)
+            const int c10 = nextRow + j;      // (i+1, j)
+            const int c01 = row + j + 1;      // (i, j+1)
+            const int c11 = nextRow + j + 1;  // (i+1, j+1)
+            glNormal3fv(nrm[c00].getValue());
+            glVertex3fv(pos[c00].getValue());
+            glNormal3fv(nrm[c10].getValue());
+            glVertex3fv(pos[c10].getValue());
+            glNormal3fv(nrm[c01].getValue());
+            glVertex3fv(pos[c01].getValue());
+
+            glNormal3fv(nrm[c11].getValue());
+            glVertex3fv(pos[c11].getValue());
+            glNormal3fv(nrm[c01].getValue());
+            glVertex3fv(pos[c01].getValue());
+            glNormal3fv(nrm[c10].getValue());
+            glVertex3fv(pos[c10].getValue());
+        }
+    }
+    glEnd();
+    glDisable(GL_LIGHTING);
+}
+
+}  // namespace wobble
