@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
+
+#include <Inventor/SbVec3d.h>
 
 #include "common/VecMath.h"
 #include "softbody/SoftBody.h"
@@ -41,27 +44,37 @@ private:
     int saved_ = -1;
 };
 
-double BoxDiagonal(const SoftBody& body) {
-    SbVec3f lo = body.particles[0].position;
-    SbVec3f hi = lo;
+// The farthest particle from the body's mean position: a size that turning
+// the body leaves alone, unlike the diagonal of its bounding box.
+double Reach(const SoftBody& body) {
+    SbVec3d mean(0, 0, 0);
+    for (const Particle& p : body.particles)
+        mean += SbVec3d(p.position[0], p.position[1], p.position[2]);
+    mean /= static_cast<double>(body.particleCount);
+    double reach = 0.0;
     for (const Particle& p : body.particles) {
-        for (int a = 0; a < 3; ++a) {
-            lo[a] = std::min(lo[a], p.position[a]);
-            hi[a] = std::max(hi[a], p.position[a]);
-        }
+        const SbVec3d offset = SbVec3d(p.position[0], p.position[1], p.position[2]) - mean;
+        reach = std::max(reach, offset.length());
     }
-    return VecLength(hi - lo);
+    return reach;
 }
 
-// Share of tetras whose corners now run the other way round than when loaded.
-double TangledShare(const SoftBody& body) {
+// Which way round each tetra's corners run: +1 or -1 (0 for a flat one).
+signed char Orientation(const Tetra& tetra) {
+    const SbVec3f& p0 = tetra.corners[0]->position;
+    const SbVec3f e1 = tetra.corners[1]->position - p0;
+    const SbVec3f e2 = tetra.corners[2]->position - p0;
+    const SbVec3f e3 = tetra.corners[3]->position - p0;
+    const float volume = e1.dot(VecCross(e2, e3));
+    return volume > 0.0f ? 1 : volume < 0.0f ? -1 : 0;
+}
+
+// Share of tetras whose corners now run the other way round than when loaded
+// (the file may order corners either way; only a change counts).
+double TangledShare(const SoftBody& body, const std::vector<signed char>& loaded) {
     int inverted = 0;
-    for (const Tetra& tetra : body.tetras) {
-        const SbVec3f& p0 = tetra.corners[0]->position;
-        const SbVec3f e1 = tetra.corners[1]->position - p0;
-        const SbVec3f e2 = tetra.corners[2]->position - p0;
-        const SbVec3f e3 = tetra.corners[3]->position - p0;
-        if (e1.dot(VecCross(e2, e3)) < 0.0f)
+    for (int t = 0; t < body.tetraCount; ++t) {
+        if (Orientation(body.tetras[t]) * loaded[t] < 0)
             ++inverted;
     }
     return body.tetraCount > 0 ? static_cast<double>(inverted) / body.tetraCount : 0.0;
@@ -104,7 +117,10 @@ bool StabilityCheck::Run(const std::string& tetPath, float stiffness, float mass
     }
     body.controller.SetControlParticles(slots);
 
-    const double startSize = BoxDiagonal(body);
+    const double startSize = Reach(body);
+    std::vector<signed char> loadedOrientation(body.tetras.size());
+    for (int t = 0; t < body.tetraCount; ++t)
+        loadedOrientation[t] = Orientation(body.tetras[t]);
     const SbVec3f startCentre = ControlCentre(body);
     for (int step = 1; step <= kSteps; ++step) {
         // What the key bindings do each frame while Up (and later Right) is held.
@@ -122,14 +138,14 @@ bool StabilityCheck::Run(const std::string& tetPath, float stiffness, float mass
                 return false;
             }
         }
-        const double growth = BoxDiagonal(body) / startSize;
+        const double growth = Reach(body) / startSize;
         largestGrowth = std::max(largestGrowth, growth);
         if (growth > kBlowUpGrowth) {
             problem = "the body blew up";
             return false;
         }
         if (step % kTangleEvery == 0 || step == kSteps) {
-            largestTangle = std::max(largestTangle, TangledShare(body));
+            largestTangle = std::max(largestTangle, TangledShare(body, loadedOrientation));
             if (largestTangle > kTangledShare) {
                 problem = "the body tangled (tetras turned inside out)";
                 return false;

@@ -4,7 +4,7 @@
 // time step for kSteps steps with the forward thrust held from the first step
 // (ramping to its full 30 like a held key), turning right in the last third.
 // The body fails when a position stops being finite, when it grows beyond
-// kBlowUpGrowth times its loaded size (it swells by about a tenth at first,
+// kBlowUpGrowth times its loaded reach from its centre (it swells by about a tenth at first,
 // since every rest length starts at 1.1 times the loaded edge), or when more
 // than kTangledShare of its tetras turn inside out.
 

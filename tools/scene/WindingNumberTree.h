@@ -19,7 +19,7 @@ namespace wobble::scene {
 
 class WindingNumberTree {
 public:
-    static constexpr double kFarFactor = 2.0;
+    static constexpr double kFarFactor = 3.0;
     static constexpr int kLeafSize = 8;
 
     void Build(const std::vector<SbVec3d>& vertices,

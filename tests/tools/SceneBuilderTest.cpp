@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+
+#include "TestFiles.h"
+#include "TestShapes.h"
+#include "common/VecMath.h"
+#include "scene/SceneBuilder.h"
+#include "softbody/SceneConfig.h"
+#include "softbody/SoftBody.h"
+#include "water/WaterSurface.h"
+
+namespace wobble::scene {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun RunTool(std::vector<const char*> args) {
+    ToolRun run;
+    SceneOptions options;
+    std::string error;
+    EXPECT_TRUE(options.Parse(static_cast<int>(args.size()), args.data(), error)) << error;
+    run.out = test::CaptureStdout(
+        [&] { run.err = test::CaptureStderr([&] { run.status = SceneBuilder().Run(options); }); });
+    return run;
+}
+
+// What the program does with a scene folder, without the window: the
+// assembly (config, binding, water sized from particles 2 and 3), then frames
+// with the Up key held, the surface carried along.
+struct SceneRun {
+    bool loaded = false;
+    std::string loaderErrors;
+    float waterRadius = 0.0f;
+    double loadedSize = 0.0;
+    double largestSize = 0.0;
+    bool allFinite = true;
+    int controlParticlesDistinct = 0;
+};
+
+double BoxDiagonal(const SoftBody& body) {
+    SbVec3f lo = body.particles[0].position, hi = lo;
+    for (const Particle& p : body.particles) {
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], p.position[a]);
+            hi[a] = std::max(hi[a], p.position[a]);
+        }
+    }
+    return VecLength(hi - lo);
+}
+
+SceneRun RunScene(const std::string& folder, int frames) {
+    SceneRun run;
+    const fs::path before = fs::current_path();
+    fs::current_path(folder);
+    SoftBody body;
+    test::CaptureStdout([&] {
+        run.loaderErrors =
+            test::CaptureStderr([&] { run.loaded = LoadConfig("config.txt", body); });
+    });
+    fs::current_path(before);
+    if (!run.loaded || !body.controller.HasControlParticles() || body.surface.vertexCount <= 0) {
+        run.loaded = false;
+        return run;
+    }
+    body.BindSurface();
+    WaterSurface water;
+    Particle* const* slots = body.controller.controlParticles;
+    run.waterRadius = 0.5f * (slots[2]->position - slots[3]->position).length();
+    water.Init(100, 100, 4.0f, 4.0f, run.waterRadius);
+    body.controller.water = &water;
+    run.controlParticlesDistinct = static_cast<int>(std::set<Particle*>(slots, slots + 8).size());
+
+    run.loadedSize = BoxDiagonal(body);
+    for (int frame = 1; frame <= frames; ++frame) {
+        body.controller.RampForward();
+        body.controller.DecayLeftRight();
+        body.Step(0.05f);
+        water.Step(0.03f);
+        run.largestSize = std::max(run.largestSize, BoxDiagonal(body));
+    }
+    body.DeformSurface();
+    for (const Particle& p : body.particles)
+        run.allFinite = run.allFinite && VecIsFinite(p.position);
+    for (int v = 0; v < body.surface.vertexCount; ++v)
+        run.allFinite = run.allFinite && VecIsFinite(body.surface.vertices[v]);
+    return run;
+}
+
+// Makes a scene of `obj` and runs it for 3000 frames under full thrust.
+void ExpectGoodScene(const std::string& obj, std::vector<const char*> extra = {}) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", obj);
+    const std::string out = dir.Path("scene");
+    std::vector<const char*> args = {input.c_str(), out.c_str()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const ToolRun tool = RunTool(args);
+    ASSERT_EQ(tool.status, 0) << tool.out << tool.err;
+    EXPECT_EQ(tool.err, "");
+    EXPECT_NE(tool.out.find("held together"), std::string::npos) << tool.out;
+    EXPECT_NE(tool.out.find("run it with:\n  cd " + fs::absolute(out).string() + " && "),
+              std::string::npos)
+        << tool.out;
+
+    const SceneRun scene = RunScene(out, 3000);
+    ASSERT_TRUE(scene.loaded) << scene.loaderErrors;
+    EXPECT_EQ(scene.loaderErrors, "");
+    EXPECT_EQ(scene.controlParticlesDistinct, 8);
+    EXPECT_TRUE(scene.allFinite);
+    EXPECT_LT(scene.largestSize, 2.0 * scene.loadedSize);
+    // The water's body radius comes out at about half the body's width.
+    char radius[32];
+    std::snprintf(radius, sizeof radius, "water body radius %.3g", scene.waterRadius);
+    EXPECT_NE(tool.out.find(radius), std::string::npos) << tool.out;
+}
+
+TEST(SceneBuilder, SphereMakesAGoodScene) {
+    ExpectGoodScene(test::SphereObj(1.0, 0, 0, 0));
+}
+
+TEST(SceneBuilder, TorusMakesAGoodScene) {
+    ExpectGoodScene(test::TorusObj(1.0, 0.35), {"--max-springs", "4000"});
+}
+
+TEST(SceneBuilder, ElongatedHullMakesAGoodScene) {
+    ExpectGoodScene(test::HullObj(), {"--max-springs", "4000"});
+}
+
+TEST(SceneBuilder, HoleAndDuplicatedSeamVerticesMakeAGoodScene) {
+    ExpectGoodScene(test::HoleySphereObj(4), {"--max-springs", "4000"});
+}
+
+TEST(SceneBuilder, TwoLoosePartsMakeOneGoodScene) {
+    ExpectGoodScene(test::TwoSpheresObj(), {"--max-springs", "4000"});
+}
+
+TEST(SceneBuilder, TwoHundredThousandTrianglesMakeAGoodScene) {
+    test::ShapeOptions detail;
+    detail.around = 400;
+    detail.along = 250;
+    detail.quads = false;
+    ExpectGoodScene(test::SphereObj(1.0, 0, 0, 0, detail), {"--size", "30"});
+}
+
+TEST(SceneBuilder, BudgetAndSizeAreHonoured) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", test::HullObj());
+    const std::string out = dir.Path("scene");
+    const ToolRun tool =
+        RunTool({input.c_str(), out.c_str(), "--max-springs", "1200", "--size", "60"});
+    ASSERT_EQ(tool.status, 0) << tool.err;
+    SoftBody body;
+    bool ok = false;
+    test::CaptureStdout([&] { ok = body.LoadTetFile(out + "/body.tet", 1.0f, 1.0f); });
+    ASSERT_TRUE(ok);
+    EXPECT_LE(body.springCount, 1200);
+    SurfaceMesh mesh;
+    test::CaptureStdout([&] { ok = mesh.LoadMesh(out + "/surface.obj"); });
+    ASSERT_TRUE(ok);
+    float lo = 1e9f, hi = -1e9f;
+    for (const SbVec3f& v : mesh.vertices) {
+        lo = std::min(lo, v[0]);
+        hi = std::max(hi, v[0]);
+    }
+    EXPECT_NEAR(hi - lo, 60.0f, 1e-3f);
+    EXPECT_NEAR(0.5f * (hi + lo), 198.0f, 1e-3f);
+}
+
+TEST(SceneBuilder, GivenConstantsAreWrittenAsGivenEvenWhenUnstable) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
+    const std::string out = dir.Path("scene");
+    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--max-springs", "2000",
+                                  "--stiffness", "500", "--mass", "0.5"});
+    ASSERT_EQ(tool.status, 0) << tool.err;
+    EXPECT_NE(tool.out.find("warning: with the given constants"), std::string::npos) << tool.out;
+    const std::string config = test::ReadWholeFile(out + "/config.txt");
+    EXPECT_NE(config.find("stiffness 500\nmass 0.5\n"), std::string::npos) << config;
+}
+
+TEST(SceneBuilder, GivenStiffnessGetsAMassThatKeepsTheStepStable) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
+    const std::string out = dir.Path("scene");
+    const ToolRun tool =
+        RunTool({input.c_str(), out.c_str(), "--max-springs", "2000", "--stiffness", "100"});
+    ASSERT_EQ(tool.status, 0) << tool.err;
+    EXPECT_NE(tool.out.find("held together"), std::string::npos) << tool.out;
+    const std::string config = test::ReadWholeFile(out + "/config.txt");
+    EXPECT_NE(config.find("stiffness 100\nmass 2.5\n"), std::string::npos) << config;
+}
+
+TEST(SceneBuilder, InputsWithoutASurfaceAreRefusedAndNothingIsWritten) {
+    test::ScratchDir dir;
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.Write("empty.obj", ""), "empty.obj: the file is empty"},
+        {dir.Write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n"), "points.obj: has no faces"},
+        {dir.Path("missing.obj"), "missing.obj: cannot open the file: No such file"},
+        {dir.Write("flat.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"),
+         "flat.obj: the model is flat"},
+        {dir.Write("bad.obj", "v 0 0 0\nf 1 2 3\n"), "bad.obj:2: face corner 3 is beyond"},
+    };
+    for (const auto& [input, message] : cases) {
+        const std::string out = dir.Path("scene");
+        const ToolRun tool = RunTool({input.c_str(), out.c_str()});
+        EXPECT_EQ(tool.status, 1) << message;
+        EXPECT_NE(tool.err.find(message), std::string::npos) << tool.err;
+        // One line, naming the file.
+        EXPECT_EQ(std::count(tool.err.begin(), tool.err.end(), '\n'), 1) << tool.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+TEST(SceneBuilder, TooSmallABudgetIsRefused) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
+    const std::string out = dir.Path("scene");
+    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--max-springs", "20"});
+    EXPECT_EQ(tool.status, 1);
+    EXPECT_NE(tool.err.find("a spring budget of 20 is too small"), std::string::npos) << tool.err;
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST(SceneBuilder, ExistingSceneIsReplacedWhole) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", test::TorusObj(1.0, 0.35));
+    const std::string out = dir.Path("scene");
+    fs::create_directories(out);
+    std::FILE* old = std::fopen((out + "/config.txt").c_str(), "w");
+    std::fputs("version 0.1\nstale\n", old);
+    std::fclose(old);
+    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--max-springs", "1500"});
+    ASSERT_EQ(tool.status, 0) << tool.err;
+    EXPECT_EQ(test::ReadWholeFile(out + "/config.txt").rfind("version 0.1\ntetfile body.tet\n", 0),
+              0u);
+    for (const auto& entry : fs::directory_iterator(out))
+        EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+}
+
+}  // namespace
+}  // namespace wobble::scene
