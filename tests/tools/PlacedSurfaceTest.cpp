@@ -82,6 +82,19 @@ TEST(PlacedSurface, ModelsNoCageCanComeFromAreRefused) {
     }
 }
 
+TEST(PlacedSurface, TurningFacesOutwardReversesEveryCornerOrder) {
+    PlacedSurface placed;
+    ASSERT_TRUE(placed.Place(Parsed(kBox), 40.0, "m.obj"));
+    const auto before = placed.triangles;
+    placed.TurnFacesOutward();
+    ASSERT_EQ(placed.triangles.size(), before.size());
+    for (size_t t = 0; t < before.size(); ++t) {
+        EXPECT_EQ(placed.triangles[t][0], before[t][0]);
+        EXPECT_EQ(placed.triangles[t][1], before[t][2]);
+        EXPECT_EQ(placed.triangles[t][2], before[t][1]);
+    }
+}
+
 TEST(PlacedSurface, AThinButSolidPlateIsAccepted) {
     PlacedSurface placed;
     ASSERT_TRUE(placed.Place(Parsed("v 0 0 0\nv 100 0 0\nv 0 0 100\nv 0 0.01 0\n"

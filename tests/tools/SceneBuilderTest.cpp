@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <set>
 
+#include <Inventor/SbVec3d.h>
 #include "TestFiles.h"
 #include "TestShapes.h"
+
 #include "common/VecMath.h"
 #include "scene/SceneBuilder.h"
 #include "softbody/SceneConfig.h"
@@ -150,6 +152,39 @@ TEST(SceneBuilder, TwoHundredThousandTrianglesMakeAGoodScene) {
     detail.along = 250;
     detail.quads = false;
     ExpectGoodScene(test::SphereObj(1.0, 0, 0, 0, detail), {"--size", "30"});
+}
+
+// Six times the volume the mesh's faces enclose, positive when they run
+// counter-clockwise seen from outside.
+double EnclosedVolume(const SurfaceMesh& mesh) {
+    double sum = 0.0;
+    for (int t = 0; t < mesh.triangleCount; ++t) {
+        const SbVec3f& a = mesh.vertices[mesh.vertexIndices[4 * t]];
+        const SbVec3f& b = mesh.vertices[mesh.vertexIndices[4 * t + 1]];
+        const SbVec3f& c = mesh.vertices[mesh.vertexIndices[4 * t + 2]];
+        sum += SbVec3d(a[0], a[1], a[2])
+                   .dot(SbVec3d(b[0], b[1], b[2]).cross(SbVec3d(c[0], c[1], c[2])));
+    }
+    return sum;
+}
+
+TEST(SceneBuilder, InsideOutSurfaceIsTurnedOutwardAndARightOneIsLeftAlone) {
+    test::ShapeOptions reversed;
+    reversed.reversed = true;
+    for (bool inverted : {false, true}) {
+        test::ScratchDir dir;
+        const std::string input = dir.Write(
+            "model.obj", test::SphereObj(1.0, 0, 0, 0, inverted ? reversed : test::ShapeOptions()));
+        const std::string out = dir.Path("scene");
+        const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--max-springs", "1500"});
+        ASSERT_EQ(tool.status, 0) << tool.err;
+        EXPECT_EQ(tool.out.find("inside out") != std::string::npos, inverted) << tool.out;
+        SurfaceMesh mesh;
+        bool ok = false;
+        test::CaptureStdout([&] { ok = mesh.LoadMesh(out + "/surface.obj"); });
+        ASSERT_TRUE(ok);
+        EXPECT_GT(EnclosedVolume(mesh), 0.0) << inverted;
+    }
 }
 
 TEST(SceneBuilder, BudgetAndSizeAreHonoured) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "common/LineReader.h"
 
@@ -108,6 +109,11 @@ bool PlacedSurface::Place(const ObjModel& model, double size, const std::string&
         }
     }
     return true;
+}
+
+void PlacedSurface::TurnFacesOutward() {
+    for (auto& tri : triangles)
+        std::swap(tri[1], tri[2]);
 }
 
 }  // namespace wobble::scene

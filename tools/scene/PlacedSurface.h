@@ -31,6 +31,10 @@ public:
     // a model without faces and a flat or degenerate one (no cage can come of it).
     bool Place(const ObjModel& model, double size, const std::string& name);
 
+    // Reverses every triangle's corner order: for a model whose faces run
+    // clockwise seen from outside, which the program would light from behind.
+    void TurnFacesOutward();
+
     std::vector<SbVec3f> vertices;              // the vertices faces use, in file order
     std::vector<std::array<int, 3>> triangles;  // indices into `vertices`
     std::vector<SbVec3d> exactVertices;         // `vertices` in double, for the geometry

@@ -170,6 +170,14 @@ int SceneBuilder::Run(const SceneOptions& options) {
             cage.partCount - cage.droppedCells, cage.droppedCells);
     }
     std::printf("             each cell cut into 6 tetras around its main diagonal\n");
+    // The program lights one side of a face only: a surface whose faces run
+    // clockwise seen from outside (inside out) would show its dark back.
+    if (cage.MeanInsideWinding(winding, kOrientationSamples) < -0.5) {
+        surface.TurnFacesOutward();
+        std::printf(
+            "             the surface was inside out (faces clockwise seen from "
+            "outside): its faces are turned\n");
+    }
     std::printf("  body       %zu vertices, %zu tetras, %d springs (budget %d)\n",
                 cage.vertices.size(), cage.tetras.size(), cage.springCount, options.maxSprings);
 

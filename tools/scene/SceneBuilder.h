@@ -30,6 +30,8 @@ public:
     static constexpr double kBodyMass = 2000.0;
     static constexpr double kStiffnessPerMass = 40.0;
     static constexpr int kMaxSoftenings = 3;
+    // Inside cells asked for the winding number to tell whether the surface is inside out.
+    static constexpr int kOrientationSamples = 64;
 
     // Runs the whole tool; returns the exit status (0 made, 1 refused).
     int Run(const SceneOptions& options);

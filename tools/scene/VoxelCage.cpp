@@ -48,6 +48,28 @@ int VoxelCage::FinestResolution(const SbVec3d& extent) {
     return lo;
 }
 
+double VoxelCage::MeanInsideWinding(const WindingNumberTree& winding, int samples) const {
+    std::vector<int> inside;
+    for (size_t index = 0; index < cells.size(); ++index) {
+        if (cells[index] == kEnclosed || cells[index] == kWinding)
+            inside.push_back(static_cast<int>(index));
+    }
+    if (inside.empty() || samples <= 0)
+        return 0.0;
+    const size_t stride = std::max<size_t>(1, inside.size() / samples);
+    double sum = 0.0;
+    int taken = 0;
+    for (size_t n = 0; n < inside.size(); n += stride) {
+        const int index = inside[n];
+        const int i = index / (cellsY * cellsZ);
+        const int j = (index / cellsZ) % cellsY;
+        const int k = index % cellsZ;
+        sum += winding.WindingNumber(origin + cellSize * SbVec3d(i + 0.5, j + 0.5, k + 0.5));
+        ++taken;
+    }
+    return sum / taken;
+}
+
 int VoxelCage::KeptCellCount() const {
     int count = 0;
     for (uint8_t kind : cells)

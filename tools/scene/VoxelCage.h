@@ -56,6 +56,11 @@ public:
     // The finest resolution whose grid stays within kMaxGridCells.
     static int FinestResolution(const SbVec3d& extent);
 
+    // The mean winding number over up to `samples` inside cells (walled in or
+    // inside by winding number), spread evenly over them; 0 without any. Near
+    // -1 when the surface's faces run clockwise seen from outside.
+    double MeanInsideWinding(const WindingNumberTree& winding, int samples) const;
+
     int CellIndex(int i, int j, int k) const { return (i * cellsY + j) * cellsZ + k; }
     int KeptCellCount() const;
 
