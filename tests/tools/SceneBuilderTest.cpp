@@ -256,6 +256,32 @@ TEST(SceneBuilder, InputsWithoutASurfaceAreRefusedAndNothingIsWritten) {
     }
 }
 
+TEST(SceneBuilder, GivenConstantsKeepEveryDigitTheFloatHolds) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
+    const std::string out = dir.Path("scene");
+    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--max-springs", "1500",
+                                  "--stiffness", "61.2345678", "--mass", "1.7"});
+    ASSERT_EQ(tool.status, 0) << tool.err;
+    const std::string config = test::ReadWholeFile(out + "/config.txt");
+    float stiffness = 0.0f, mass = 0.0f;
+    const size_t at = config.find("stiffness ");
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(std::sscanf(config.c_str() + at, "stiffness %f\nmass %f", &stiffness, &mass), 2);
+    EXPECT_EQ(stiffness, 61.2345678f);
+    EXPECT_EQ(mass, 1.7f);
+}
+
+TEST(SceneBuilder, OutputPathThatIsAFileIsRefused) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
+    const std::string out = dir.Write("taken", "a file\n");
+    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--max-springs", "1500"});
+    EXPECT_EQ(tool.status, 1);
+    EXPECT_NE(tool.err.find("taken: cannot make the output folder"), std::string::npos) << tool.err;
+    EXPECT_EQ(test::ReadWholeFile(out), "a file\n");
+}
+
 TEST(SceneBuilder, TooSmallABudgetIsRefused) {
     test::ScratchDir dir;
     const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));

@@ -26,9 +26,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // The printed form of a constant, and the float the program will read from it.
+// Nine digits give back any float exactly, so a value the user gave is
+// written as given; the chosen ones have three digits and print as such.
 std::string Format(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
+    std::snprintf(text, sizeof text, "%.9g", value);
     return text;
 }
 
