@@ -65,7 +65,7 @@ void BM_SampleSceneFrame(benchmark::State& state) {
     if (chdir(previous) != 0)
         state.SkipWithError("cannot return to the working folder");
 }
-BENCHMARK(BM_SampleSceneFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_SampleSceneFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 
 }  // namespace
 }  // namespace wobble::bench
