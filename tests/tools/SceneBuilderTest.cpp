@@ -282,6 +282,15 @@ TEST(SceneBuilder, OutputPathThatIsAFileIsRefused) {
     EXPECT_EQ(test::ReadWholeFile(out), "a file\n");
 }
 
+TEST(SceneBuilder, ConstantsRoundToThreeDigitsOnTheSafeSide) {
+    EXPECT_NEAR(SceneBuilder::RoundUp(45.31), 45.4, 1e-12);
+    EXPECT_NEAR(SceneBuilder::RoundUp(45.3), 45.3, 1e-12);
+    EXPECT_NEAR(SceneBuilder::RoundUp(0.0012341), 0.00124, 1e-15);
+    EXPECT_NEAR(SceneBuilder::RoundUp(1234.5), 1240.0, 1e-9);
+    EXPECT_NEAR(SceneBuilder::RoundDown(45.39), 45.3, 1e-12);
+    EXPECT_NEAR(SceneBuilder::RoundDown(100.0), 100.0, 1e-12);
+}
+
 TEST(SceneBuilder, TooSmallABudgetIsRefused) {
     test::ScratchDir dir;
     const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
