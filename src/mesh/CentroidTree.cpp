@@ -30,6 +30,9 @@ double Gap(double p, float lower, float upper) {
 void CentroidTree::Build(const std::vector<SbVec3f>& centroids) {
     centroids_ = centroids;
     order_.clear();
+    leafX_.clear();
+    leafY_.clear();
+    leafZ_.clear();
     nodes_.clear();
     root_ = -1;
     for (int i = 0; i < static_cast<int>(centroids_.size()); ++i) {
@@ -40,6 +43,12 @@ void CentroidTree::Build(const std::vector<SbVec3f>& centroids) {
         return;
     nodes_.reserve(2 * (order_.size() / kLeafSize + 1));
     root_ = BuildNode(0, static_cast<int>(order_.size()));
+    // The leaves' centroids side by side, so that a leaf is read in one sweep.
+    for (int t : order_) {
+        leafX_.push_back(centroids_[t][0]);
+        leafY_.push_back(centroids_[t][1]);
+        leafZ_.push_back(centroids_[t][2]);
+    }
 }
 
 int CentroidTree::BuildNode(int begin, int end) {
@@ -83,53 +92,88 @@ int CentroidTree::BuildNode(int begin, int end) {
     return index;
 }
 
-int CentroidTree::Nearest(const SbVec3f& p, float limit) const {
+int CentroidTree::Nearest(const SbVec3f& p, float limit, int hint) const {
     if (root_ < 0 || !VecIsFinite(p))
         return -1;
     const double px = p[0], py = p[1], pz = p[2];
-    auto bound = [&](const Node& n) {
+    // Squared distance from p to a node's box, in double.
+    auto gapSquared = [&](const Node& n) {
         const double gx = Gap(px, n.lower[0], n.upper[0]);
         const double gy = Gap(py, n.lower[1], n.upper[1]);
         const double gz = Gap(pz, n.lower[2], n.upper[2]);
-        return std::sqrt(gx * gx + gy * gy + gz * gz) * (1.0 - kRelativeMargin) - kAbsoluteMargin;
+        return gx * gx + gy * gy + gz * gz;
     };
 
     int best = -1;
     float bestDistance = limit;
+    // A hinted centroid is a candidate like any other, weighed first: near
+    // the answer it makes the search radius small from the start.
+    if (hint >= 0 && hint < static_cast<int>(centroids_.size())) {
+        const float d = VecLength(p - centroids_[hint]);
+        if (d < bestDistance) {
+            best = hint;
+            bestDistance = d;
+        }
+    }
+    // A box is searched unless even its exact distance, shrunk by the
+    // margins, exceeds the best distance: that is, unless its squared gap
+    // exceeds ((best + absolute margin) / (1 - relative margin))^2.
+    double reachSquared = 0.0;
+    auto updateReach = [&] {
+        const double reach =
+            (static_cast<double>(bestDistance) + kAbsoluteMargin) / (1.0 - kRelativeMargin);
+        reachSquared = reach * reach;
+    };
+    updateReach();
+
     struct Pending {
         int node;
-        double bound;
+        double gapSquared;
     };
     // Depth is at most log2 of the centroid count plus one; each level leaves
     // one pending sibling.
     Pending stack[128];
     int top = 0;
-    stack[top++] = {root_, bound(nodes_[root_])};
+    stack[top++] = {root_, gapSquared(nodes_[root_])};
     while (top > 0) {
         const Pending item = stack[--top];
-        if (item.bound > bestDistance)
+        if (item.gapSquared > reachSquared)
             continue;
         const Node& node = nodes_[item.node];
         if (node.left < 0) {
+            // The squared sums first, exactly as VecLength forms them before
+            // its square root; only a sum that can still give a distance not
+            // above the best one is taken to the square root and compared.
+            const double bestBound = static_cast<double>(bestDistance) * (1.0 + 1e-6);
+            const double sumBound = bestBound * bestBound;
             for (int i = node.begin; i < node.end; ++i) {
-                const int t = order_[i];
-                const float d = VecLength(p - centroids_[t]);
-                if (d < bestDistance || (d == bestDistance && best >= 0 && t < best)) {
-                    best = t;
-                    bestDistance = d;
+                const float dx = p[0] - leafX_[i];
+                const float dy = p[1] - leafY_[i];
+                const float dz = p[2] - leafZ_[i];
+                const float sum = dx * dx + dy * dy + dz * dz;
+                if (!(sum <= sumBound))
+                    continue;
+                const float d = std::sqrt(sum);
+                if (d <= bestDistance) {
+                    const int t = order_[i];
+                    if (d < bestDistance || (best >= 0 && t < best)) {
+                        best = t;
+                        bestDistance = d;
+                        updateReach();
+                    }
                 }
             }
             continue;
         }
-        const double leftBound = bound(nodes_[node.left]);
-        const double rightBound = bound(nodes_[node.right]);
+        const double leftGap = gapSquared(nodes_[node.left]);
+        const double rightGap = gapSquared(nodes_[node.right]);
         // The nearer child goes on top so that it is searched first.
-        if (leftBound <= rightBound) {
-            stack[top++] = {node.right, rightBound};
-            stack[top++] = {node.left, leftBound};
+        if (leftGap <= rightGap) {
+            stack[top++] = {node.right, rightGap};
+            stack[top++] = {node.left, leftGap};
         } else {
-            stack[top++] = {node.left, leftBound};
-            stack[top++] = {node.right, rightBound};
+            stack[top++] = {node.left, leftGap};
+            stack[top++] = {node.right, rightGap};
         }
     }
     return best;

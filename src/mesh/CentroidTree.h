@@ -29,11 +29,13 @@ public:
     // left out.
     void Build(const std::vector<SbVec3f>& centroids);
 
-    // The plain search's answer for point p (see above).
-    int Nearest(const SbVec3f& p, float limit) const;
+    // The plain search's answer for point p (see above). `hint`, when not -1,
+    // names a centroid that is probably near p (the previous vertex's, say):
+    // the answer is the same, only found sooner.
+    int Nearest(const SbVec3f& p, float limit, int hint = -1) const;
 
 private:
-    static constexpr int kLeafSize = 8;
+    static constexpr int kLeafSize = 16;
 
     struct Node {
         float lower[3];
@@ -48,6 +50,8 @@ private:
 
     std::vector<SbVec3f> centroids_;
     std::vector<int> order_;  // centroid indices, grouped by leaf
+    // centroids_[order_[i]] coordinate by coordinate, in the same order.
+    std::vector<float> leafX_, leafY_, leafZ_;
     std::vector<Node> nodes_;
     int root_ = -1;
 };

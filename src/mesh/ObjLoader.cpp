@@ -52,6 +52,25 @@ public:
     explicit TokenScanner(const char* text) : source_(text) {}
     ScanResult ScanInt(int& value) {
         source_.SkipSpace();
+        // Up to nine digits, the usual index, read straight from the string.
+        const char* const begin = source_.position();
+        const char* p = begin;
+        const bool negative = *p == '-';
+        if (negative || *p == '+')
+            ++p;
+        if (scan::IsDigit(static_cast<unsigned char>(*p))) {
+            const char* const digits = p;
+            int magnitude = 0;
+            while (scan::IsDigit(static_cast<unsigned char>(*p)) && p - digits < 9) {
+                magnitude = magnitude * 10 + (*p - '0');
+                ++p;
+            }
+            if (!scan::IsDigit(static_cast<unsigned char>(*p))) {
+                value = negative ? -magnitude : magnitude;
+                source_.Skip(p - begin);
+                return kScanConverted;
+            }
+        }
         int converted = 0;
         const ScanResult result = scan::IntCore(source_, converted);
         if (result == kScanConverted)
@@ -77,62 +96,98 @@ private:
 // "%d/%d" or "%d". Returns what scanf returns: the number of values
 // converted, or -1 when the input ended before the first. Values not
 // converted keep what `corner` held.
-template <class Scanner>
-int ReadCorner(Scanner& in, CornerForm form, Corner& corner) {
+template <CornerForm kForm, class Scanner>
+[[gnu::always_inline]] inline int ReadCornerAs(Scanner& in, Corner& corner) {
     const ScanResult first = in.ScanInt(corner.vertex);
     if (first != kScanConverted)
         return first == kScanEof ? -1 : 0;
-    switch (form) {
-        case CornerForm::kVertex:
+    if constexpr (kForm == CornerForm::kVertex) {
+        return 1;
+    } else if constexpr (kForm == CornerForm::kVertexNormal) {
+        if (in.MatchChar('/') != kScanConverted || in.MatchChar('/') != kScanConverted)
             return 1;
-        case CornerForm::kVertexNormal:
-            if (in.MatchChar('/') != kScanConverted || in.MatchChar('/') != kScanConverted)
-                return 1;
-            return in.ScanInt(corner.normal) == kScanConverted ? 2 : 1;
-        case CornerForm::kVertexTex:
-        case CornerForm::kVertexTexNormal:
-            if (in.MatchChar('/') != kScanConverted)
-                return 1;
-            if (in.ScanInt(corner.texCoord) != kScanConverted)
-                return 1;
-            if (form == CornerForm::kVertexTex)
-                return 2;
+        return in.ScanInt(corner.normal) == kScanConverted ? 2 : 1;
+    } else {
+        if (in.MatchChar('/') != kScanConverted)
+            return 1;
+        if (in.ScanInt(corner.texCoord) != kScanConverted)
+            return 1;
+        if constexpr (kForm == CornerForm::kVertexTex) {
+            return 2;
+        } else {
             if (in.MatchChar('/') != kScanConverted)
                 return 2;
             return in.ScanInt(corner.normal) == kScanConverted ? 3 : 2;
+        }
+    }
+}
+
+template <class Scanner>
+int ReadCorner(Scanner& in, CornerForm form, Corner& corner) {
+    switch (form) {
+        case CornerForm::kVertex:
+            return ReadCornerAs<CornerForm::kVertex>(in, corner);
+        case CornerForm::kVertexNormal:
+            return ReadCornerAs<CornerForm::kVertexNormal>(in, corner);
+        case CornerForm::kVertexTex:
+            return ReadCornerAs<CornerForm::kVertexTex>(in, corner);
+        case CornerForm::kVertexTexNormal:
+            return ReadCornerAs<CornerForm::kVertexTexNormal>(in, corner);
     }
     return 0;
 }
 
 // Decides the form of a face from its first corner's token and takes that
 // corner from it. *converted tells how many of its values were read.
+//
+// The tests "%d/%d/%d" converts three, "%d/%d" converts two, "%d" share
+// their beginnings, so one "%d/%d/%d" reading answers all three: "%d/%d"
+// converts two exactly when it converts at least two, with the same values.
 CornerForm FirstCorner(const char* token, Corner& corner, int* converted) {
     corner = Corner();
-    if (std::strstr(token, "//") != nullptr) {
+    // Most first corners are a plain index of a few digits: "%d" reads it
+    // whole, and no slash means no other form.
+    {
+        const char* p = token;
+        const bool negative = *p == '-';
+        if (negative || *p == '+')
+            ++p;
+        int magnitude = 0, digits = 0;
+        while (scan::IsDigit(static_cast<unsigned char>(*p)) && digits < 9) {
+            magnitude = magnitude * 10 + (*p - '0');
+            ++p;
+            ++digits;
+        }
+        if (digits > 0 && *p == '\0') {
+            corner.vertex = negative ? -magnitude : magnitude;
+            *converted = 1;
+            return CornerForm::kVertex;
+        }
+    }
+    bool doubleSlash = false;
+    for (const char* c = token; *c != '\0'; ++c) {
+        if (c[0] == '/' && c[1] == '/') {
+            doubleSlash = true;
+            break;
+        }
+    }
+    if (doubleSlash) {
         TokenScanner in(token);
         *converted = ReadCorner(in, CornerForm::kVertexNormal, corner);
         return CornerForm::kVertexNormal;
     }
-    {
-        TokenScanner in(token);
-        Corner tried;
-        if (ReadCorner(in, CornerForm::kVertexTexNormal, tried) == 3) {
-            corner = tried;
-            *converted = 3;
-            return CornerForm::kVertexTexNormal;
-        }
-    }
-    {
-        TokenScanner in(token);
-        Corner tried;
-        if (ReadCorner(in, CornerForm::kVertexTex, tried) == 2) {
-            corner = tried;
-            *converted = 2;
-            return CornerForm::kVertexTex;
-        }
-    }
     TokenScanner in(token);
-    *converted = ReadCorner(in, CornerForm::kVertex, corner);
+    const int read = ReadCorner(in, CornerForm::kVertexTexNormal, corner);
+    if (read == 3) {
+        *converted = 3;
+        return CornerForm::kVertexTexNormal;
+    }
+    if (read == 2) {
+        *converted = 2;
+        return CornerForm::kVertexTex;
+    }
+    *converted = read;
+    corner.texCoord = 0;  // only the vertex form's reading happened
     return CornerForm::kVertex;
 }
 
@@ -157,6 +212,8 @@ private:
     bool ReadPass();
     template <Pass kPass>
     bool ReadFace();
+    template <Pass kPass, CornerForm kForm>
+    bool ReadCorners(const Corner& first);
     bool ReadVertexLine(int kind);
     bool StoreTriangle(const Corner& a, const Corner& b, const Corner& c);
     bool Resolve(int index, long long readSoFar, int count, const char* kindName, int line,
@@ -338,32 +395,47 @@ bool ObjReader::ReadFace() {
     int converted = 0;
     const CornerForm form = FirstCorner(token_, first, &converted);
     first.line = in_.line();
+    form_ = form;
+    firstHasVertex_ = converted >= 1;
+    faceAtEnd_ = !hasToken;
+    // The form is fixed for the whole face: each gets its own loop.
+    switch (form) {
+        case CornerForm::kVertex:
+            return ReadCorners<kPass, CornerForm::kVertex>(first);
+        case CornerForm::kVertexNormal:
+            return ReadCorners<kPass, CornerForm::kVertexNormal>(first);
+        case CornerForm::kVertexTex:
+            return ReadCorners<kPass, CornerForm::kVertexTex>(first);
+        case CornerForm::kVertexTexNormal:
+            return ReadCorners<kPass, CornerForm::kVertexTexNormal>(first);
+    }
+    return false;
+}
 
+template <ObjReader::Pass kPass, CornerForm kForm>
+bool ObjReader::ReadCorners(const Corner& first) {
     Corner second = first, third = first;
-    ReadCorner(in_, form, second);
+    ReadCornerAs<kForm>(in_, second);
     second.line = in_.line();
-    ReadCorner(in_, form, third);
+    ReadCornerAs<kForm>(in_, third);
     third.line = in_.line();
 
     if constexpr (kPass == Pass::kCount) {
         ++triangles_;
         for (;;) {
             Corner next = first;
-            if (ReadCorner(in_, form, next) <= 0)
+            if (ReadCornerAs<kForm>(in_, next) <= 0)
                 break;
             ++triangles_;
         }
         return true;
     } else {
-        form_ = form;
-        firstHasVertex_ = converted >= 1;
-        faceAtEnd_ = !hasToken;
         if (!StoreTriangle(first, second, third))
             return false;
         Corner previous = third;
         for (;;) {
             Corner next = first;
-            if (ReadCorner(in_, form, next) <= 0)
+            if (ReadCornerAs<kForm>(in_, next) <= 0)
                 break;
             next.line = in_.line();
             if (!StoreTriangle(first, previous, next))

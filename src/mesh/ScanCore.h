@@ -193,6 +193,8 @@ public:
             ++p_;
     }
     const char* position() const { return p_; }
+    // Moves on over characters already looked at through position().
+    void Skip(long count) { p_ += count; }
 
 private:
     const char* p_;

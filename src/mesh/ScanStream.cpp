@@ -138,11 +138,6 @@ void ScanStream::Refill() {
     }
 }
 
-void ScanStream::Ensure(size_t bytes) {
-    if (end_ - pos_ < bytes && !atEnd_)
-        Refill();
-}
-
 int ScanStream::Get() {
     if (pos_ == end_) {
         if (atEnd_)
@@ -159,22 +154,6 @@ void ScanStream::Unget(int c) {
         --pos_;
 }
 
-void ScanStream::SkipSpace() {
-    for (;;) {
-        while (pos_ < end_) {
-            const char c = buffer_[pos_];
-            if (!scan::IsSpace(static_cast<unsigned char>(c)))
-                return;
-            if (c == '\n' && line_ < INT_MAX)
-                ++line_;
-            ++pos_;
-        }
-        if (atEnd_)
-            return;
-        Refill();
-    }
-}
-
 void ScanStream::CountLines(const char* begin, const char* end) {
     // Only a failed "nan"/"inf" eats a character that may end a line.
     for (const char* p = begin; p != end; ++p) {
@@ -183,42 +162,9 @@ void ScanStream::CountLines(const char* begin, const char* end) {
     }
 }
 
-bool ScanStream::ReadToken(char (&token)[kTokenSize]) {
-    SkipSpace();
-    if (pos_ == end_)
-        return false;
-    Ensure(kTokenSize);
-    const char* p = buffer_.data() + pos_;
-    const size_t available = std::min(end_ - pos_, static_cast<size_t>(kTokenSize - 1));
-    size_t n = 0;
-    while (n < available && !scan::IsSpace(static_cast<unsigned char>(p[n]))) {
-        token[n] = p[n];
-        ++n;
-    }
-    token[n] = '\0';
-    pos_ += n;
-    return true;
-}
-
-void ScanStream::SkipLine() {
-    Ensure(kTokenSize);
-    const size_t available = std::min(end_ - pos_, static_cast<size_t>(kTokenSize - 1));
-    const char* p = buffer_.data() + pos_;
-    const void* lineEnd = std::memchr(p, '\n', available);
-    if (lineEnd != nullptr) {
-        pos_ += static_cast<size_t>(static_cast<const char*>(lineEnd) - p) + 1;
-        if (line_ < INT_MAX)
-            ++line_;
-    } else {
-        pos_ += available;
-    }
-}
-
-scan::ScanResult ScanStream::ScanInt(int& value) {
-    SkipSpace();
+scan::ScanResult ScanStream::ScanIntSlow(int& value) {
     if (pos_ == end_)
         return scan::kScanEof;
-    Ensure(kLookahead);
     const char* begin = buffer_.data() + pos_;
     MemorySource memory(begin, buffer_.data() + end_);
     int converted = 0;
@@ -235,11 +181,9 @@ scan::ScanResult ScanStream::ScanInt(int& value) {
     return result;
 }
 
-scan::ScanResult ScanStream::ScanFloat(float& value) {
-    SkipSpace();
+scan::ScanResult ScanStream::ScanFloatSlow(float& value) {
     if (pos_ == end_)
         return scan::kScanEof;
-    Ensure(kLookahead);
     const char* begin = buffer_.data() + pos_;
     MemorySource memory(begin, buffer_.data() + end_);
     scan::FloatText kind = scan::FloatText::kDecimal;
@@ -265,7 +209,7 @@ scan::ScanResult ScanStream::ScanFloat(float& value) {
     return result;
 }
 
-scan::ScanResult ScanStream::MatchChar(char expected) {
+scan::ScanResult ScanStream::MatchCharSlow(char expected) {
     const int c = Get();
     if (c == scan::kEndOfInput)
         return scan::kScanEof;

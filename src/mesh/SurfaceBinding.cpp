@@ -62,13 +62,17 @@ void SoftBody::BindSurface() {
     CentroidTree tree;
     tree.Build(centroids);
 
+    // Neighbouring vertices of a surface mostly follow each other in the
+    // file, so each search is seeded with the previous vertex's tetra.
+    int previous = -1;
     for (int v = 0; v < mesh.vertexCount; ++v) {
         const SbVec3f& p = mesh.vertices[v];
         // The plain search starts from a best distance of 1e38: a vertex no
         // centroid comes nearer than that to (one that is not finite) stays unbound.
-        const int t = tree.Nearest(p, 1e38f);
+        const int t = tree.Nearest(p, 1e38f, previous);
         if (t < 0)
             continue;
+        previous = t;
         mesh.vertexTetra[v] = t;
         const float b[4] = {p[0], p[1], p[2], 1.0f};
         float w[4];

@@ -241,9 +241,14 @@ TEST(CentroidTree, AgreesWithThePlainSearchOnLatticesFullOfTies) {
     CentroidTree tree;
     tree.Build(centroids);
     std::uniform_int_distribution<int> cell(-3, 40);
+    std::uniform_int_distribution<int> hint(-1, static_cast<int>(centroids.size()) - 1);
     for (int n = 0; n < 20000; ++n) {
         const SbVec3f p(cell(rng) * 0.25f, cell(rng) * 0.125f, cell(rng) * 0.375f);
-        ASSERT_EQ(tree.Nearest(p, 1e38f), PlainNearest(centroids, p)) << p[0] << " " << p[1];
+        const int expected = PlainNearest(centroids, p);
+        ASSERT_EQ(tree.Nearest(p, 1e38f), expected) << p[0] << " " << p[1];
+        // A hint, good or bad, changes nothing but the time.
+        ASSERT_EQ(tree.Nearest(p, 1e38f, hint(rng)), expected);
+        ASSERT_EQ(tree.Nearest(p, 1e38f, expected), expected);
     }
 }
 
