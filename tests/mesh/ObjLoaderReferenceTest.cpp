@@ -31,6 +31,17 @@ std::vector<uint32_t> Bits(const std::vector<Vec>& values) {
     return bits;
 }
 
+// The same, but every NaN alike: which NaN operand's sign an arithmetic
+// result carries depends on how the compiler ordered the operands.
+std::vector<uint32_t> ComputedBits(const std::vector<SbVec3f>& values) {
+    std::vector<uint32_t> bits = Bits<SbVec3f, 3>(values);
+    for (uint32_t& b : bits) {
+        if ((b & 0x7fffffffu) > 0x7f800000u)
+            b = 0x7fc00000u;
+    }
+    return bits;
+}
+
 // Loads `path` with both loaders and expects the same outcome in every
 // detail. Returns whether the fast loader succeeded.
 bool ExpectSameAsReference(const std::string& path, const std::string& what) {
@@ -58,7 +69,7 @@ bool ExpectSameAsReference(const std::string& path, const std::string& what) {
     EXPECT_EQ(fast.vertexIndices, reference.vertexIndices);
     EXPECT_EQ(fast.normalIndices, reference.normalIndices);
     EXPECT_EQ(fast.texCoordIndices, reference.texCoordIndices);
-    EXPECT_EQ((Bits<SbVec3f, 3>(fast.faceNormals)), (Bits<SbVec3f, 3>(reference.faceNormals)));
+    EXPECT_EQ(ComputedBits(fast.faceNormals), ComputedBits(reference.faceNormals));
     EXPECT_EQ(fast.vertexTetra, reference.vertexTetra);
     EXPECT_EQ(fast.barycentric.size(), reference.barycentric.size());
     return fastOk;
