@@ -291,6 +291,16 @@ TEST(SceneBuilder, ConstantsRoundToThreeDigitsOnTheSafeSide) {
     EXPECT_NEAR(SceneBuilder::RoundDown(100.0), 100.0, 1e-12);
 }
 
+TEST(SceneBuilder, MassSoLargeThatNoFloatStiffnessMatchesIsRefused) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
+    const std::string out = dir.Path("scene");
+    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--mass", "1e37"});
+    EXPECT_EQ(tool.status, 1);
+    EXPECT_NE(tool.err.find("cannot both be held as floats"), std::string::npos) << tool.err;
+    EXPECT_FALSE(fs::exists(out));
+}
+
 TEST(SceneBuilder, TooSmallABudgetIsRefused) {
     test::ScratchDir dir;
     const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));

@@ -208,6 +208,13 @@ int SceneBuilder::Run(const SceneOptions& options) {
     double mass = options.massGiven ? options.mass : RoundUp(stiffness / kStiffnessPerMass);
     if (options.massGiven && !options.stiffnessGiven)
         stiffness = RoundDown(mass * kStiffnessPerMass);
+    if (!std::isfinite(static_cast<float>(stiffness)) || !std::isfinite(static_cast<float>(mass))) {
+        std::fprintf(stderr,
+                     "wobble-scene: stiffness %g and mass %g cannot both be held as "
+                     "floats; give smaller constants\n",
+                     stiffness, mass);
+        return 1;
+    }
 
     const std::string tetText = SceneWriter::TetText(cage.vertices, cage.tetras);
     CheckFile checkFile(tetText);
