@@ -4,9 +4,12 @@
 // them too, at several seconds a question.
 //
 //   wobble-e2e-probe count CLASS FILE [X Y W H]   pixels of a colour class
-//   wobble-e2e-probe differ FILE_A FILE_B [X Y W H]
+//   wobble-e2e-probe differ FILE_A FILE_B [X Y W H [CLASS]]
 //                                                 pixels whose colour differs by
-//                                                 more than 24 in a channel
+//                                                 more than 24 in a channel; with
+//                                                 CLASS, only pixels of that class
+//                                                 in both pictures (so that an
+//                                                 edge moved by a pixel is left out)
 //   wobble-e2e-probe spread FILE [X Y W H]        standard deviation of brightness
 //   wobble-e2e-probe box CLASS FILE               "x0 y0 x1 y1" around a class
 //                                                 (x1, y1 exclusive), or "none"
@@ -126,7 +129,7 @@ bool ParseRect(int argc, char** argv, int first, const Picture& picture, Rect& r
 int Usage() {
     std::fprintf(stderr,
                  "usage: wobble-e2e-probe count CLASS FILE [X Y W H]\n"
-                 "       wobble-e2e-probe differ FILE_A FILE_B [X Y W H]\n"
+                 "       wobble-e2e-probe differ FILE_A FILE_B [X Y W H [CLASS]]\n"
                  "       wobble-e2e-probe spread FILE [X Y W H]\n"
                  "       wobble-e2e-probe box CLASS FILE\n"
                  "       wobble-e2e-probe size FILE\n"
@@ -160,12 +163,14 @@ int Box(ClassTest test, const Picture& a) {
     return 0;
 }
 
-int Differ(const Picture& a, const Picture& b, const Rect& rect) {
+int Differ(const Picture& a, const Picture& b, const Rect& rect, ClassTest within) {
     long n = 0;
     for (int y = rect.y0; y < rect.y1; ++y)
         for (int x = rect.x0; x < rect.x1; ++x) {
             const unsigned char* p = a.At(x, y);
             const unsigned char* q = b.At(x, y);
+            if (within != nullptr && !(Test(within, p) && Test(within, q)))
+                continue;
             bool differs = false;
             for (int c = 0; c < 3; ++c)
                 differs = differs || std::abs(p[c] - q[c]) > 24;
@@ -225,7 +230,14 @@ int main(int argc, char** argv) {
                          a.width, a.height, argv[3], b.width, b.height);
             return 1;
         }
-        return ParseRect(argc, argv, 4, a, rect) ? Differ(a, b, rect) : Usage();
+        ClassTest within = nullptr;
+        if (argc == 9) {
+            within = FindClass(argv[8]);
+            if (within == nullptr)
+                return Usage();
+            --argc;
+        }
+        return ParseRect(argc, argv, 4, a, rect) ? Differ(a, b, rect, within) : Usage();
     }
     if (command == "spread") {
         if (!Read(argv[2], a))

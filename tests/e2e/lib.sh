@@ -74,6 +74,8 @@ e2e_cleanup() {
   E2E_WORK=""
 }
 trap e2e_cleanup EXIT
+# A run stopped from outside (CTest's timeout, Ctrl+C) still cleans up.
+trap 'exit 130' INT TERM HUP
 
 e2e_finish() {
   printf '%s: %d passed, %d failed\n' "$E2E_NAME" "$E2E_PASSED" "$E2E_FAILED"

@@ -77,7 +77,7 @@ xdotool keyup Up
 e2e_say "Up held for $(awk -v h="$held" 'BEGIN { print h / 2 }') s"
 e2e_shot released-up
 # The body goes on gliding for a while after the key is released.
-for ((i = 0; i < 6; i++)); do
+for ((i = 0; i < 16; i++)); do
   sleep 0.5
   e2e_shot after-up
   (($(far_edge_row "$(e2e_png after-up)") - row0 >= 4)) && break
