@@ -43,6 +43,8 @@ vertices_line=$(grep -n '^VERTICES' "$E2E_WORK/truncated-model/$tet" | cut -d: -
 vertex_count=$(awk '$1 == "num_vertices" { print $2; exit }' "$E2E_SCENE/$tet")
 head -n $((vertices_line + vertex_count / 2)) "$E2E_SCENE/$tet" >"$E2E_WORK/truncated-model/$tet"
 e2e_refused truncated-model "$tet" 'did not load|vert'
+e2e_check "truncated-model: the console says what the model loader met" \
+  grep -qx 'Error: more vertices than in file defined.' "$E2E_WORK/out"
 
 # A broken model file: a tetra corner that names no vertex.
 e2e_copy_scene bad-corner
