@@ -134,10 +134,21 @@ e2e_start_x() {
 }
 
 # e2e_start_wm: evilwm, a small window manager that does fullscreen the EWMH
-# way; the server's built-in "fixed" font is all it needs.
+# way; the server's built-in "fixed" font is all it needs. Returns once it
+# has announced itself on the root window and framed the windows there.
 e2e_start_wm() {
   evilwm -fn fixed >"$E2E_WORK/wm.log" 2>&1 &
   E2E_WM_PID=$!
+  local i
+  for ((i = 0; i < 100; i++)); do
+    kill -0 "$E2E_WM_PID" 2>/dev/null || return 1
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+      sleep 0.5
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
 }
 
 # e2e_copy_scene NAME: a private copy of the sample scene in $E2E_WORK/NAME,
@@ -219,6 +230,17 @@ e2e_wait_geometry() {
   for ((i = 0; i < limit; i++)); do
     [[ "$(e2e_geometry)" == "$1" ]] && return 0
     sleep 0.1
+  done
+  return 1
+}
+
+# e2e_wait_size "W H" SECONDS: waits until the window has that size, wherever
+# a window manager has put it; 0 seconds just looks.
+e2e_wait_size() {
+  local limit=$(($2 * 10)) i
+  for ((i = 0; i <= limit; i++)); do
+    [[ "$(e2e_geometry | cut -d' ' -f3-)" == "$1" ]] && return 0
+    ((i < limit)) && sleep 0.1
   done
   return 1
 }
