@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -10,7 +12,9 @@
 #include "LatticeModel.h"
 #include "StepYardstick.h"
 #include "TestFiles.h"
+#include "softbody/SceneConfig.h"
 #include "softbody/SoftBody.h"
+#include "water/WaterSurface.h"
 
 namespace wobble::bench {
 namespace {
@@ -133,6 +137,35 @@ void BM_StepYardstickNearCap(benchmark::State& state) {
     ReportPerSpring(state, body.springCount);
 }
 BENCHMARK(BM_StepYardstickNearCap)->Unit(benchmark::kMicrosecond);
+
+// The sample scene's body, over its water, under full thrust: the step as the
+// program runs it, displacement included.
+void BM_StepSampleBody(benchmark::State& state) {
+    SoftBody body;
+    std::fflush(stdout);
+    FILE* saved = stdout;
+    stdout = std::fopen("/dev/null", "w");
+    const std::string assets = WOBBLE_SOURCE_DIR "/assets/";
+    char previous[4096];
+    const bool ok = getcwd(previous, sizeof previous) != nullptr && chdir(assets.c_str()) == 0 &&
+                    LoadConfig("config.txt", body) && chdir(previous) == 0;
+    std::fclose(stdout);
+    stdout = saved;
+    if (!ok || !body.controller.HasControlParticles()) {
+        state.SkipWithError("the sample scene did not load");
+        return;
+    }
+    WaterSurface water;
+    water.Init(100, 100, 4.0f, 4.0f, 7.5f);
+    body.controller.water = &water;
+    body.controller.forwardThrust = 30.0f;
+    for (auto _ : state) {
+        body.Step(0.05f);
+        benchmark::ClobberMemory();
+    }
+    ReportPerSpring(state, body.springCount);
+}
+BENCHMARK(BM_StepSampleBody)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace wobble::bench
