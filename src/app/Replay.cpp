@@ -74,6 +74,9 @@ int KeyCodeFromName(const std::string& name) {
 bool Replay::Load(const std::string& path) {
     events_.clear();
     next_ = 0;
+    // Events go here first and become the replay's only when the whole file
+    // is good: a refused file leaves no events behind.
+    std::vector<ReplayEvent> events;
     LineReader in(path);
     if (!in.IsOpen()) {
         ReportInputError(path, 0, "cannot read the replay file: %s", in.error().c_str());
@@ -141,11 +144,12 @@ bool Replay::Load(const std::string& path) {
         } else {
             return refuse("unknown event '" + kind + "' (down, up, mouse or close)");
         }
-        events_.push_back(e);
+        events.push_back(e);
     }
     // Events of one frame keep their file order.
-    std::stable_sort(events_.begin(), events_.end(),
+    std::stable_sort(events.begin(), events.end(),
                      [](const ReplayEvent& a, const ReplayEvent& b) { return a.frame < b.frame; });
+    events_ = std::move(events);
     return true;
 }
 
