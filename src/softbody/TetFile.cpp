@@ -18,10 +18,12 @@
 // Lines are read in pieces of at most 255 characters, and each piece is
 // matched with scanf rules, so %i takes decimal, 0-prefixed octal and 0x hex.
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "common/LineReader.h"
 #include "softbody/SoftBody.h"
@@ -39,6 +41,11 @@ bool StartsWith(const char* text, const char* marker) {
 // allocated for it.
 constexpr long long kMinVertexLineBytes = 6;
 constexpr long long kMinTetraLineBytes = 8;
+// Room reserved before the sections are read. A file's size says little of
+// what it holds (a sparse file of gigabytes may hold nothing but NUL bytes),
+// so the arrays start at most this large and grow with the lines actually
+// read: memory follows the model, never the header's claims.
+constexpr long long kFirstReserve = 1 << 16;
 
 // Reads one "keyword %i" header line. Values outside 0..INT_MAX are refused
 // with a line on stderr; a line that does not match fails silently.
@@ -74,7 +81,20 @@ bool SkipTo(LineReader& in, const std::string& fileName, const char* marker) {
 
 bool SoftBody::LoadTetFile(const std::string& fileName, float stiffness, float mass) {
     Clear();
-    if (!TryLoadTetFile(fileName, stiffness, mass)) {
+    bool loaded = false;
+    try {
+        loaded = TryLoadTetFile(fileName, stiffness, mass);
+    } catch (const std::bad_alloc&) {
+        // A model larger than memory is refused like any other bad model.
+        const long long particlesRead = static_cast<long long>(particles.size());
+        const long long tetrasRead = static_cast<long long>(tetras.size());
+        Clear();
+        ReportInputError(fileName, 0,
+                         "not enough memory for the model (%lld vertices and %lld tetras read)",
+                         particlesRead, tetrasRead);
+        return false;
+    }
+    if (!loaded) {
         Clear();
         return false;
     }
@@ -112,10 +132,11 @@ bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, floa
     if (!SkipTo(in, fileName, "MATERIALS"))
         return false;
     particleCount = declaredVertices;
-    particles.assign(static_cast<size_t>(declaredVertices), Particle());
+    particles.reserve(static_cast<size_t>(std::min<long long>(declaredVertices, kFirstReserve)));
     // Fewer tetra lines than declared are fine, so reserve only what the file can hold.
-    tetras.reserve(static_cast<size_t>(
-        std::min<long long>(declaredTetras, in.FileSize() / kMinTetraLineBytes + 1)));
+    tetras.reserve(
+        static_cast<size_t>(std::min({static_cast<long long>(declaredTetras),
+                                      in.FileSize() / kMinTetraLineBytes + 1, kFirstReserve})));
 
     if (!SkipTo(in, fileName, "VERTICES"))
         return false;
@@ -145,7 +166,9 @@ bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, floa
                              "vertex %d has a coordinate that is not finite", i);
             return false;
         }
-        Particle& p = particles[i];
+        // Tetras and springs point into the array only once it is complete,
+        // so it may grow (and move) until then.
+        Particle& p = particles.emplace_back();
         p.position.setValue(x, y, z);
         p.mass = mass;
         ++i;
