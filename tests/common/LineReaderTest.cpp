@@ -32,6 +32,35 @@ TEST(LineReader, PiecesFollowFgetsWithA256CharacterBuffer) {
     EXPECT_STREQ(in.text(), "last");  // a failed read leaves the last piece
 }
 
+TEST(LineReader, LineLongerThanTheReadBlockIsCutIntoPiecesAcrossBlocks) {
+    // 200000 characters: the 64 KiB blocks end in the middle of pieces.
+    test::ScratchDir dir;
+    std::string line;
+    for (int i = 0; i < 200000; ++i)
+        line += static_cast<char>('a' + i % 26);
+    LineReader in(dir.Write("f.txt", line + "\nend"));
+    std::string joined;
+    int pieces = 0;
+    while (in.Next() && in.lineNumber() == 1) {
+        ++pieces;
+        joined.append(in.text(), in.length());
+        ASSERT_EQ(in.length(), in.EndsLine() ? 200000u % 255 + 1 : 255u) << pieces;
+    }
+    EXPECT_EQ(pieces, 200000 / 255 + 1);
+    EXPECT_EQ(joined, line + "\n");
+    EXPECT_STREQ(in.text(), "end");
+    EXPECT_EQ(in.lineNumber(), 2);
+}
+
+TEST(LineReader, NulBytesCountInThePieceButEndItsText) {
+    test::ScratchDir dir;
+    LineReader in(dir.Write("f.txt", std::string("ab\0cd\nx", 8)));
+    ASSERT_TRUE(in.Next());
+    EXPECT_EQ(in.length(), 6u);
+    EXPECT_STREQ(in.text(), "ab");
+    EXPECT_TRUE(in.EndsLine());
+}
+
 TEST(LineReader, EndIsSeenOnlyWhenARunsIntoIt) {
     test::ScratchDir dir;
     LineReader in(dir.Write("f.txt", "one\n"));
