@@ -175,6 +175,60 @@ ScanResult FloatCore(Source& in, FloatText& kind) {
 // strtof's correctly rounded value of its longest valid prefix.
 float ConvertFloat(const char* begin, const char* end, FloatText kind);
 
+// The text of a number of any length (a line of a million digits, say), kept
+// in memory that does not grow with it, for the same float that strtof would
+// give for the whole text. A short text is kept as it is. A long one is
+// necessarily a run of digits, and strtof's correctly rounded result depends
+// only on
+//   - the sign, the first kKeptDigits significant digits, and whether any
+//     later digit is not zero (one more digit 1 stands for all of them: no
+//     rounding boundary of a float needs that many digits, so the value
+//     stays on the same side of every boundary);
+//   - where the point stands relative to the first significant digit, and
+//     the exponent, both counted without limit but clamped far beyond the
+//     float range, where every value is 0 or infinity alike.
+// Characters arrive one by one in the order FloatCore consumed them; Convert
+// is called only for a text FloatCore accepted.
+class LongFloatText {
+public:
+    // Significant digits kept: 120 decimal ones (a float's rounding
+    // boundaries have at most 113) or 32 hexadecimal ones (they need 8).
+    static constexpr int kKeptDigits = 120;
+    static constexpr int kKeptHexDigits = 32;
+    // Texts up to this length are converted as they are.
+    static constexpr int kVerbatimLength = 64;
+
+    // `verbatimLength` below kVerbatimLength lets tests send short texts
+    // through the digest as well.
+    explicit LongFloatText(int verbatimLength = kVerbatimLength) : verbatimLimit_(verbatimLength) {}
+
+    void Put(int c);
+    float Convert() const;
+
+private:
+    void PutDigit(int value);
+
+    int verbatimLimit_;
+    char verbatim_[kVerbatimLength + 1] = {0};
+    long long length_ = 0;
+
+    bool negative_ = false;
+    bool hex_ = false;
+    bool inFraction_ = false;
+    bool inExponent_ = false;
+    bool exponentNegative_ = false;
+    long long mantissaChars_ = 0;  // characters since the sign, to see "0x"
+    bool startsWithZero_ = false;
+    bool significant_ = false;  // a non-zero mantissa digit has been seen
+    char digits_[kKeptDigits] = {0};
+    int digitCount_ = 0;
+    bool sticky_ = false;  // a digit not kept was not zero
+    // The value is 0.d1d2d3... (digits_) times base^pointShift_, base 10 or 16.
+    long long pointShift_ = 0;
+    long long exponent_ = 0;  // the written exponent's magnitude, saturated
+    bool exponentDigits_ = false;
+};
+
 // Reads from a string as sscanf does: its terminating NUL is the end of input.
 class StringSource {
 public:

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,6 +39,94 @@ float ConvertFloat(const char* begin, const char* end, FloatText kind) {
     return std::strtof(copy.c_str(), nullptr);
 }
 
+namespace {
+// Beyond these the value is 0 or infinity whatever the digits: a float's
+// decimal exponents lie within -46..39 and its binary ones within -150..128.
+constexpr long long kShiftLimit = 1LL << 40;
+constexpr long long kExponentLimit = 1LL << 40;
+constexpr long long kTextExponentLimit = 100000;
+}  // namespace
+
+void LongFloatText::Put(int c) {
+    const long long position = length_++;
+    if (position < verbatimLimit_)
+        verbatim_[position] = static_cast<char>(c);
+    if (position == 0 && (c == '+' || c == '-')) {
+        negative_ = c == '-';
+        return;
+    }
+    if (inExponent_) {
+        if ((c == '+' || c == '-') && !exponentDigits_) {
+            exponentNegative_ = c == '-';
+        } else if (IsDigit(c)) {
+            exponentDigits_ = true;
+            exponent_ = std::min(exponent_ * 10 + (c - '0'), kExponentLimit);
+        }
+        return;
+    }
+    const long long index = mantissaChars_++;
+    if (index == 0)
+        startsWithZero_ = c == '0';
+    if (index == 1 && startsWithZero_ && ToLower(c) == 'x') {
+        // "0x": the zero was the prefix's, and it left no trace as a leading zero.
+        hex_ = true;
+        return;
+    }
+    if (IsDigit(c)) {
+        PutDigit(c - '0');
+    } else if (hex_ && IsHexDigit(c)) {
+        PutDigit(ToLower(c) - 'a' + 10);
+    } else if (c == '.') {
+        inFraction_ = true;
+    } else if (ToLower(c) == (hex_ ? 'p' : 'e')) {
+        inExponent_ = true;
+    }
+    // Anything else belongs to "nan" or "inf", which only short texts hold.
+}
+
+void LongFloatText::PutDigit(int value) {
+    if (!significant_ && value == 0) {
+        if (inFraction_ && pointShift_ > -kShiftLimit)
+            --pointShift_;
+        return;
+    }
+    significant_ = true;
+    if (!inFraction_ && pointShift_ < kShiftLimit)
+        ++pointShift_;
+    if (digitCount_ < (hex_ ? kKeptHexDigits : kKeptDigits)) {
+        digits_[digitCount_++] = "0123456789abcdef"[value];
+    } else if (value != 0) {
+        sticky_ = true;
+    }
+}
+
+float LongFloatText::Convert() const {
+    char text[kKeptDigits + 48];
+    if (length_ <= verbatimLimit_) {
+        std::memcpy(text, verbatim_, static_cast<size_t>(length_));
+        text[length_] = '\0';
+        return std::strtof(text, nullptr);
+    }
+    char* p = text;
+    if (negative_)
+        *p++ = '-';
+    if (!significant_) {
+        *p++ = '0';
+        *p = '\0';
+        return std::strtof(text, nullptr);
+    }
+    const long long written = !exponentDigits_ ? 0 : exponentNegative_ ? -exponent_ : exponent_;
+    long long exponent = (hex_ ? 4 * pointShift_ : pointShift_) + written;
+    exponent = std::clamp(exponent, -kTextExponentLimit, kTextExponentLimit);
+    p = std::copy_n(hex_ ? "0x0." : "0.", hex_ ? 4 : 2, p);
+    p = std::copy_n(digits_, digitCount_, p);
+    if (sticky_)
+        *p++ = '1';
+    std::snprintf(p, static_cast<size_t>(text + sizeof text - p), "%c%lld", hex_ ? 'p' : 'e',
+                  exponent);
+    return std::strtof(text, nullptr);
+}
+
 }  // namespace scan
 
 class ScanStream::MemorySource {
@@ -63,24 +152,56 @@ private:
     bool ranOut_ = false;
 };
 
-class ScanStream::RecordingSource {
+// Reads through the stream with refills: for numbers longer than the lookahead.
+class ScanStream::StreamSource {
 public:
-    explicit RecordingSource(ScanStream& stream) : stream_(stream) { stream_.record_.clear(); }
+    explicit StreamSource(ScanStream& stream) : stream_(stream) {}
+    int Get() { return stream_.Get(); }
+    void Unget(int c) { stream_.Unget(c); }
+
+private:
+    ScanStream& stream_;
+};
+
+// The same, handing the characters consumed to a LongFloatText, so that a
+// number of any length is converted in constant memory. A character is handed
+// on only once the next one is asked for, since FloatCore may give the last
+// one back. It also counts the line ends consumed, which only a failed "nan"
+// or "inf" can do.
+class ScanStream::FloatTextSource {
+public:
+    explicit FloatTextSource(ScanStream& stream) : stream_(stream) {}
     int Get() {
         const int c = stream_.Get();
-        if (c != scan::kEndOfInput)
-            stream_.record_.push_back(static_cast<char>(c));
+        if (c == scan::kEndOfInput)
+            return c;
+        Flush();
+        pending_ = c;
         return c;
     }
     void Unget(int c) {
         if (c == scan::kEndOfInput)
             return;
         stream_.Unget(c);
-        stream_.record_.pop_back();
+        pending_ = scan::kEndOfInput;
     }
+    // Hands on the last character read; call once FloatCore has returned.
+    void Flush() {
+        if (pending_ == scan::kEndOfInput)
+            return;
+        text_.Put(pending_);
+        if (pending_ == '\n')
+            ++lineEnds_;
+        pending_ = scan::kEndOfInput;
+    }
+    const scan::LongFloatText& text() const { return text_; }
+    int lineEnds() const { return lineEnds_; }
 
 private:
     ScanStream& stream_;
+    scan::LongFloatText text_;
+    int pending_ = scan::kEndOfInput;
+    int lineEnds_ = 0;
 };
 
 ScanStream::ScanStream() = default;
@@ -171,7 +292,7 @@ scan::ScanResult ScanStream::ScanIntSlow(int& value) {
     scan::ScanResult result = scan::IntCore(memory, converted);
     if (memory.ranOut() && !atEnd_) {
         // A run of digits longer than the lookahead: read on through refills.
-        RecordingSource stream(*this);
+        StreamSource stream(*this);
         result = scan::IntCore(stream, converted);
     } else {
         pos_ += static_cast<size_t>(memory.position() - begin);
@@ -189,13 +310,14 @@ scan::ScanResult ScanStream::ScanFloatSlow(float& value) {
     scan::FloatText kind = scan::FloatText::kDecimal;
     scan::ScanResult result = scan::FloatCore(memory, kind);
     if (memory.ranOut() && !atEnd_) {
-        RecordingSource stream(*this);
+        FloatTextSource stream(*this);
         result = scan::FloatCore(stream, kind);
-        const char* text = record_.data();
+        stream.Flush();
         if (result == scan::kScanConverted) {
-            value = scan::ConvertFloat(text, text + record_.size(), kind);
+            value = stream.text().Convert();
         } else {
-            CountLines(text, text + record_.size());
+            line_ = static_cast<int>(
+                std::min<long long>(static_cast<long long>(line_) + stream.lineEnds(), INT_MAX));
         }
         return result;
     }

@@ -159,8 +159,10 @@ private:
 
     // Reads from the buffer alone; reports whether it ran into the buffer's end.
     class MemorySource;
-    // Reads through the stream with refills, recording what it consumed.
-    class RecordingSource;
+    // Read through the stream with refills; the second also collects a
+    // float's text in bounded memory.
+    class StreamSource;
+    class FloatTextSource;
 
     // Numbers shorter than this are converted in place when this much is buffered.
     static constexpr long kFastSpan = 64;
@@ -245,7 +247,6 @@ private:
     size_t end_ = 0;
     bool atEnd_ = false;  // nothing remains in the file beyond end_
     int line_ = 1;
-    std::string record_;  // scratch for numbers longer than the lookahead
 };
 
 }  // namespace wobble

@@ -389,6 +389,23 @@ TEST(ObjLoader, NumbersConvertAsScanfConvertsThem) {
     EXPECT_TRUE(std::isinf(mesh.vertices[2][2]));
 }
 
+TEST(ObjLoader, NumbersOfMegabytesConvertLikeScanfInBoundedMemory) {
+    // Each number runs over several of the reader's blocks; the digits are
+    // not kept (only enough of them to round), yet every value is exact.
+    const size_t n = size_t{3} << 20;
+    const std::string zeros(n, '0');
+    const std::string text = "v 1" + zeros + "e-" + std::to_string(n) + " 0." + zeros + "25e" +
+                             std::to_string(n + 1) + " -0x1" + zeros + "p-" +
+                             std::to_string(4 * n) + "\nv 0 1 0\nv 1 0 0\nf 1 2 " + zeros + "3\n";
+    ScratchDir dir;
+    const auto path = dir.Write("long.obj", text);
+    SurfaceMesh mesh;
+    const auto r = Load(mesh, path);
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(mesh.vertices[0], SbVec3f(1.0f, 2.5f, -1.0f));
+    EXPECT_EQ(Slots(mesh.vertexIndices, 0, 4), (std::vector<int>{0, 1, 2, -1}));
+}
+
 // --- Face normals ------------------------------------------------------------------
 
 TEST(ObjLoader, FaceNormalsPointOutOfCounterClockwiseTriangles) {
