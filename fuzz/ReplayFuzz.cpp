@@ -1,0 +1,51 @@
+// Fuzz target for the replay reader, Replay::Load.
+//
+// Beyond crashes and sanitizer reports: a refused file leaves no events; an
+// accepted one hands out only events the main loop can take (key codes of
+// the key table, mouse counts that cannot overflow when a frame adds two),
+// each frame's events after the earlier frames' ones.
+
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "FuzzFile.h"
+#include "app/Replay.h"
+#include "input/KeyTable.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string path = wobble::fuzz::WriteScratchFile("replay.txt", data, size);
+    wobble::Replay replay;
+    if (!replay.Load(path)) {
+        FUZZ_CHECK(replay.empty());
+        return 0;
+    }
+    // Frame by frame as the main loop asks, then everything that is left.
+    std::vector<wobble::InputEvent> events;
+    wobble::KeyTable keys;
+    for (long long frame = 1; frame <= 4; ++frame)
+        replay.TakeEventsOf(frame, events);
+    replay.TakeEventsOf(LLONG_MAX, events);
+    for (const wobble::InputEvent& e : events) {
+        switch (e.type) {
+            case wobble::EventType::KeyDown:
+            case wobble::EventType::KeyUp:
+                FUZZ_CHECK(e.virtualKey >= 0 && e.virtualKey < wobble::KeyTable::kSize);
+                keys.Press(e.virtualKey);
+                break;
+            case wobble::EventType::MouseCounts:
+                FUZZ_CHECK(e.dx >= INT_MIN / 2 && e.dx <= INT_MAX / 2);
+                FUZZ_CHECK(e.dy >= INT_MIN / 2 && e.dy <= INT_MAX / 2);
+                break;
+            case wobble::EventType::CloseRequest:
+                break;
+            default:
+                FUZZ_CHECK(!"a replay holds only keys, mouse counts and close requests");
+        }
+    }
+    std::vector<wobble::InputEvent> more;
+    replay.TakeEventsOf(LLONG_MAX, more);
+    FUZZ_CHECK(more.empty());
+    return 0;
+}
