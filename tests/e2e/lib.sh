@@ -164,14 +164,8 @@ e2e_copy_scene() {
 e2e_start() {
   E2E_STATUS=""
   E2E_WINDOW=""
-  # Under the sanitizers LeakSanitizer would blame Mesa's DRI driver for the
-  # few bytes it keeps for the process: SDL unloads the driver at exit, before
-  # LeakSanitizer looks, so no suppression can name it. The headless suites
-  # run the same code of ours with leak checks on.
-  local asan="${ASAN_OPTIONS:-}"
-  [[ -n "$asan" ]] && asan="$asan:detect_leaks=0"
   # No SDL_VIDEODRIVER and no Wayland display: SDL picks its X11 driver.
-  env -C "$1" -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY ${asan:+ASAN_OPTIONS=$asan} "$E2E_WOBBLE" \
+  env -C "$1" -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY "$E2E_WOBBLE" \
     >"$E2E_WORK/out" 2>"$E2E_WORK/err" </dev/null &
   E2E_PID=$!
 }

@@ -39,6 +39,14 @@ bool Application::CreateRenderWindow() {
         videoStarted_ = true;
     }
 
+    // Load the GL driver once for the whole process and keep it: SDL unloads
+    // it with the last GL window otherwise, and its one-time allocations
+    // would then lose their module name, so that a leak checker could no
+    // longer tell them from ours.
+    static bool driverPinned = false;
+    if (videoStarted_ && !driverPinned)
+        driverPinned = SDL_GL_LoadLibrary(nullptr) == 0;
+
     auto fail = [this](const char* text) {
         Shutdown();
         ShowMessage("ERROR", text, true);
@@ -99,10 +107,9 @@ void Application::Shutdown() {
         SDL_ShowCursor(SDL_ENABLE);
         display.fullscreen = false;
     }
-    if (videoStarted_) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        videoStarted_ = false;
-    }
+    // SDL's video subsystem stays up until the process ends, with the GL
+    // driver pinned above.
+    videoStarted_ = false;
 }
 
 void Application::WindowProc(const InputEvent& event) {
