@@ -127,9 +127,11 @@ public:
                 const auto result = std::from_chars(first, buffer_.data() + end_, converted,
                                                     std::chars_format::general);
                 // scanf stops where from_chars stops, except before an 'e'
-                // that starts no valid exponent: scanf eats it ("1e+x").
-                if (result.ec == std::errc() && (*result.ptr | 0x20) != 'e' &&
-                    result.ptr - begin < kFastSpan) {
+                // that starts no valid exponent: scanf eats it ("1e+x"). A
+                // number that ran to the end of what is buffered has no
+                // character after it to look at: the span test comes first.
+                if (result.ec == std::errc() && result.ptr - begin < kFastSpan &&
+                    (*result.ptr | 0x20) != 'e') {
                     value = converted;
                     pos_ += static_cast<size_t>(result.ptr - begin);
                     return scan::kScanConverted;
