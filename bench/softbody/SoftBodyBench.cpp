@@ -57,39 +57,31 @@ void SteerByEnds(SoftBody& body, const test::LatticeModel& m) {
     body.controller.rightThrust = 10.0f;
 }
 
+// Loads the model's file over and over; reports bytes per second.
+void TimeLoading(benchmark::State& state, const test::LatticeModel& model) {
+    test::ScratchDir dir;
+    const std::string text = model.Text();
+    const std::string path = dir.Write("body.tet", text);
+    int springs = 0;
+    for (auto _ : state) {
+        SoftBody body;
+        LoadQuietly(body, path, 1.0f, 1.0f);
+        springs = body.springCount;
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
+    state.counters["springs"] = springs;
+}
+
 void BM_LoadTetFile(benchmark::State& state) {
     test::LatticeModel m;
     m.cubesX = static_cast<int>(state.range(0));
     m.cubesY = m.cubesZ = 4;
-    test::ScratchDir dir;
-    const std::string text = m.Text();
-    const std::string path = dir.Write("body.tet", text);
-    int springs = 0;
-    for (auto _ : state) {
-        SoftBody body;
-        LoadQuietly(body, path, 1.0f, 1.0f);
-        springs = body.springCount;
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
-    state.counters["springs"] = springs;
+    TimeLoading(state, m);
 }
 // Sizes from a tenth of the limit to just under it: time per byte stays flat.
 BENCHMARK(BM_LoadTetFile)->Arg(6)->Arg(24)->Arg(48)->Arg(70)->Unit(benchmark::kMicrosecond);
 
-void BM_LoadTetFileNearCap(benchmark::State& state) {
-    test::ScratchDir dir;
-    const test::LatticeModel m = NearCapModel();
-    const std::string text = m.Text();
-    const std::string path = dir.Write("body.tet", text);
-    int springs = 0;
-    for (auto _ : state) {
-        SoftBody body;
-        LoadQuietly(body, path, 1.0f, 1.0f);
-        springs = body.springCount;
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
-    state.counters["springs"] = springs;
-}
+void BM_LoadTetFileNearCap(benchmark::State& state) { TimeLoading(state, NearCapModel()); }
 BENCHMARK(BM_LoadTetFileNearCap)->Unit(benchmark::kMicrosecond);
 
 // Nanoseconds per spring, per step.
