@@ -11,6 +11,8 @@
 #include <SDL2/SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "app/Application.h"
 #include "app/platform/KeyCodes.h"
@@ -29,14 +31,32 @@ void Application::ShowMessage(const char* caption, const char* text, bool error)
 }
 
 bool Application::CreateRenderWindow() {
-    if (options_.headless)
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    // A window needs a display: without one SDL would quietly fall back to
+    // its offscreen driver, and the program would run where nobody sees it.
+    // So a windowed run only tries the display servers that are there (or
+    // the driver the user named in SDL_VIDEODRIVER).
+    std::string drivers;
+    if (options_.headless) {
+        drivers = "offscreen";
+    } else if (const char* named = std::getenv("SDL_VIDEODRIVER"); named != nullptr && *named) {
+        drivers = named;
+    } else {
+        if (std::getenv("DISPLAY") != nullptr)
+            drivers = "x11";
+        if (std::getenv("WAYLAND_DISPLAY") != nullptr)
+            drivers += drivers.empty() ? "wayland" : ",wayland";
+    }
     // Keep the screen saver and monitor power-down away while the demo runs.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        ShowMessage("ERROR", "Failed To Register The Window Class.", true);
-    } else {
+    if (!drivers.empty())
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    if (!drivers.empty() && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
         videoStarted_ = true;
+    } else {
+        ShowMessage("ERROR", "Failed To Register The Window Class.", true);
+        std::fprintf(
+            stderr, "wobble: no display to open the window on (%s); --headless runs without one\n",
+            drivers.empty() ? "neither DISPLAY nor WAYLAND_DISPLAY is set" : SDL_GetError());
     }
 
     // Load the GL driver once for the whole process and keep it: SDL unloads
