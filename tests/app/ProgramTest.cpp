@@ -205,6 +205,15 @@ TEST_F(Program, UnusableScenesStopWithOneLineAndStatusOne) {
     EXPECT_NE(broken.err.find("body.tet:9:"), std::string::npos) << broken.err;
 }
 
+TEST_F(Program, AWindowWithoutADisplayIsRefusedRatherThanRunUnseen) {
+    const ProcessResult r = RunWobble({"--frames", "5"}, scene.path(),
+                                      {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("ERROR: Window Creation Error.\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no display to open the window on"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");  // nothing was loaded
+}
+
 TEST_F(Program, SceneFolderArgumentWorksFromElsewhere) {
     ScratchDir elsewhere;
     const ProcessResult r = RunWobble(

@@ -16,7 +16,8 @@ extern char** environ;
 
 namespace wobble::test {
 
-ProcessResult RunWobble(const std::vector<std::string>& args, const std::string& cwd) {
+ProcessResult RunWobble(const std::vector<std::string>& args, const std::string& cwd,
+                        const std::vector<std::string>& unset) {
     ScratchDir capture;
     const std::string outPath = capture.Path("out"), errPath = capture.Path("err");
     std::vector<std::string> argv = {WOBBLE_BINARY};
@@ -35,7 +36,17 @@ ProcessResult RunWobble(const std::vector<std::string>& args, const std::string&
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     pid_t pid = 0;
     ProcessResult result;
-    if (posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), environ) == 0) {
+    std::vector<char*> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        bool keep = true;
+        for (const std::string& name : unset)
+            keep = keep && entry.rfind(name + "=", 0) != 0;
+        if (keep)
+            env.push_back(*e);
+    }
+    env.push_back(nullptr);
+    if (posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), env.data()) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         if (WIFEXITED(status))

@@ -13,8 +13,10 @@ struct ProcessResult {
     std::string err;
 };
 
-// Runs the built program with `args` in the folder `cwd`.
-ProcessResult RunWobble(const std::vector<std::string>& args, const std::string& cwd);
+// Runs the built program with `args` in the folder `cwd`, with the test's
+// environment less the variables named in `unset`.
+ProcessResult RunWobble(const std::vector<std::string>& args, const std::string& cwd,
+                        const std::vector<std::string>& unset = {});
 
 // A small steerable scene in `folder`: config.txt, body.tet (a box of
 // tetrahedral cubes floating at the water's middle) and box.obj around it.
