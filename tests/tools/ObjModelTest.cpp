@@ -122,7 +122,10 @@ TEST(ObjModel, BadVerticesAreRefusedWithTheirLine) {
         {"v 0 nan 0\n", "m.obj:1: vertex 1 has a coordinate that is not finite"},
         {"v 0 1e999 0\n", "m.obj:1: vertex coordinate"},
     };
-    for (const auto& [text, message] : cases) {
+    for (const auto& c : cases) {
+        // Named copies, not a structured binding: clang 14 cannot capture one in a lambda.
+        const char* text = c.first;
+        const char* message = c.second;
         ObjModel model;
         FillWithJunk(model);
         bool ok = true;
