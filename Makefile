@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 SANITIZE_BUILD := build-sanitize
 
-.PHONY: all deps build run test bench sanitize format clean
+.PHONY: all deps build run test bench sanitize fuzz-smoke long-run format clean
 
 all: build
 
@@ -33,6 +33,19 @@ sanitize: deps
 	cmake --preset sanitize
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Each reader's libFuzzer target (built with clang in build-fuzz) for 15 s on
+# the committed seed corpus; fails on any finding. scripts/fuzz-long runs them
+# for longer.
+fuzz-smoke: deps
+	@bash scripts/fuzz-smoke
+
+# The program for 100000 frames of mixed input (memory flat, state finite),
+# then with the pump held until the body blows up, under the sanitizers.
+long-run: build
+	cmake --preset sanitize
+	cmake --build $(SANITIZE_BUILD) --target wobble -j $(JOBS)
+	@bash scripts/long-run $(BUILD)/wobble
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
