@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdarg>
 #include <cstring>
+#include <vector>
 
 namespace wobble {
 
@@ -83,18 +84,50 @@ bool LineReader::Next() {
     return true;
 }
 
+namespace {
+
+// Error lines quote the input (a key name, a token, a file name), and a
+// hostile file may hold control characters: an escape sequence would move the
+// terminal's cursor or recolour it, a carriage return would hide the line.
+// Each control character is written as \xNN instead; other bytes, UTF-8
+// names included, go out as they are.
+void WriteEscaped(const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7f) {
+            std::fprintf(stderr, "\\x%02x", c);
+        } else {
+            std::fputc(c, stderr);
+        }
+    }
+}
+
+}  // namespace
+
 void ReportInputError(const std::string& file, int line, const char* format, ...) {
     ++g_inputErrorCount;
     std::fflush(stdout);  // keep the console's lines in the order they happened
+    WriteEscaped(file.data(), file.size());
     if (line > 0) {
-        std::fprintf(stderr, "%s:%d: ", file.c_str(), line);
+        std::fprintf(stderr, ":%d: ", line);
     } else {
-        std::fprintf(stderr, "%s: ", file.c_str());
+        std::fputs(": ", stderr);
     }
+    char shortText[512];
     va_list args;
     va_start(args, format);
-    std::vfprintf(stderr, format, args);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(shortText, sizeof shortText, format, args);
     va_end(args);
+    if (length >= static_cast<int>(sizeof shortText)) {
+        std::vector<char> longText(static_cast<size_t>(length) + 1);
+        std::vsnprintf(longText.data(), longText.size(), format, again);
+        WriteEscaped(longText.data(), static_cast<size_t>(length));
+    } else if (length > 0) {
+        WriteEscaped(shortText, static_cast<size_t>(length));
+    }
+    va_end(again);
     std::fputc('\n', stderr);
 }
 

@@ -61,7 +61,9 @@ private:
 };
 
 // Prints "file:line: message" on standard error: the one line with which a
-// bad input is refused. A line of 0 leaves the line number out.
+// bad input is refused. A line of 0 leaves the line number out. Control
+// characters (quoted from the input, say) are written as \xNN, so the line
+// stays one line and cannot steer the terminal.
 void ReportInputError(const std::string& file, int line, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 

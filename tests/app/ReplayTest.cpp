@@ -85,8 +85,9 @@ TEST(Replay, HostileFilesAreRefusedWithFileAndLine) {
         {"1 down Up\n" + std::string(300, ' ') + "\n", ":2: line is longer than 255 characters\n"},
         {"1 down" + std::string(1, '\0') + " Up\n",
          ":1: line holds a NUL byte: this is not a text file\n"},
+        // The binary bytes it quotes are written escaped.
         {"\x7f\x45LF\x02\x01\x01",
-         ":1: '\x7f\x45LF\x02\x01\x01' is not a frame number (1 or more)\n"},
+         ":1: '\\x7fELF\\x02\\x01\\x01' is not a frame number (1 or more)\n"},
         {"1 mouse 1073741824 0\n", ":1: mouse counts are out of range\n"},
         {"1 mouse 1 99999999999999999999\n", ":1: mouse takes two whole numbers of counts\n"},
         {"1 down 0x1g\n", ":1: unknown key '0x1g'\n"},

@@ -90,5 +90,16 @@ TEST(LineReader, InputErrorsNameFileAndLine) {
     EXPECT_EQ(InputErrorCount(), before + 2);
 }
 
+TEST(LineReader, ControlCharactersQuotedFromTheInputAreWrittenEscaped) {
+    const std::string err = test::CaptureStderr([] {
+        ReportInputError("a\rb.txt", 3, "unknown key '%s'", "\x1b[2J\x1b[31mred\x7f\tx");
+        ReportInputError("k\xc3\xb6rper.tet", 0, "%s", std::string(600, 'y').c_str());
+    });
+    EXPECT_EQ(err,
+              "a\\x0db.txt:3: unknown key '\\x1b[2J\\x1b[31mred\\x7f\\x09x'\n"
+              "k\xc3\xb6rper.tet: " +
+                  std::string(600, 'y') + "\n");
+}
+
 }  // namespace
 }  // namespace wobble
