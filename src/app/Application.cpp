@@ -12,7 +12,6 @@
 #include "app/ReplayMouse.h"
 #include "app/StateDump.h"
 #include "common/LineReader.h"
-#include "common/VecMath.h"
 #include "input/KeyBindings.h"
 #include "softbody/SceneConfig.h"
 
@@ -100,17 +99,10 @@ void Application::BuildScene() {
 
 bool Application::SceneIsUsable() {
     const char* problem = nullptr;
-    std::string detail;
     if (!configLoaded_) {
-        if (access(kConfigFile, F_OK) != 0) {
-            detail = std::string("cannot open it: ") + std::strerror(errno) +
-                     " (start wobble in a scene folder, or name the folder: wobble SCENE_DIR)";
-            problem = detail.c_str();
-        } else {
-            problem =
-                "is not a scene configuration: it needs six lines: version 0.1, tetfile, "
-                "objfile, points, stiffness, mass";
-        }
+        problem =
+            "cannot be read as a scene (start wobble in a scene folder, or name one: wobble "
+            "SCENE_DIR)";
     } else if (body->particleCount <= 0) {
         problem = "its tetrahedral model did not load, so there is no body to simulate";
     } else if (!body->controller.HasControlParticles()) {
