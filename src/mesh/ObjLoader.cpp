@@ -52,24 +52,10 @@ public:
     explicit TokenScanner(const char* text) : source_(text) {}
     ScanResult ScanInt(int& value) {
         source_.SkipSpace();
-        // Up to nine digits, the usual index, read straight from the string.
         const char* const begin = source_.position();
-        const char* p = begin;
-        const bool negative = *p == '-';
-        if (negative || *p == '+')
-            ++p;
-        if (scan::IsDigit(static_cast<unsigned char>(*p))) {
-            const char* const digits = p;
-            int magnitude = 0;
-            while (scan::IsDigit(static_cast<unsigned char>(*p)) && p - digits < 9) {
-                magnitude = magnitude * 10 + (*p - '0');
-                ++p;
-            }
-            if (!scan::IsDigit(static_cast<unsigned char>(*p))) {
-                value = negative ? -magnitude : magnitude;
-                source_.Skip(p - begin);
-                return kScanConverted;
-            }
+        if (const char* end = scan::ShortInt(begin, value)) {
+            source_.Skip(end - begin);
+            return kScanConverted;
         }
         int converted = 0;
         const ScanResult result = scan::IntCore(source_, converted);
@@ -145,33 +131,7 @@ int ReadCorner(Scanner& in, CornerForm form, Corner& corner) {
 // converts two exactly when it converts at least two, with the same values.
 CornerForm FirstCorner(const char* token, Corner& corner, int* converted) {
     corner = Corner();
-    // Most first corners are a plain index of a few digits: "%d" reads it
-    // whole, and no slash means no other form.
-    {
-        const char* p = token;
-        const bool negative = *p == '-';
-        if (negative || *p == '+')
-            ++p;
-        int magnitude = 0, digits = 0;
-        while (scan::IsDigit(static_cast<unsigned char>(*p)) && digits < 9) {
-            magnitude = magnitude * 10 + (*p - '0');
-            ++p;
-            ++digits;
-        }
-        if (digits > 0 && *p == '\0') {
-            corner.vertex = negative ? -magnitude : magnitude;
-            *converted = 1;
-            return CornerForm::kVertex;
-        }
-    }
-    bool doubleSlash = false;
-    for (const char* c = token; *c != '\0'; ++c) {
-        if (c[0] == '/' && c[1] == '/') {
-            doubleSlash = true;
-            break;
-        }
-    }
-    if (doubleSlash) {
+    if (std::strstr(token, "//") != nullptr) {
         TokenScanner in(token);
         *converted = ReadCorner(in, CornerForm::kVertexNormal, corner);
         return CornerForm::kVertexNormal;
@@ -189,6 +149,110 @@ CornerForm FirstCorner(const char* token, Corner& corner, int* converted) {
     *converted = read;
     corner.texCoord = 0;  // only the vertex form's reading happened
     return CornerForm::kVertex;
+}
+
+// Nearly every corner of a real file is spelled plainly: numbers of up to
+// nine digits with every separator of its form in place. Such a corner is
+// read straight from the buffered text here; anything else (a missing
+// number, a long one, a stray slash) goes through the exact reading above.
+
+// One corner in the given form, when plainly spelled: sets the corner's
+// values and returns the end of its text, where scanf's reading ends too
+// (the last number ends at a character that is not a digit). Returns nullptr,
+// leaving the corner alone, for anything else.
+template <CornerForm kForm>
+[[gnu::always_inline]] inline const char* PlainCorner(const char* p, Corner& corner) {
+    int vertex = 0, texCoord = 0, normal = 0;
+    p = scan::ShortInt(p, vertex);
+    if (p == nullptr)
+        return nullptr;
+    if constexpr (kForm == CornerForm::kVertexNormal) {
+        if (p[0] != '/' || p[1] != '/')
+            return nullptr;
+        p = scan::ShortInt(p + 2, normal);
+    } else if constexpr (kForm != CornerForm::kVertex) {
+        if (*p != '/')
+            return nullptr;
+        p = scan::ShortInt(p + 1, texCoord);
+        if constexpr (kForm == CornerForm::kVertexTexNormal) {
+            if (p == nullptr || *p != '/')
+                return nullptr;
+            p = scan::ShortInt(p + 1, normal);
+        }
+    }
+    if (p == nullptr)
+        return nullptr;
+    corner.vertex = vertex;
+    if constexpr (kForm == CornerForm::kVertexTex || kForm == CornerForm::kVertexTexNormal)
+        corner.texCoord = texCoord;
+    if constexpr (kForm == CornerForm::kVertexNormal || kForm == CornerForm::kVertexTexNormal)
+        corner.normal = normal;
+    return p;
+}
+
+template <CornerForm kForm>
+constexpr int kValuesPerCorner = kForm == CornerForm::kVertex            ? 1
+                                 : kForm == CornerForm::kVertexTexNormal ? 3
+                                                                         : 2;
+
+// ReadCornerAs on the stream, plain corners and the end of a face (a corner
+// that cannot begin a number: nothing is consumed) taken in place.
+template <CornerForm kForm>
+[[gnu::always_inline]] inline int ReadStreamCorner(ScanStream& in, Corner& corner) {
+    const char* const text = in.Text();
+    if (const char* end = PlainCorner<kForm>(text, corner)) {
+        in.Advance(end);
+        return kValuesPerCorner<kForm>;
+    }
+    const unsigned char c = static_cast<unsigned char>(*text);
+    if (!scan::IsDigit(c) && c != '-' && c != '+')
+        return text == in.End() ? -1 : 0;
+    return ReadCornerAs<kForm>(in, corner);
+}
+
+// FirstCorner on the buffered text, for a first corner plainly spelled in one
+// of the four forms and ending at white space (so it is the whole token, and
+// holds "//" exactly in the vertex//normal form): sets what FirstCorner sets
+// and returns the token's end. Returns nullptr for anything else.
+[[gnu::always_inline]] inline const char* PlainFirstCorner(const char* p, Corner& corner,
+                                                           CornerForm& form, int& converted) {
+    int vertex = 0, texCoord = 0, normal = 0;
+    p = scan::ShortInt(p, vertex);
+    if (p == nullptr)
+        return nullptr;
+    if (scan::IsSpace(static_cast<unsigned char>(*p))) {
+        form = CornerForm::kVertex;
+        converted = 1;
+    } else if (*p != '/') {
+        return nullptr;
+    } else if (p[1] == '/') {
+        p = scan::ShortInt(p + 2, normal);
+        if (p == nullptr || !scan::IsSpace(static_cast<unsigned char>(*p)))
+            return nullptr;
+        form = CornerForm::kVertexNormal;
+        converted = 2;
+    } else {
+        p = scan::ShortInt(p + 1, texCoord);
+        if (p == nullptr)
+            return nullptr;
+        if (scan::IsSpace(static_cast<unsigned char>(*p))) {
+            form = CornerForm::kVertexTex;
+            converted = 2;
+        } else {
+            if (*p != '/')
+                return nullptr;
+            p = scan::ShortInt(p + 1, normal);
+            if (p == nullptr || !scan::IsSpace(static_cast<unsigned char>(*p)))
+                return nullptr;
+            form = CornerForm::kVertexTexNormal;
+            converted = 3;
+        }
+    }
+    corner = Corner();
+    corner.vertex = vertex;
+    corner.texCoord = texCoord;
+    corner.normal = normal;
+    return p;
 }
 
 bool CarriesNormals(CornerForm form) {
@@ -215,7 +279,9 @@ private:
     template <Pass kPass, CornerForm kForm>
     bool ReadCorners(const Corner& first);
     bool ReadVertexLine(int kind);
+    template <CornerForm kForm>
     bool StoreTriangle(const Corner& a, const Corner& b, const Corner& c);
+    bool StoreTriangleChecked(const Corner& a, const Corner& b, const Corner& c);
     bool Resolve(int index, long long readSoFar, int count, const char* kindName, int line,
                  int& resolved);
     bool Allocate();
@@ -237,6 +303,11 @@ private:
     bool firstHasVertex_ = false;
     bool faceAtEnd_ = false;  // the file ended before the face's first corner
 };
+
+// A 1-based index within 1..count, as nearly every index is.
+inline bool CountsFromOne(int index, int count) {
+    return static_cast<unsigned>(index) - 1u < static_cast<unsigned>(count);
+}
 
 bool ObjReader::Load() {
     std::printf("Loading Mesh from file: %s\nFirst pass: get amount of data to store...\n",
@@ -309,10 +380,14 @@ bool ObjReader::Allocate() {
 
 template <ObjReader::Pass kPass>
 bool ObjReader::ReadPass() {
-    while (in_.ReadToken(token_)) {
-        if (token_[0] == 'v') {
-            const char kind = token_[1];
+    // Tokens are looked at where they lie; only one that is printed is copied.
+    size_t length = 0;
+    while (const char* token = in_.PeekToken(length)) {
+        if (token[0] == 'v') {
+            // The second character of "%255s"'s buffer, its NUL for "v" alone.
+            const char kind = length > 1 ? token[1] : '\0';
             if (kind != '\0' && kind != 'n' && kind != 't') {
+                in_.ReadToken(token_);
                 if constexpr (kPass == Pass::kCount) {
                     std::printf("LoadMesh(): Unknown token \"%s\".\n", token_);
                 } else {
@@ -324,6 +399,7 @@ bool ObjReader::ReadPass() {
                 }
                 return false;
             }
+            in_.Advance(token + length);
             if constexpr (kPass == Pass::kCount) {
                 if (kind == '\0') {
                     ++vertices_;
@@ -337,10 +413,12 @@ bool ObjReader::ReadPass() {
                 if (!ReadVertexLine(kind))
                     return false;
             }
-        } else if (token_[0] == 'f') {
+        } else if (token[0] == 'f') {
+            in_.Advance(token + length);
             if (!ReadFace<kPass>())
                 return false;
         } else {
+            in_.Advance(token + length);
             in_.SkipLine();
         }
         if constexpr (kPass == Pass::kStore) {
@@ -388,12 +466,20 @@ bool ObjReader::ReadVertexLine(int kind) {
 
 template <ObjReader::Pass kPass>
 bool ObjReader::ReadFace() {
-    // At the end of the file the token keeps the face's own keyword, as the
-    // buffer of a failed "%s" does: the first corner then converts nothing.
-    const bool hasToken = in_.ReadToken(token_);
     Corner first;
     int converted = 0;
-    const CornerForm form = FirstCorner(token_, first, &converted);
+    CornerForm form = CornerForm::kVertex;
+    bool hasToken = true;
+    if (const char* end = PlainFirstCorner(in_.Text(), first, form, converted)) {
+        in_.Advance(end);
+    } else if (in_.ReadToken(token_)) {
+        form = FirstCorner(token_, first, &converted);
+    } else {
+        // At the end of the file "%255s" leaves the face's own keyword in its
+        // buffer; beginning with f, it converts nothing.
+        hasToken = false;
+        first = Corner();
+    }
     first.line = in_.line();
     form_ = form;
     firstHasVertex_ = converted >= 1;
@@ -414,31 +500,30 @@ bool ObjReader::ReadFace() {
 
 template <ObjReader::Pass kPass, CornerForm kForm>
 bool ObjReader::ReadCorners(const Corner& first) {
-    Corner second = first, third = first;
-    ReadCornerAs<kForm>(in_, second);
-    second.line = in_.line();
-    ReadCornerAs<kForm>(in_, third);
-    third.line = in_.line();
-
     if constexpr (kPass == Pass::kCount) {
+        // Only whether a further corner converts anything counts here.
+        Corner scratch;
+        ReadStreamCorner<kForm>(in_, scratch);
+        ReadStreamCorner<kForm>(in_, scratch);
         ++triangles_;
-        for (;;) {
-            Corner next = first;
-            if (ReadCornerAs<kForm>(in_, next) <= 0)
-                break;
+        while (ReadStreamCorner<kForm>(in_, scratch) > 0)
             ++triangles_;
-        }
         return true;
     } else {
-        if (!StoreTriangle(first, second, third))
+        Corner second = first, third = first;
+        ReadStreamCorner<kForm>(in_, second);
+        second.line = in_.line();
+        ReadStreamCorner<kForm>(in_, third);
+        third.line = in_.line();
+        if (!StoreTriangle<kForm>(first, second, third))
             return false;
         Corner previous = third;
         for (;;) {
             Corner next = first;
-            if (ReadCornerAs<kForm>(in_, next) <= 0)
+            if (ReadStreamCorner<kForm>(in_, next) <= 0)
                 break;
             next.line = in_.line();
-            if (!StoreTriangle(first, previous, next))
+            if (!StoreTriangle<kForm>(first, previous, next))
                 return false;
             previous = next;
         }
@@ -472,7 +557,60 @@ bool ObjReader::Resolve(int index, long long readSoFar, int count, const char* k
     return false;
 }
 
-bool ObjReader::StoreTriangle(const Corner& a, const Corner& b, const Corner& c) {
+// The usual triangle written at once: it fits, its face has a first corner,
+// and every index counts from 1 within its kind. Anything else goes through
+// StoreTriangleChecked, which reports what is wrong.
+template <CornerForm kForm>
+[[gnu::always_inline]] inline bool ObjReader::StoreTriangle(const Corner& a, const Corner& b,
+                                                            const Corner& c) {
+    constexpr bool kNormals =
+        kForm == CornerForm::kVertexNormal || kForm == CornerForm::kVertexTexNormal;
+    constexpr bool kTexCoords =
+        kForm == CornerForm::kVertexTex || kForm == CornerForm::kVertexTexNormal;
+    const int vertexCount = mesh_.vertexCount;
+    const int normalCount = mesh_.normalCount;
+    const int texCoordCount = mesh_.texCoordCount;
+    bool plain = firstHasVertex_ && !faceAtEnd_ &&
+                 vertexSlot_ + 4 <= static_cast<long long>(mesh_.triangleCount) * 4 &&
+                 CountsFromOne(a.vertex, vertexCount) && CountsFromOne(b.vertex, vertexCount) &&
+                 CountsFromOne(c.vertex, vertexCount);
+    if constexpr (kNormals) {
+        plain = plain && CountsFromOne(a.normal, normalCount) &&
+                CountsFromOne(b.normal, normalCount) && CountsFromOne(c.normal, normalCount);
+    }
+    if constexpr (kTexCoords) {
+        plain = plain && CountsFromOne(a.texCoord, texCoordCount) &&
+                CountsFromOne(b.texCoord, texCoordCount) &&
+                CountsFromOne(c.texCoord, texCoordCount);
+    }
+    if (!plain)
+        return StoreTriangleChecked(a, b, c);
+    int* slots = mesh_.vertexIndices.data() + vertexSlot_;
+    slots[0] = a.vertex - 1;
+    slots[1] = b.vertex - 1;
+    slots[2] = c.vertex - 1;
+    slots[3] = -1;
+    vertexSlot_ += 4;
+    if constexpr (kNormals) {
+        slots = mesh_.normalIndices.data() + normalSlot_;
+        slots[0] = a.normal - 1;
+        slots[1] = b.normal - 1;
+        slots[2] = c.normal - 1;
+        slots[3] = -1;
+        normalSlot_ += 4;
+    }
+    if constexpr (kTexCoords) {
+        slots = mesh_.texCoordIndices.data() + texCoordSlot_;
+        slots[0] = a.texCoord - 1;
+        slots[1] = b.texCoord - 1;
+        slots[2] = c.texCoord - 1;
+        slots[3] = -1;
+        texCoordSlot_ += 4;
+    }
+    return true;
+}
+
+bool ObjReader::StoreTriangleChecked(const Corner& a, const Corner& b, const Corner& c) {
     const long long capacity = static_cast<long long>(mesh_.triangleCount) * 4;
     const bool fits = vertexSlot_ + 4 <= capacity;
     const Corner* corners[3] = {&a, &b, &c};

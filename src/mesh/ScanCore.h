@@ -35,6 +35,28 @@ inline int ToLower(int c) {
 // before the conversion saw a character (scanf's EOF).
 enum ScanResult : int { kScanEof = -1, kScanFailed = 0, kScanConverted = 1 };
 
+// The usual "%d" text, read straight from memory: an optional sign and one to
+// nine digits, which cannot overflow, followed by a character that is not a
+// digit. Returns the end of the number and sets `value`; returns nullptr,
+// leaving `value` alone, for anything else, which IntCore then reads.
+// Looks at most eleven characters from `p` and none past a byte that is not
+// a sign or digit, so a NUL-terminated text is never read beyond its end.
+[[gnu::always_inline]] inline const char* ShortInt(const char* p, int& value) {
+    const bool negative = *p == '-';
+    if (negative || *p == '+')
+        ++p;
+    const char* const digits = p;
+    int magnitude = 0;
+    while (IsDigit(static_cast<unsigned char>(*p)) && p - digits < 9) {
+        magnitude = magnitude * 10 + (*p - '0');
+        ++p;
+    }
+    if (p == digits || IsDigit(static_cast<unsigned char>(*p)))
+        return nullptr;
+    value = negative ? -magnitude : magnitude;
+    return p;
+}
+
 // "%d" after the leading white space has been skipped. glibc converts the
 // digits with strtol and stores the long into the int, so values beyond the
 // long range saturate and the int keeps the low 32 bits.

@@ -219,15 +219,19 @@ bool ScanStream::Open(const std::string& path, std::string* error) {
         return false;
     }
     struct stat info;
-    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const bool statted = ::fstat(fd_, &info) == 0;
+    if (!statted || !S_ISREG(info.st_mode)) {
         if (error != nullptr) {
-            *error = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
+            *error = !statted                ? std::strerror(errno)
+                     : S_ISDIR(info.st_mode) ? "is a directory"
+                                             : "is not a regular file";
         }
         ::close(fd_);
         fd_ = -1;
         return false;
     }
-    buffer_.resize(kBlockSize + kLookahead);
+    buffer_.resize(kBlockSize + kLookahead + kFastSpan);
+    data_ = buffer_.data();
     Rewind();
     return true;
 }
@@ -236,6 +240,8 @@ void ScanStream::Rewind() {
     pos_ = end_ = 0;
     atEnd_ = fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0;
     line_ = 1;
+    if (data_ != nullptr)
+        std::memset(data_, 0, kFastSpan);
 }
 
 void ScanStream::Refill() {
@@ -243,11 +249,12 @@ void ScanStream::Refill() {
     // Unget that may follow a Get still finds it.
     const size_t keep = pos_ > 0 ? 1 : 0;
     const size_t from = pos_ - keep;
-    std::memmove(buffer_.data(), buffer_.data() + from, end_ - from);
+    std::memmove(data_, data_ + from, end_ - from);
     end_ -= from;
     pos_ = keep;
-    while (end_ < buffer_.size() && !atEnd_) {
-        const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    const size_t capacity = kBlockSize + kLookahead;
+    while (end_ < capacity && !atEnd_) {
+        const ssize_t got = ::read(fd_, data_ + end_, capacity - end_);
         if (got < 0 && errno == EINTR)
             continue;
         // A read error ends the input, as it ends fscanf's.
@@ -257,6 +264,7 @@ void ScanStream::Refill() {
         }
         end_ += static_cast<size_t>(got);
     }
+    std::memset(data_ + end_, 0, kFastSpan);
 }
 
 int ScanStream::Get() {
@@ -267,7 +275,7 @@ int ScanStream::Get() {
         if (pos_ == end_)
             return scan::kEndOfInput;
     }
-    return static_cast<unsigned char>(buffer_[pos_++]);
+    return static_cast<unsigned char>(data_[pos_++]);
 }
 
 void ScanStream::Unget(int c) {
@@ -283,11 +291,37 @@ void ScanStream::CountLines(const char* begin, const char* end) {
     }
 }
 
+const char* ScanStream::PlainDecimal(const char* begin, const char* end, float& value) {
+    // from_chars takes a '-' but no '+'.
+    const char* first = begin;
+    const char* digits = begin;
+    if (*begin == '+') {
+        first = digits = begin + 1;
+    } else if (*begin == '-') {
+        digits = begin + 1;
+    }
+    // A plain decimal number: a digit (but not "0x") or a point and a digit.
+    const bool plain = (scan::IsDigit(static_cast<unsigned char>(digits[0])) &&
+                        !(digits[0] == '0' && (digits[1] | 0x20) == 'x')) ||
+                       (digits[0] == '.' && scan::IsDigit(static_cast<unsigned char>(digits[1])));
+    if (!plain)
+        return nullptr;
+    float converted = 0.0f;
+    const auto result = std::from_chars(first, end, converted, std::chars_format::general);
+    // scanf stops where from_chars stops, except before an 'e' that starts no
+    // valid exponent: scanf eats it ("1e+x"). A number that runs on to the end
+    // of what is buffered may go on beyond it: the span test comes first.
+    if (result.ec != std::errc() || result.ptr - begin >= kFastSpan || (*result.ptr | 0x20) == 'e')
+        return nullptr;
+    value = converted;
+    return result.ptr;
+}
+
 scan::ScanResult ScanStream::ScanIntSlow(int& value) {
     if (pos_ == end_)
         return scan::kScanEof;
-    const char* begin = buffer_.data() + pos_;
-    MemorySource memory(begin, buffer_.data() + end_);
+    const char* begin = data_ + pos_;
+    MemorySource memory(begin, data_ + end_);
     int converted = 0;
     scan::ScanResult result = scan::IntCore(memory, converted);
     if (memory.ranOut() && !atEnd_) {
@@ -305,8 +339,12 @@ scan::ScanResult ScanStream::ScanIntSlow(int& value) {
 scan::ScanResult ScanStream::ScanFloatSlow(float& value) {
     if (pos_ == end_)
         return scan::kScanEof;
-    const char* begin = buffer_.data() + pos_;
-    MemorySource memory(begin, buffer_.data() + end_);
+    const char* begin = data_ + pos_;
+    if (const char* end = PlainDecimal(begin, data_ + end_, value)) {
+        pos_ += static_cast<size_t>(end - begin);
+        return scan::kScanConverted;
+    }
+    MemorySource memory(begin, data_ + end_);
     scan::FloatText kind = scan::FloatText::kDecimal;
     scan::ScanResult result = scan::FloatCore(memory, kind);
     if (memory.ranOut() && !atEnd_) {

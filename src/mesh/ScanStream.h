@@ -6,7 +6,7 @@
 // character by character. Memory stays constant whatever the file's size.
 
 #include <algorithm>
-#include <charconv>
+#include <bit>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -35,23 +35,51 @@ public:
     // Line (1-based) of the next character to be read.
     int line() const { return line_; }
 
+    // After SkipSpace, reading may look this far ahead of the read position
+    // without checks: the file's text is buffered at least this far, or to
+    // the file's end, which zero bytes follow.
+    static constexpr long kFastSpan = 64;
+
+    // Skips white space and returns the read position, from which kFastSpan
+    // bytes can be read. Only white space remained when it equals End().
+    [[gnu::always_inline]] const char* Text() {
+        SkipSpace();
+        return data_ + pos_;
+    }
+    const char* End() const { return data_ + end_; }
+    // Moves the read position on to `to`, which Text() returned or which lies
+    // within kFastSpan past it, over characters that hold no line end.
+    void Advance(const char* to) { pos_ = static_cast<size_t>(to - data_); }
+
+    // "%255s" without the copy: skips white space and returns the token's
+    // first character with its length (at most 255 characters), or nullptr
+    // when only white space remains. The token stays in the stream until
+    // Advance passes it; any other call may move the buffer.
+    [[gnu::always_inline]] const char* PeekToken(size_t& length) {
+        SkipSpace();
+        if (pos_ == end_)
+            return nullptr;
+        Ensure(kTokenSize);
+        const char* p = data_ + pos_;
+        const size_t available = std::min(end_ - pos_, static_cast<size_t>(kTokenSize - 1));
+        size_t n = 1;  // the first is not white space
+        while (n < available && !scan::IsSpace(static_cast<unsigned char>(p[n])))
+            ++n;
+        length = n;
+        return p;
+    }
+
     // "%255s": skips white space, then reads up to 255 non-blank characters
     // into token, NUL-terminated. False, leaving token as it was, when only
     // white space remains.
-    [[gnu::always_inline]] bool ReadToken(char (&token)[kTokenSize]) {
-        SkipSpace();
-        if (pos_ == end_)
+    bool ReadToken(char (&token)[kTokenSize]) {
+        size_t length = 0;
+        const char* p = PeekToken(length);
+        if (p == nullptr)
             return false;
-        Ensure(kTokenSize);
-        const char* p = buffer_.data() + pos_;
-        const size_t available = std::min(end_ - pos_, static_cast<size_t>(kTokenSize - 1));
-        size_t n = 0;
-        while (n < available && !scan::IsSpace(static_cast<unsigned char>(p[n]))) {
-            token[n] = p[n];
-            ++n;
-        }
-        token[n] = '\0';
-        pos_ += n;
+        std::memcpy(token, p, length);
+        token[length] = '\0';
+        pos_ += length;
         return true;
     }
 
@@ -60,7 +88,7 @@ public:
     [[gnu::always_inline]] void SkipLine() {
         Ensure(kTokenSize);
         const size_t available = std::min(end_ - pos_, static_cast<size_t>(kTokenSize - 1));
-        const char* p = buffer_.data() + pos_;
+        const char* p = data_ + pos_;
         const void* lineEnd = std::memchr(p, '\n', available);
         if (lineEnd != nullptr) {
             pos_ += static_cast<size_t>(static_cast<const char*>(lineEnd) - p) + 1;
@@ -73,70 +101,27 @@ public:
 
     // "%d" and "%f": skip white space, then convert; the value is written
     // only on success. Ordinary numbers are converted right here; anything
-    // else (signs without digits, long digit runs, hexadecimal, infinity,
-    // text near the buffer's end) goes through the character-level rules.
+    // else (signs without digits, long digit runs, exponents, hexadecimal,
+    // infinity) goes through the character-level rules.
     [[gnu::always_inline]] scan::ScanResult ScanInt(int& value) {
         SkipSpace();
-        if (end_ - pos_ >= static_cast<size_t>(kFastSpan)) {
-            const char* const begin = buffer_.data() + pos_;
-            const char* p = begin;
-            const bool negative = *p == '-';
-            if (negative || *p == '+')
-                ++p;
-            if (scan::IsDigit(static_cast<unsigned char>(*p))) {
-                // Up to nine digits cannot overflow; more take the long road.
-                const char* const digits = p;
-                int32_t magnitude = 0;
-                while (scan::IsDigit(static_cast<unsigned char>(*p)) && p - digits < 9) {
-                    magnitude = magnitude * 10 + (*p - '0');
-                    ++p;
-                }
-                if (!scan::IsDigit(static_cast<unsigned char>(*p))) {
-                    value = negative ? -magnitude : magnitude;
-                    pos_ += static_cast<size_t>(p - begin);
-                    return scan::kScanConverted;
-                }
-            } else if (p == begin) {
-                return scan::kScanFailed;  // not a number, and nothing consumed
-            }
+        const char* const begin = data_ + pos_;
+        if (const char* end = scan::ShortInt(begin, value)) {
+            pos_ += static_cast<size_t>(end - begin);
+            return scan::kScanConverted;
         }
+        const unsigned char c = static_cast<unsigned char>(*begin);
+        if (!scan::IsDigit(c) && c != '-' && c != '+')  // nothing is consumed
+            return pos_ == end_ ? scan::kScanEof : scan::kScanFailed;
         return ScanIntSlow(value);
     }
 
     [[gnu::always_inline]] scan::ScanResult ScanFloat(float& value) {
         SkipSpace();
-        if (end_ - pos_ >= static_cast<size_t>(kFastSpan)) {
-            const char* const begin = buffer_.data() + pos_;
-            // from_chars takes a '-' but no '+'.
-            const char* first = begin;
-            const char* digits = begin;
-            if (*begin == '+') {
-                first = digits = begin + 1;
-            } else if (*begin == '-') {
-                digits = begin + 1;
-            }
-            // A plain decimal number: a digit (but not "0x") or a point and a digit.
-            const bool plain =
-                (scan::IsDigit(static_cast<unsigned char>(digits[0])) &&
-                 !(digits[0] == '0' && (digits[1] | 0x20) == 'x')) ||
-                (digits[0] == '.' && scan::IsDigit(static_cast<unsigned char>(digits[1])));
-            if (plain && ShortDecimal(first, begin, value))
-                return scan::kScanConverted;
-            if (plain) {
-                float converted = 0.0f;
-                const auto result = std::from_chars(first, buffer_.data() + end_, converted,
-                                                    std::chars_format::general);
-                // scanf stops where from_chars stops, except before an 'e'
-                // that starts no valid exponent: scanf eats it ("1e+x"). A
-                // number that ran to the end of what is buffered has no
-                // character after it to look at: the span test comes first.
-                if (result.ec == std::errc() && result.ptr - begin < kFastSpan &&
-                    (*result.ptr | 0x20) != 'e') {
-                    value = converted;
-                    pos_ += static_cast<size_t>(result.ptr - begin);
-                    return scan::kScanConverted;
-                }
-            }
+        const char* const begin = data_ + pos_;
+        if (const char* end = ShortDecimal(begin, value)) {
+            pos_ += static_cast<size_t>(end - begin);
+            return scan::kScanConverted;
         }
         return ScanFloatSlow(value);
     }
@@ -145,7 +130,7 @@ public:
     // character that does not match stays in the stream.
     [[gnu::always_inline]] scan::ScanResult MatchChar(char expected) {
         if (pos_ < end_) {
-            if (buffer_[pos_] != expected)
+            if (data_[pos_] != expected)
                 return scan::kScanFailed;
             ++pos_;
             return scan::kScanConverted;
@@ -166,60 +151,66 @@ private:
     class StreamSource;
     class FloatTextSource;
 
-    // Numbers shorter than this are converted in place when this much is buffered.
-    static constexpr long kFastSpan = 64;
-
-    // The common "-12.345678": up to 18 digits after any sign, an optional
-    // point, no exponent, followed by a character that ends the number for
-    // scanf too. Once the fraction's trailing zeros are dropped, its value
-    // m / 10^k with m at most 2^24 and k at most 10 is one correctly rounded
-    // float division of two exact floats: strtof's result. False, consuming
-    // nothing, for anything else.
-    bool ShortDecimal(const char* first, const char* begin, float& value) {
-        static constexpr float kPowersOfTen[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                   1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-        const char* p = first;
+    // The common "-12.345678": an optional sign, then at most 15 digits with
+    // an optional point among or after them, no exponent, followed by a
+    // character that ends the number for scanf too. Its value is m / 10^k
+    // with m below 2^53 and k at most 15, both exact doubles, so the double
+    // quotient is correctly rounded. Rounding that double to float gives
+    // strtof's correctly rounded float unless the double lies exactly
+    // halfway between two floats (a double cannot cross such a midpoint,
+    // which is itself a double, only land on it); then, and for anything
+    // else, nullptr, and the slow path decides.
+    [[gnu::always_inline]] static const char* ShortDecimal(const char* p, float& value) {
+        static constexpr double kPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         const bool negative = *p == '-';
-        if (negative)
+        if (negative || *p == '+')
             ++p;
+        const char* const digits = p;
         uint64_t mantissa = 0;
-        int digits = 0, fraction = 0;
-        while (scan::IsDigit(static_cast<unsigned char>(*p))) {
+        int count = 0;  // a 16th digit is taken only to see that there is one
+        while (scan::IsDigit(static_cast<unsigned char>(*p)) && count < 16) {
             mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
             ++p;
-            if (++digits > 18)
-                return false;
+            ++count;
         }
+        const char* const integerEnd = p;
+        int fraction = 0;
         if (*p == '.') {
             ++p;
-            while (scan::IsDigit(static_cast<unsigned char>(*p))) {
+            const char* const fractionDigits = p;
+            while (scan::IsDigit(static_cast<unsigned char>(*p)) && count < 16) {
                 mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
                 ++p;
-                ++fraction;
-                if (++digits > 18)
-                    return false;
+                ++count;
             }
+            fraction = static_cast<int>(p - fractionDigits);
         }
-        if ((*p | 0x20) == 'e' || *p == '.')
-            return false;
-        while (fraction > 0 && mantissa % 10 == 0) {
-            mantissa /= 10;
-            --fraction;
-        }
-        if (mantissa > (uint64_t{1} << 24) || fraction > 10)
-            return false;
-        const float magnitude = static_cast<float>(mantissa) / kPowersOfTen[fraction];
+        // An exponent, or the "0x" of a hexadecimal number, continues the text.
+        const int next = *p | 0x20;
+        if (count == 0 || count > 15 || next == 'e' ||
+            (next == 'x' && integerEnd - digits == 1 && *digits == '0' && integerEnd == p))
+            return nullptr;
+        const double quotient = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+        // The 29 bits a double holds below a float's last bit: 1000...0 is a midpoint.
+        if ((std::bit_cast<uint64_t>(quotient) & 0x1fffffffu) == 0x10000000u)
+            return nullptr;
+        const float magnitude = static_cast<float>(quotient);
         value = negative ? -magnitude : magnitude;
-        pos_ += static_cast<size_t>(p - begin);
-        return true;
+        return p;
     }
 
+    // A decimal number ShortDecimal does not take (long, or with an
+    // exponent) converted by from_chars, when it ends where scanf's does.
+    static const char* PlainDecimal(const char* begin, const char* end, float& value);
     scan::ScanResult ScanIntSlow(int& value);
     scan::ScanResult ScanFloatSlow(float& value);
     scan::ScanResult MatchCharSlow(char expected);
 
     int Get();
     void Unget(int c);
+    // Moves the read position to the start of the buffered text, keeping the
+    // character before it, and buffers as much as fits (or the rest).
     void Refill();
     void Ensure(size_t bytes) {
         if (end_ - pos_ < bytes && !atEnd_)
@@ -227,24 +218,32 @@ private:
     }
     [[gnu::always_inline]] void SkipSpace() {
         for (;;) {
-            const char* p = buffer_.data() + pos_;
-            const char* const end = buffer_.data() + end_;
+            const char* p = data_ + pos_;
+            const char* const end = data_ + end_;
+            int lines = 0;
             while (p != end && scan::IsSpace(static_cast<unsigned char>(*p))) {
-                if (*p == '\n' && line_ < INT_MAX)
-                    ++line_;
+                lines += *p == '\n';
                 ++p;
             }
-            pos_ = static_cast<size_t>(p - buffer_.data());
+            pos_ = static_cast<size_t>(p - data_);
+            if (lines != 0)
+                CountLineEnds(lines);
             if (p != end || atEnd_)
                 break;
             Refill();
         }
         Ensure(kLookahead);
     }
+    void CountLineEnds(long long count) {
+        line_ = static_cast<int>(std::min<long long>(line_ + count, INT_MAX));
+    }
     void CountLines(const char* begin, const char* end);
 
     int fd_ = -1;
+    // The buffered text: data_[0, end_) is the file's from some offset on,
+    // followed by kFastSpan zero bytes; pos_ is the read position.
     std::vector<char> buffer_;
+    char* data_ = nullptr;
     size_t pos_ = 0;
     size_t end_ = 0;
     bool atEnd_ = false;  // nothing remains in the file beyond end_
