@@ -168,23 +168,30 @@ private:
             ++p;
         const char* const digits = p;
         uint64_t mantissa = 0;
-        int count = 0;  // a 16th digit is taken only to see that there is one
-        while (scan::IsDigit(static_cast<unsigned char>(*p)) && count < 16) {
-            mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+        // A 16th digit is taken only to see that there is one. The loops are
+        // unrolled as in scan::ShortInt.
+        int count = 0;
+#pragma GCC unroll 16
+        for (; count < 16; ++count) {
+            const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+            if (digit > 9)
+                break;
+            mantissa = mantissa * 10 + digit;
             ++p;
-            ++count;
         }
         const char* const integerEnd = p;
         int fraction = 0;
-        if (*p == '.') {
+        if (*p == '.' && count < 16) {
             ++p;
-            const char* const fractionDigits = p;
-            while (scan::IsDigit(static_cast<unsigned char>(*p)) && count < 16) {
-                mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+#pragma GCC unroll 16
+            for (; count < 16; ++count) {
+                const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+                if (digit > 9)
+                    break;
+                mantissa = mantissa * 10 + digit;
                 ++p;
-                ++count;
+                ++fraction;
             }
-            fraction = static_cast<int>(p - fractionDigits);
         }
         // An exponent, or the "0x" of a hexadecimal number, continues the text.
         const int next = *p | 0x20;
