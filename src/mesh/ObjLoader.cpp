@@ -277,11 +277,11 @@ private:
     template <Pass kPass>
     bool ReadFace();
     template <Pass kPass, CornerForm kForm>
-    bool ReadCorners(const Corner& first);
+    bool ReadCorners(Corner first);
     bool ReadVertexLine(int kind);
     template <CornerForm kForm>
     bool StoreTriangle(const Corner& a, const Corner& b, const Corner& c);
-    bool StoreTriangleChecked(const Corner& a, const Corner& b, const Corner& c);
+    bool StoreTriangleChecked(Corner a, Corner b, Corner c);
     bool Resolve(int index, long long readSoFar, int count, const char* kindName, int line,
                  int& resolved);
     bool Allocate();
@@ -473,7 +473,11 @@ bool ObjReader::ReadFace() {
     if (const char* end = PlainFirstCorner(in_.Text(), first, form, converted)) {
         in_.Advance(end);
     } else if (in_.ReadToken(token_)) {
-        form = FirstCorner(token_, first, &converted);
+        // Read into a corner of its own: `first` never leaves registers then,
+        // and copying it costs no stall on the way through memory.
+        Corner read;
+        form = FirstCorner(token_, read, &converted);
+        first = read;
     } else {
         // At the end of the file "%255s" leaves the face's own keyword in its
         // buffer; beginning with f, it converts nothing.
@@ -499,7 +503,7 @@ bool ObjReader::ReadFace() {
 }
 
 template <ObjReader::Pass kPass, CornerForm kForm>
-bool ObjReader::ReadCorners(const Corner& first) {
+bool ObjReader::ReadCorners(Corner first) {
     if constexpr (kPass == Pass::kCount) {
         // Only whether a further corner converts anything counts here.
         Corner scratch;
@@ -610,7 +614,7 @@ template <CornerForm kForm>
     return true;
 }
 
-bool ObjReader::StoreTriangleChecked(const Corner& a, const Corner& b, const Corner& c) {
+bool ObjReader::StoreTriangleChecked(Corner a, Corner b, Corner c) {
     const long long capacity = static_cast<long long>(mesh_.triangleCount) * 4;
     const bool fits = vertexSlot_ + 4 <= capacity;
     const Corner* corners[3] = {&a, &b, &c};
