@@ -571,53 +571,38 @@ template <CornerForm kForm>
         kForm == CornerForm::kVertexNormal || kForm == CornerForm::kVertexTexNormal;
     constexpr bool kTexCoords =
         kForm == CornerForm::kVertexTex || kForm == CornerForm::kVertexTexNormal;
-    const int vertexCount = mesh_.vertexCount;
-    const int normalCount = mesh_.normalCount;
-    const int texCoordCount = mesh_.texCoordCount;
+    const auto countFromOne = [&](int Corner::*index, int count) {
+        return CountsFromOne(a.*index, count) && CountsFromOne(b.*index, count) &&
+               CountsFromOne(c.*index, count);
+    };
+    const auto put = [&](int Corner::*index, std::vector<int>& indices, long long& slot) {
+        int* slots = indices.data() + slot;
+        slots[0] = a.*index - 1;
+        slots[1] = b.*index - 1;
+        slots[2] = c.*index - 1;
+        slots[3] = -1;
+        slot += 4;
+    };
     bool plain = firstHasVertex_ && !faceAtEnd_ &&
                  vertexSlot_ + 4 <= static_cast<long long>(mesh_.triangleCount) * 4 &&
-                 CountsFromOne(a.vertex, vertexCount) && CountsFromOne(b.vertex, vertexCount) &&
-                 CountsFromOne(c.vertex, vertexCount);
-    if constexpr (kNormals) {
-        plain = plain && CountsFromOne(a.normal, normalCount) &&
-                CountsFromOne(b.normal, normalCount) && CountsFromOne(c.normal, normalCount);
-    }
-    if constexpr (kTexCoords) {
-        plain = plain && CountsFromOne(a.texCoord, texCoordCount) &&
-                CountsFromOne(b.texCoord, texCoordCount) &&
-                CountsFromOne(c.texCoord, texCoordCount);
-    }
+                 countFromOne(&Corner::vertex, mesh_.vertexCount);
+    if constexpr (kNormals)
+        plain = plain && countFromOne(&Corner::normal, mesh_.normalCount);
+    if constexpr (kTexCoords)
+        plain = plain && countFromOne(&Corner::texCoord, mesh_.texCoordCount);
     if (!plain)
         return StoreTriangleChecked(a, b, c);
-    int* slots = mesh_.vertexIndices.data() + vertexSlot_;
-    slots[0] = a.vertex - 1;
-    slots[1] = b.vertex - 1;
-    slots[2] = c.vertex - 1;
-    slots[3] = -1;
-    vertexSlot_ += 4;
-    if constexpr (kNormals) {
-        slots = mesh_.normalIndices.data() + normalSlot_;
-        slots[0] = a.normal - 1;
-        slots[1] = b.normal - 1;
-        slots[2] = c.normal - 1;
-        slots[3] = -1;
-        normalSlot_ += 4;
-    }
-    if constexpr (kTexCoords) {
-        slots = mesh_.texCoordIndices.data() + texCoordSlot_;
-        slots[0] = a.texCoord - 1;
-        slots[1] = b.texCoord - 1;
-        slots[2] = c.texCoord - 1;
-        slots[3] = -1;
-        texCoordSlot_ += 4;
-    }
+    put(&Corner::vertex, mesh_.vertexIndices, vertexSlot_);
+    if constexpr (kNormals)
+        put(&Corner::normal, mesh_.normalIndices, normalSlot_);
+    if constexpr (kTexCoords)
+        put(&Corner::texCoord, mesh_.texCoordIndices, texCoordSlot_);
     return true;
 }
 
 bool ObjReader::StoreTriangleChecked(Corner a, Corner b, Corner c) {
     const long long capacity = static_cast<long long>(mesh_.triangleCount) * 4;
     const bool fits = vertexSlot_ + 4 <= capacity;
-    const Corner* corners[3] = {&a, &b, &c};
     if (fits) {
         if (faceAtEnd_) {
             ReportInputError(fileName_, a.line, "the file ends in a face without corners");
@@ -627,41 +612,33 @@ bool ObjReader::StoreTriangleChecked(Corner a, Corner b, Corner c) {
             ReportInputError(fileName_, a.line, "face corner \"%s\" holds no vertex index", token_);
             return false;
         }
-        int* slots = &mesh_.vertexIndices[static_cast<size_t>(vertexSlot_)];
-        for (int k = 0; k < 3; ++k) {
-            if (!Resolve(corners[k]->vertex, vertexPos_, mesh_.vertexCount, "vertices",
-                         corners[k]->line, slots[k]))
-                return false;
-        }
-        slots[3] = -1;
     }
-    vertexSlot_ += 4;
-    // The normal and texture-coordinate positions never pass the vertex
+    // One index array's slots: resolved while they fit, counted always. The
+    // normal and texture-coordinate positions never pass the vertex
     // position, so whatever fits there fits here.
-    if (CarriesNormals(form_)) {
+    const auto put = [&](int Corner::*index, long long readSoFar, int count, const char* kindName,
+                         std::vector<int>& indices, long long& slot) {
         if (fits) {
-            int* slots = &mesh_.normalIndices[static_cast<size_t>(normalSlot_)];
-            for (int k = 0; k < 3; ++k) {
-                if (!Resolve(corners[k]->normal, normalPos_, mesh_.normalCount, "normals",
-                             corners[k]->line, slots[k]))
+            int* slots = &indices[static_cast<size_t>(slot)];
+            for (const Corner* corner : {&a, &b, &c}) {
+                if (!Resolve(corner->*index, readSoFar, count, kindName, corner->line, *slots++))
                     return false;
             }
-            slots[3] = -1;
+            *slots = -1;
         }
-        normalSlot_ += 4;
-    }
-    if (CarriesTexCoords(form_)) {
-        if (fits) {
-            int* slots = &mesh_.texCoordIndices[static_cast<size_t>(texCoordSlot_)];
-            for (int k = 0; k < 3; ++k) {
-                if (!Resolve(corners[k]->texCoord, texCoordPos_, mesh_.texCoordCount,
-                             "texture coordinates", corners[k]->line, slots[k]))
-                    return false;
-            }
-            slots[3] = -1;
-        }
-        texCoordSlot_ += 4;
-    }
+        slot += 4;
+        return true;
+    };
+    if (!put(&Corner::vertex, vertexPos_, mesh_.vertexCount, "vertices", mesh_.vertexIndices,
+             vertexSlot_))
+        return false;
+    if (CarriesNormals(form_) && !put(&Corner::normal, normalPos_, mesh_.normalCount, "normals",
+                                      mesh_.normalIndices, normalSlot_))
+        return false;
+    if (CarriesTexCoords(form_) &&
+        !put(&Corner::texCoord, texCoordPos_, mesh_.texCoordCount, "texture coordinates",
+             mesh_.texCoordIndices, texCoordSlot_))
+        return false;
     return true;
 }
 
