@@ -42,6 +42,10 @@ std::vector<uint32_t> ComputedBits(const std::vector<SbVec3f>& values) {
     return bits;
 }
 
+const char* const kSquareWithAttributes =
+    "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
+    "vn 0 0 1\nvn 1 0 0\nvn 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n";
+
 // Loads `path` with both loaders and expects the same outcome in every
 // detail. Returns whether the fast loader succeeded.
 bool ExpectSameAsReference(const std::string& path, const std::string& what) {
@@ -272,6 +276,64 @@ TEST(ObjLoaderReference, AgreesAcrossBlockBoundaries) {
     text += "f 1 2 " + std::string(5000, '0') + "3\n";
     text += "v" + std::string((size_t{1} << 20) + 17, ' ') + "1.25 2 3\n";
     EXPECT_TRUE(ExpectSameAsReference(dir.Write("big.obj", text), "big file"));
+}
+
+TEST(ObjLoaderReference, AgreesOnDecimalsAroundTheLimitsOfTheShortReading) {
+    // 1 to 17 digits with the point anywhere (the short reading takes 15),
+    // float midpoints that one double division cannot settle, and texts
+    // whose end is easily misjudged.
+    ScratchDir dir;
+    Generator gen(31);
+    std::string text;
+    auto vertex = [&](const std::string& x, const std::string& y, const std::string& z) {
+        text += "v " + x + " " + y + " " + z + "\n";
+    };
+    for (int count = 1; count <= 17; ++count) {
+        for (int point = -1; point <= count; ++point) {
+            std::string numbers[3];
+            for (std::string& number : numbers) {
+                std::string digits;
+                while (static_cast<int>(digits.size()) < count)
+                    digits += gen.Digits(1);
+                if (point >= 0)
+                    digits.insert(static_cast<size_t>(point), ".");
+                number = (gen.Chance(30) ? "-" : "") + digits;
+            }
+            vertex(numbers[0], numbers[1], numbers[2]);
+        }
+    }
+    vertex("16777217", "8388608.5", "8388609.5");  // ties, to even
+    vertex("4194304.25", "33554434", "1073741888");
+    vertex("8388608.500001", "16777217.0000001", "-4194304.75");
+    vertex("0.000000", "-0.000000", "999999999999999");
+    vertex("0x10", "00x1", "0.x");
+    vertex("1.2.3", "5.", ".5");
+    vertex("1e5", "1E-5", "2.5e");
+    vertex("0.1234567", "12345678.1234567", "123456789012345.");
+    text += "f 1 2 3\n";
+    EXPECT_TRUE(ExpectSameAsReference(dir.Write("decimals.obj", text), text));
+}
+
+TEST(ObjLoaderReference, AgreesOnFirstCornersInAndOutOfTheShortReading) {
+    // Every form, with signs, nine and ten digits, and endings that are not
+    // white space; each as the first corner of faces of all four forms.
+    ScratchDir dir;
+    const std::string corners[] = {"1",     "-1",          "+2",      "1//2",      "1/2",
+                                   "1/2/3", "-1/-2/-3",    "1/+2//3", "1/2/3/4",   "1//2/3",
+                                   "1/2/",  "1//",         "1/x",     "000000001", "1234567890",
+                                   "2/3x",  "000000001/1", "1\x01",   "1/2/3\x01"};
+    int loaded = 0;
+    for (const std::string& first : corners) {
+        std::string text = std::string(kSquareWithAttributes);
+        text += "f " + first + " 2/2/2 3/3/3 1//1\n";
+        text += "f " + first + " 2//2 3//3\n";
+        text += "f " + first + " 2/2 3/3 -1/-1\n";
+        text += "f " + first + " 2 3\n";
+        loaded += ExpectSameAsReference(dir.Write("first.obj", text), text);
+        if (HasFailure())
+            return;
+    }
+    EXPECT_GT(loaded, 5);
 }
 
 TEST(ObjLoaderReference, AgreesOnEveryShortFaceSpelling) {

@@ -1,7 +1,8 @@
-// LongFloatText: a float's text of any length in bounded memory must convert
-// exactly as strtof converts the whole text. Each text is consumed by
-// FloatCore, as the loader consumes it, and the result compared bit for bit
-// with glibc's strtof of what FloatCore took.
+// ShortInt, the integer fast path, must read exactly what IntCore (glibc's
+// "%d") reads wherever it takes a text. LongFloatText: a float's text of any
+// length in bounded memory must convert exactly as strtof converts the whole
+// text. Each text is consumed by FloatCore, as the loader consumes it, and
+// the result compared bit for bit with glibc's strtof of what FloatCore took.
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,55 @@ void ExpectBothWays(const std::string& text) {
 
 std::string Zeros(size_t n) {
     return std::string(n, '0');
+}
+
+// Runs ShortInt and IntCore on `text` (with the room ShortInt may read past
+// it) and expects the same value and the same end wherever ShortInt takes
+// the text. Returns whether it did.
+bool ExpectShortIntAsIntCore(const std::string& text) {
+    const std::string padded = text + std::string(16, '\0');
+    int fast = 12345;
+    const char* end = scan::ShortInt(padded.c_str(), fast);
+    scan::StringSource source(padded.c_str());
+    int exact = 54321;
+    const scan::ScanResult result = scan::IntCore(source, exact);
+    if (end == nullptr) {
+        EXPECT_EQ(fast, 12345) << text;  // left alone
+        return false;
+    }
+    EXPECT_EQ(result, scan::kScanConverted) << text;
+    EXPECT_EQ(fast, exact) << text;
+    EXPECT_EQ(end, source.position()) << text;
+    return true;
+}
+
+TEST(ShortInt, TakesUpToNineDigitsWithAnySignAndEndsWhereScanfEnds) {
+    std::mt19937 rng(7);
+    for (int count = 1; count <= 9; ++count) {
+        for (const char* sign : {"", "-", "+"}) {
+            for (const char* after : {"", " ", "/", "//", "x", ".5", "-3", "\n"}) {
+                for (int trial = 0; trial < 20; ++trial) {
+                    std::string digits;
+                    for (int i = 0; i < count; ++i)
+                        digits += static_cast<char>('0' + rng() % 10);
+                    if (trial == 0)
+                        digits = std::string(static_cast<size_t>(count), '9');
+                    const std::string text = sign + digits + after;
+                    EXPECT_TRUE(ExpectShortIntAsIntCore(text)) << text;
+                }
+            }
+        }
+    }
+}
+
+TEST(ShortInt, LeavesLongRunsSignsAloneAndOtherTextsToIntCore) {
+    // Ten or more digits may overflow: IntCore saturates them.
+    for (const std::string text :
+         {"1234567890", "-9999999999", "+00000000001", "2147483648", "99999999999999999999/1"}) {
+        EXPECT_FALSE(ExpectShortIntAsIntCore(text)) << text;
+    }
+    for (const std::string text : {"", "-", "+", "-x", "+-1", "--1", "x1", "/1", " 1", ".5"})
+        EXPECT_FALSE(ExpectShortIntAsIntCore(text)) << text;
 }
 
 TEST(LongFloatText, TiesBeyondTheKeptDigitsRoundByTheDigitsNotKept) {
