@@ -212,6 +212,12 @@ bool Application::FetchSystemEvent(InputEvent& out) {
 void Application::SwapWindowBuffers() {
     if (window != nullptr)
         SDL_GL_SwapWindow(window);
+    // A window's swap waits for the display; an offscreen one returns at once,
+    // and an unthrottled run would queue frame after frame for the software
+    // rasteriser's threads, which then hold ever more memory. Each headless
+    // frame is finished before the next begins.
+    if (options_.headless)
+        glFinish();
 }
 
 MouseDevice* Application::SystemMouse() {
