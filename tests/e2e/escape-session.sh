@@ -7,12 +7,8 @@
 . "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 e2e_start_x
-e2e_copy_scene session
+e2e_open_session
 scene="$E2E_WORK/session"
-
-e2e_start "$scene"
-e2e_wait_window 30 ||
-  e2e_abort "the window \"OpenGL\" did not appear within 30 s; stderr: $(head -c 300 "$E2E_WORK/err")"
 e2e_wait_drawn 30 || e2e_abort "the window shows no drawn frame within 30 s"
 sleep 1
 

@@ -19,8 +19,7 @@ e2e_say() { printf '%s: %s\n' "$E2E_NAME" "$*"; }
 
 # Ends the scenario at once: a failure after which nothing else can be checked.
 e2e_abort() {
-  printf '%s: FAIL %s\n' "$E2E_NAME" "$*"
-  E2E_FAILED=$((E2E_FAILED + 1))
+  e2e_fail "$@"
   e2e_finish
 }
 
@@ -184,6 +183,16 @@ e2e_wait_exit() {
     sleep 0.1
   done
   return 1
+}
+
+# e2e_open_session: a person's start, the program with no arguments in a
+# copy of the scene ($E2E_WORK/session), and its window found and focused;
+# without a window the scenario ends.
+e2e_open_session() {
+  e2e_copy_scene session
+  e2e_start "$E2E_WORK/session"
+  e2e_wait_window 30 ||
+    e2e_abort "the window \"OpenGL\" did not appear within 30 s; stderr: $(head -c 300 "$E2E_WORK/err")"
 }
 
 # Our window: named "OpenGL" and owned by our process.
