@@ -15,6 +15,17 @@ void FillWithJunk(ObjModel& model) {
     model.faceCount = 5;
 }
 
+// Parses `text` as m.obj into a model full of leftovers; returns what went to stderr.
+std::string ParseOverJunk(ObjModel& model, const char* text, bool& ok) {
+    FillWithJunk(model);
+    return CaptureStderr([&] { ok = model.Parse("m.obj", text); });
+}
+
+struct RefusalCase {
+    const char* text;
+    const char* message;
+};
+
 using Triangle = std::array<int, 3>;
 
 TEST(ObjModel, EveryCornerFormGivesTheVertexIndex) {
@@ -91,22 +102,17 @@ TEST(ObjModel, FacesOfFewerThanThreeCornersAndRepeatedCornersAreLeftOut) {
 }
 
 TEST(ObjModel, BadIndicesAreRefusedWithTheirLine) {
-    struct Case {
-        const char* text;
-        const char* message;
-    };
-    const Case cases[] = {
+    const RefusalCase cases[] = {
         {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n", "m.obj:4: face corner index 0"},
         {"v 0 0 0\nv 1 0 0\nf -3 1 2\n", "m.obj:3: face corner -3 reaches back"},
         {"v 0 0 0\nv 1 0 0\nf 1 2 9\nv 0 1 0\n", "m.obj:3: face corner 9 is beyond the file's 3"},
         {"v 0 0 0\nf 1 a 2\n", "m.obj:2: face corner \"a\""},
         {"v 0 0 0\nf 1 2 99999999999999999999\n", "m.obj:2: face corner \"9999"},
     };
-    for (const Case& c : cases) {
+    for (const RefusalCase& c : cases) {
         ObjModel model;
-        FillWithJunk(model);
         bool ok = true;
-        const std::string err = CaptureStderr([&] { ok = model.Parse("m.obj", c.text); });
+        const std::string err = ParseOverJunk(model, c.text, ok);
         EXPECT_FALSE(ok) << c.text;
         EXPECT_NE(err.find(c.message), std::string::npos) << err;
         EXPECT_TRUE(model.vertices.empty());
@@ -116,22 +122,18 @@ TEST(ObjModel, BadIndicesAreRefusedWithTheirLine) {
 }
 
 TEST(ObjModel, BadVerticesAreRefusedWithTheirLine) {
-    const std::pair<const char*, const char*> cases[] = {
+    const RefusalCase cases[] = {
         {"v 0 0\n", "m.obj:1: vertex 1 has 2 of its 3 coordinates"},
         {"v 0 0 0\n\nv 1 x 0\n", "m.obj:3: vertex coordinate \"x\" is not a number"},
         {"v 0 nan 0\n", "m.obj:1: vertex 1 has a coordinate that is not finite"},
         {"v 0 1e999 0\n", "m.obj:1: vertex coordinate"},
     };
-    for (const auto& c : cases) {
-        // Named copies, not a structured binding: clang 14 cannot capture one in a lambda.
-        const char* text = c.first;
-        const char* message = c.second;
+    for (const RefusalCase& c : cases) {
         ObjModel model;
-        FillWithJunk(model);
         bool ok = true;
-        const std::string err = CaptureStderr([&] { ok = model.Parse("m.obj", text); });
-        EXPECT_FALSE(ok) << text;
-        EXPECT_NE(err.find(message), std::string::npos) << err;
+        const std::string err = ParseOverJunk(model, c.text, ok);
+        EXPECT_FALSE(ok) << c.text;
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
         EXPECT_TRUE(model.vertices.empty());
     }
 }
