@@ -27,7 +27,7 @@ public:
     bool Run(const std::string& tetPath, float stiffness, float mass, const int controls[8]);
 
     int stepsRun = 0;
-    double largestGrowth = 0.0;      // largest box diagonal over the loaded one
+    double largestGrowth = 0.0;      // largest reach over the loaded one
     double largestTangle = 0.0;      // largest share of inverted tetras seen
     double distanceTravelled = 0.0;  // of the centre of the control particles
     std::string problem;
