@@ -9,9 +9,9 @@
 // counter-clockwise seen from outside.
 //
 //          top view (y up out of the page)            side view
-//                 3 . . . . . 7                      0 . . . . . . 4
+//                 2 . . . . . 6                      0 . . . . . . 4
 //       nose <  0/1 ----------- 4/5  > tail         |    hull     |   water -1
-//                 2 . . . . . 6                      1 . . . . . . 5
+//                 3 . . . . . 7                      1 . . . . . . 5
 //
 // Control particles 0 and 1 sit at the nose (top and bottom), 2 and 3 at the
 // front quarter on the right (+z) and left (-z), 4 to 7 likewise at the tail.
