@@ -26,7 +26,8 @@ class SceneBuilder {
 public:
     static constexpr double kThrust = 30.0;  // the program's full thrust per particle
     static constexpr double kHoldFactor = 2.0;
-    // Top speed is 4 * 30 / (body mass * 0.001) per time unit, here 0.15 a frame.
+    // Each step keeps 0.999 of the body's velocity, so its top speed is
+    // 4 * 30 / body mass * 0.05 / 0.001, here 3 per time unit or 0.15 a frame.
     static constexpr double kBodyMass = 2000.0;
     static constexpr double kStiffnessPerMass = 40.0;
     static constexpr int kMaxSoftenings = 3;
