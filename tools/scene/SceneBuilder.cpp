@@ -224,13 +224,13 @@ int SceneBuilder::Run(const SceneOptions& options) {
     }
     StabilityCheck check;
     std::string stiffnessText, massText;
+    const bool userFixedBoth = options.stiffnessGiven && options.massGiven;
     bool stable = false;
     for (int attempt = 0;; ++attempt) {
         stiffnessText = Format(stiffness);
         massText = Format(mass);
         stable = check.Run(checkFile.path(), AsLoaded(stiffnessText), AsLoaded(massText),
                            controls.indices);
-        const bool userFixedBoth = options.stiffnessGiven && options.massGiven;
         if (stable || userFixedBoth || attempt == kMaxSoftenings)
             break;
         std::printf("  check      stiffness %s, mass %s: %s after %d steps; softening\n",
@@ -240,14 +240,14 @@ int SceneBuilder::Run(const SceneOptions& options) {
         else
             stiffness = RoundDown(stiffness / 2.0);
     }
-    const char* origin = options.stiffnessGiven && options.massGiven ? "as given"
-                         : options.stiffnessGiven                    ? "stiffness given"
-                         : options.massGiven                         ? "mass given"
-                                                                     : "chosen";
+    const char* origin = userFixedBoth            ? "as given"
+                         : options.stiffnessGiven ? "stiffness given"
+                         : options.massGiven      ? "mass given"
+                                                  : "chosen";
     std::printf("  constants  stiffness %s, mass %s (%s; stiffness / mass %.3g)\n",
                 stiffnessText.c_str(), massText.c_str(), origin,
                 AsLoaded(stiffnessText) / AsLoaded(massText));
-    if (!stable && !(options.stiffnessGiven && options.massGiven)) {
+    if (!stable && !userFixedBoth) {
         ReportInputError(name, 0,
                          "no scene written: the body does not hold together (%s after %d steps "
                          "under full thrust), even with softened constants",
