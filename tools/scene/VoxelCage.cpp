@@ -64,7 +64,7 @@ double VoxelCage::MeanInsideWinding(const WindingNumberTree& winding, int sample
         const int i = index / (cellsY * cellsZ);
         const int j = (index / cellsZ) % cellsY;
         const int k = index % cellsZ;
-        sum += winding.WindingNumber(origin + cellSize * SbVec3d(i + 0.5, j + 0.5, k + 0.5));
+        sum += winding.WindingNumber(CellCentre(i, j, k));
         ++taken;
     }
     return sum / taken;
@@ -120,8 +120,7 @@ void VoxelCage::MarkSurfaceCells(const PlacedSurface& surface) {
                     uint8_t& cell = cells[CellIndex(i, j, k)];
                     if (cell == kSurface)
                         continue;
-                    const SbVec3d centre = origin + cellSize * SbVec3d(i + 0.5, j + 0.5, k + 0.5);
-                    if (TriangleTouchesBox(centre, half, a, b, c))
+                    if (TriangleTouchesBox(CellCentre(i, j, k), half, a, b, c))
                         cell = kSurface;
                 }
             }
@@ -221,9 +220,8 @@ void VoxelCage::FillInside(const WindingNumberTree& winding) {
                 }
                 if (between < 2)
                     continue;
-                const SbVec3d centre = origin + cellSize * SbVec3d(i + 0.5, j + 0.5, k + 0.5);
                 // Either orientation of the whole surface counts: inside is inside.
-                if (std::fabs(winding.WindingNumber(centre)) >= 0.5) {
+                if (std::fabs(winding.WindingNumber(CellCentre(i, j, k))) >= 0.5) {
                     cells[index] = kWinding;
                     ++windingCells;
                 }

@@ -62,6 +62,9 @@ public:
     double MeanInsideWinding(const WindingNumberTree& winding, int samples) const;
 
     int CellIndex(int i, int j, int k) const { return (i * cellsY + j) * cellsZ + k; }
+    SbVec3d CellCentre(int i, int j, int k) const {
+        return origin + cellSize * SbVec3d(i + 0.5, j + 0.5, k + 0.5);
+    }
     int KeptCellCount() const;
 
     // The grid.
