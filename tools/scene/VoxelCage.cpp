@@ -167,11 +167,11 @@ void VoxelCage::FillInside(const WindingNumberTree& winding) {
         }
     }
 
+    const int n[3] = {cellsX, cellsY, cellsZ};
     // The winding number is asked only of cells that have surface cells on both
     // sides along at least two axes: that spares the many cells plainly
     // outside, and still covers the inside under a hole (open along one axis).
     auto lineBounds = [&](int axis, std::vector<int>& first, std::vector<int>& lastOnLine) {
-        const int n[3] = {cellsX, cellsY, cellsZ};
         const int u = (axis + 1) % 3;
         const int v = (axis + 2) % 3;
         first.assign(static_cast<size_t>(n[u]) * n[v], -1);
@@ -196,7 +196,6 @@ void VoxelCage::FillInside(const WindingNumberTree& winding) {
     std::vector<int> firstOn[3], lastOn[3];
     for (int axis = 0; axis < 3; ++axis)
         lineBounds(axis, firstOn[axis], lastOn[axis]);
-    const int n[3] = {cellsX, cellsY, cellsZ};
 
     for (int i = 0; i < cellsX; ++i) {
         for (int j = 0; j < cellsY; ++j) {
@@ -235,6 +234,7 @@ void VoxelCage::FillInside(const WindingNumberTree& winding) {
 void VoxelCage::JoinParts() {
     const int total = static_cast<int>(cells.size());
     const int strideX = cellsY * cellsZ;
+    const int size[3] = {cellsX, cellsY, cellsZ};
     auto coords = [&](int index, int at[3]) {
         at[0] = index / strideX;
         at[1] = (index / cellsZ) % cellsY;
@@ -261,9 +261,7 @@ void VoxelCage::JoinParts() {
                 for (int step = -1; step <= 1; step += 2) {
                     int next[3] = {at[0], at[1], at[2]};
                     next[axis] += step;
-                    if (next[axis] < 0 || next[axis] >= (axis == 0   ? cellsX
-                                                         : axis == 1 ? cellsY
-                                                                     : cellsZ))
+                    if (next[axis] < 0 || next[axis] >= size[axis])
                         continue;
                     const int n = CellIndex(next[0], next[1], next[2]);
                     if (cells[n] != kEmpty && part[n] < 0) {
