@@ -20,9 +20,14 @@ struct BuiltCage {
     VoxelCage cage;
 };
 
-void BuildAt(BuiltCage& b, const std::string& obj, int resolution) {
+// Places the surface and builds its winding-number tree, ready for a cage.
+void Prepare(BuiltCage& b, const std::string& obj) {
     b.surface = PlaceShape(obj);
     b.winding.Build(b.surface.exactVertices, b.surface.triangles);
+}
+
+void BuildAt(BuiltCage& b, const std::string& obj, int resolution) {
+    Prepare(b, obj);
     b.cage.Build(b.surface, b.winding, resolution);
 }
 
@@ -159,8 +164,7 @@ TEST(VoxelCage, OpenThinShellStillMakesOneConnectedBody) {
 
 TEST(VoxelCage, BudgetPicksTheFinestCageThatFits) {
     BuiltCage b;
-    b.surface = PlaceShape(test::HullObj());
-    b.winding.Build(b.surface.exactVertices, b.surface.triangles);
+    Prepare(b, test::HullObj());
     ASSERT_TRUE(b.cage.BuildWithinBudget(b.surface, b.winding, 3000));
     EXPECT_LE(b.cage.springCount, 3000);
     EXPECT_GT(b.cage.springCount, 1500);
@@ -173,8 +177,7 @@ TEST(VoxelCage, BudgetPicksTheFinestCageThatFits) {
 
 TEST(VoxelCage, BudgetBelowTheCoarsestCageIsRefused) {
     BuiltCage b;
-    b.surface = PlaceShape(test::SphereObj(1.0, 0, 0, 0));
-    b.winding.Build(b.surface.exactVertices, b.surface.triangles);
+    Prepare(b, test::SphereObj(1.0, 0, 0, 0));
     EXPECT_FALSE(b.cage.BuildWithinBudget(b.surface, b.winding, 10));
     EXPECT_GT(b.cage.springCount, 10);
 }
