@@ -8,10 +8,14 @@
 namespace wobble::scene {
 namespace {
 
+double Radians(double degrees) {
+    return degrees * 3.14159265358979323846 / 180.0;
+}
+
 // Grid points of a box of nx x ny x nz unit cells, optionally turned about y.
 std::vector<SbVec3f> BoxPoints(int nx, int ny, int nz, double turnDegrees = 0.0) {
-    const double c = std::cos(turnDegrees * 3.14159265358979323846 / 180.0);
-    const double s = std::sin(turnDegrees * 3.14159265358979323846 / 180.0);
+    const double c = std::cos(Radians(turnDegrees));
+    const double s = std::sin(Radians(turnDegrees));
     std::vector<SbVec3f> points;
     for (int i = 0; i <= nx; ++i) {
         for (int j = 0; j <= ny; ++j) {
@@ -75,7 +79,7 @@ TEST(ControlParticles, BodyLongOnADiagonalIsSteeredAlongIt) {
     const std::vector<SbVec3f> points = BoxPoints(16, 2, 2, 30.0);
     ControlParticles cp;
     ASSERT_TRUE(cp.Choose(points));
-    EXPECT_NEAR(cp.forward[0], std::cos(30.0 * 3.14159265358979323846 / 180.0), 1e-3);
+    EXPECT_NEAR(cp.forward[0], std::cos(Radians(30.0)), 1e-3);
     EXPECT_NEAR(cp.forward[2], 0.5, 1e-3);
     EXPECT_NEAR(cp.length, 16.0, 1e-3);
     ExpectEightDistinct(cp);
