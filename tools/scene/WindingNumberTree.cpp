@@ -18,13 +18,20 @@ void WindingNumberTree::Build(const std::vector<SbVec3d>& vertices,
                               const std::vector<std::array<int, 3>>& triangles) {
     corners_.clear();
     centroids_.clear();
+    vectorAreas_.clear();
+    areas_.clear();
     nodes_.clear();
     corners_.reserve(triangles.size());
     centroids_.reserve(triangles.size());
+    vectorAreas_.reserve(triangles.size());
+    areas_.reserve(triangles.size());
+    // Every level of the tree sums the same triangles again: their areas are taken once.
     for (const auto& tri : triangles) {
         const std::array<SbVec3d, 3> c = {vertices[tri[0]], vertices[tri[1]], vertices[tri[2]]};
         corners_.push_back(c);
         centroids_.push_back((c[0] + c[1] + c[2]) / 3.0);
+        vectorAreas_.push_back(0.5 * (c[1] - c[0]).cross(c[2] - c[0]));
+        areas_.push_back(vectorAreas_.back().length());
     }
     order_.resize(triangles.size());
     for (size_t i = 0; i < order_.size(); ++i)
@@ -48,13 +55,10 @@ int WindingNumberTree::BuildNode(int first, int count) {
     double totalArea = 0.0;
     for (int k = first; k < first + count; ++k) {
         const int t = order_[k];
-        const auto& c = corners_[t];
-        const SbVec3d vectorArea = 0.5 * (c[1] - c[0]).cross(c[2] - c[0]);
-        const double area = vectorArea.length();
-        node.area += vectorArea;
-        weighted += area * centroids_[t];
+        node.area += vectorAreas_[t];
+        weighted += areas_[t] * centroids_[t];
         plain += centroids_[t];
-        totalArea += area;
+        totalArea += areas_[t];
         for (int a = 0; a < 3; ++a) {
             lo[a] = std::min(lo[a], centroids_[t][a]);
             hi[a] = std::max(hi[a], centroids_[t][a]);

@@ -46,6 +46,8 @@ private:
 
     std::vector<std::array<SbVec3d, 3>> corners_;
     std::vector<SbVec3d> centroids_;
+    std::vector<SbVec3d> vectorAreas_;  // half the cross product of each triangle's edges
+    std::vector<double> areas_;         // their lengths
     std::vector<int> order_;
     std::vector<Node> nodes_;
 };
