@@ -4,7 +4,6 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
