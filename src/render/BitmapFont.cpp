@@ -112,7 +112,7 @@ const unsigned char* BitmapFont::Glyph(char c) {
     return Font().rows[code];
 }
 
-void BitmapFont::EmitText(const std::string& text, float x, float y, float scale) {
+void BitmapFont::EmitText(std::string_view text, float x, float y, float scale) {
     float penX = x;
     for (char c : text) {
         const unsigned char* rows = Glyph(c);

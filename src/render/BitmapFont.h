@@ -3,7 +3,7 @@
 // punctuation; lower case is shown as upper case), drawn as little quads so
 // that it scales and needs nothing beyond OpenGL 1.1.
 
-#include <string>
+#include <string_view>
 
 namespace wobble {
 
@@ -21,7 +21,7 @@ public:
     // Emits GL_QUADS vertices (inside a glBegin(GL_QUADS) the caller opens) for
     // `text` with its top-left corner at (x, y), y growing downwards, each font
     // pixel `scale` units wide.
-    static void EmitText(const std::string& text, float x, float y, float scale);
+    static void EmitText(std::string_view text, float x, float y, float scale);
 };
 
 }  // namespace wobble

@@ -3,7 +3,9 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "render/BitmapFont.h"
 #include "softbody/SoftBody.h"
@@ -23,10 +25,13 @@ double Blend(double average, double sample) {
     return average == 0.0 ? sample : average + (sample - average) * kSmoothing;
 }
 
-std::string Format(const char* format, double a, double b = 0, double c = 0, double d = 0) {
-    char line[128];
-    std::snprintf(line, sizeof line, format, a, b, c, d);
-    return line;
+[[gnu::format(printf, 2, 3)]] void AddLine(OverlayText& text, const char* format, ...) {
+    if (text.count == OverlayText::kMaxLines)
+        return;
+    va_list values;
+    va_start(values, format);
+    std::vsnprintf(text.lines[text.count++], OverlayText::kLineSize, format, values);
+    va_end(values);
 }
 
 }  // namespace
@@ -39,45 +44,43 @@ void Overlay::RecordFrame(double frameMilliseconds, const FrameTimings& frame) {
     average.drawing = Blend(average.drawing, frame.drawing);
 }
 
-std::vector<std::string> Overlay::Lines(const OverlayInfo& info) const {
-    std::vector<std::string> lines;
-    lines.push_back(info.paused ? "WOBBLE - PAUSED (P RESUMES, O STEPS)" : "WOBBLE");
-    lines.push_back(Format("%.0f FRAMES/S  %.2f MS/FRAME", info.framesPerSecond,
-                           info.framesPerSecond > 0 ? 1000.0 / info.framesPerSecond : 0.0));
-    lines.push_back(Format("BODY STEP %.2f MS  WATER STEP %.2f MS", info.timings.bodyStep,
-                           info.timings.waterStep));
-    lines.push_back(
-        Format("SURFACE %.2f MS  DRAWING %.2f MS", info.timings.surface, info.timings.drawing));
+void Overlay::Lines(const OverlayInfo& info, OverlayText& text) const {
+    text.count = 0;
+    AddLine(text, "%s", info.paused ? "WOBBLE - PAUSED (P RESUMES, O STEPS)" : "WOBBLE");
+    AddLine(text, "%.0f FRAMES/S  %.2f MS/FRAME", info.framesPerSecond,
+            info.framesPerSecond > 0 ? 1000.0 / info.framesPerSecond : 0.0);
+    AddLine(text, "BODY STEP %.2f MS  WATER STEP %.2f MS", info.timings.bodyStep,
+            info.timings.waterStep);
+    AddLine(text, "SURFACE %.2f MS  DRAWING %.2f MS", info.timings.surface, info.timings.drawing);
     if (info.body != nullptr) {
         const ThrustController& t = info.body->controller;
-        lines.push_back(Format("THRUST FWD %.0f BACK %.0f LEFT %.0f RIGHT %.0f", t.forwardThrust,
-                               t.backwardThrust, t.leftThrust, t.rightThrust));
-        lines.push_back(Format("BODY %.0f PARTICLES  %.0f TETRAS  %.0f SPRINGS",
-                               info.body->particleCount, info.body->tetraCount,
-                               info.body->springCount));
+        AddLine(text, "THRUST FWD %.0f BACK %.0f LEFT %.0f RIGHT %.0f",
+                static_cast<double>(t.forwardThrust), static_cast<double>(t.backwardThrust),
+                static_cast<double>(t.leftThrust), static_cast<double>(t.rightThrust));
+        AddLine(text, "BODY %d PARTICLES  %d TETRAS  %d SPRINGS", info.body->particleCount,
+                info.body->tetraCount, info.body->springCount);
     }
     const int mode = info.cameraMode;
-    lines.push_back(std::string("CAMERA ") +
-                    (mode >= 0 && mode <= 4 ? kCameraModeNames[mode] : "?") + "  VIEW " +
-                    (info.surfaceView ? "SURFACE" : "WIREFRAME"));
-    lines.push_back("");
-    lines.push_back("ARROWS THRUST AND TURN    W S A D MOVE CAMERA");
-    lines.push_back("MOUSE TURN / TILT         C (HOLD) CAMERA MODE");
-    lines.push_back("M SURFACE / WIREFRAME     B PUMP    Z SPLASH");
-    lines.push_back("T FULLSCREEN   P PAUSE   O STEP   R RESET");
-    lines.push_back("F12 SCREENSHOT   F1 THIS OVERLAY   ESC QUIT");
-    return lines;
+    AddLine(text, "CAMERA %s  VIEW %s", mode >= 0 && mode <= 4 ? kCameraModeNames[mode] : "?",
+            info.surfaceView ? "SURFACE" : "WIREFRAME");
+    AddLine(text, "%s", "");
+    AddLine(text, "%s", "ARROWS THRUST AND TURN    W S A D MOVE CAMERA");
+    AddLine(text, "%s", "MOUSE TURN / TILT         C (HOLD) CAMERA MODE");
+    AddLine(text, "%s", "M SURFACE / WIREFRAME     B PUMP    Z SPLASH");
+    AddLine(text, "%s", "T FULLSCREEN   P PAUSE   O STEP   R RESET");
+    AddLine(text, "%s", "F12 SCREENSHOT   F1 THIS OVERLAY   ESC QUIT");
 }
 
 void Overlay::Draw(const OverlayInfo& info, const DisplaySettings& display) const {
     if (!visible)
         return;
-    const std::vector<std::string> lines = Lines(info);
+    OverlayText text;
+    Lines(info, text);
     size_t longest = 0;
-    for (const std::string& l : lines)
-        longest = std::max(longest, l.size());
+    for (int k = 0; k < text.count; ++k)
+        longest = std::max(longest, std::strlen(text.lines[k]));
     const float width = 2 * kMargin + longest * BitmapFont::kAdvance * kTextScale;
-    const float height = 2 * kMargin + lines.size() * BitmapFont::kLineHeight * kTextScale;
+    const float height = 2 * kMargin + text.count * BitmapFont::kLineHeight * kTextScale;
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_PROJECTION);
@@ -99,9 +102,9 @@ void Overlay::Draw(const OverlayInfo& info, const DisplaySettings& display) cons
     glVertex2f(width, height);
     glVertex2f(0.0f, height);
     glColor4f(1.0f, 1.0f, 0.85f, 1.0f);
-    for (size_t k = 0; k < lines.size(); ++k) {
-        BitmapFont::EmitText(lines[k], kMargin, kMargin + k * BitmapFont::kLineHeight * kTextScale,
-                             kTextScale);
+    for (int k = 0; k < text.count; ++k) {
+        BitmapFont::EmitText(text.lines[k], kMargin,
+                             kMargin + k * BitmapFont::kLineHeight * kTextScale, kTextScale);
     }
     glEnd();
 

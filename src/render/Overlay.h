@@ -4,9 +4,6 @@
 // drawn over the finished frame. Hidden by default, so that a frame without
 // it is exactly the plain frame.
 
-#include <string>
-#include <vector>
-
 #include "render/DisplaySettings.h"
 #include "render/FrameRenderer.h"
 
@@ -23,6 +20,16 @@ struct OverlayInfo {
     bool surfaceView = true;
 };
 
+// The overlay's text in fixed storage, so that drawing it every frame
+// allocates nothing.
+struct OverlayText {
+    static constexpr int kMaxLines = 13;
+    static constexpr int kLineSize = 128;  // a longer line is cut short
+
+    char lines[kMaxLines][kLineSize];
+    int count = 0;
+};
+
 class Overlay {
 public:
     void Toggle() { visible = !visible; }
@@ -30,8 +37,8 @@ public:
     // Folds one frame's timings into the running averages shown.
     void RecordFrame(double frameMilliseconds, const FrameTimings& frame);
 
-    // The text lines, top to bottom.
-    std::vector<std::string> Lines(const OverlayInfo& info) const;
+    // Fills `text` with the lines, top to bottom.
+    void Lines(const OverlayInfo& info, OverlayText& text) const;
 
     // Draws the overlay if visible, leaving the GL state as it found it.
     void Draw(const OverlayInfo& info, const DisplaySettings& display) const;
