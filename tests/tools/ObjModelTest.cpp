@@ -15,16 +15,24 @@ void FillWithJunk(ObjModel& model) {
     model.faceCount = 5;
 }
 
-// Parses `text` as m.obj into a model full of leftovers; returns what went to stderr.
-std::string ParseOverJunk(ObjModel& model, const char* text, bool& ok) {
-    FillWithJunk(model);
-    return CaptureStderr([&] { ok = model.Parse("m.obj", text); });
-}
-
 struct RefusalCase {
     const char* text;
     const char* message;
 };
+
+// Parses the case's text as m.obj into a model full of leftovers and checks
+// that it is refused with the case's message and left without vertices;
+// returns the model for the checks particular to the case.
+ObjModel ExpectRefused(const RefusalCase& c) {
+    ObjModel model;
+    FillWithJunk(model);
+    bool ok = true;
+    const std::string err = CaptureStderr([&] { ok = model.Parse("m.obj", c.text); });
+    EXPECT_FALSE(ok) << c.text;
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_TRUE(model.vertices.empty());
+    return model;
+}
 
 using Triangle = std::array<int, 3>;
 
@@ -110,12 +118,7 @@ TEST(ObjModel, BadIndicesAreRefusedWithTheirLine) {
         {"v 0 0 0\nf 1 2 99999999999999999999\n", "m.obj:2: face corner \"9999"},
     };
     for (const RefusalCase& c : cases) {
-        ObjModel model;
-        bool ok = true;
-        const std::string err = ParseOverJunk(model, c.text, ok);
-        EXPECT_FALSE(ok) << c.text;
-        EXPECT_NE(err.find(c.message), std::string::npos) << err;
-        EXPECT_TRUE(model.vertices.empty());
+        const ObjModel model = ExpectRefused(c);
         EXPECT_TRUE(model.triangles.empty());
         EXPECT_EQ(model.faceCount, 0);
     }
@@ -128,14 +131,8 @@ TEST(ObjModel, BadVerticesAreRefusedWithTheirLine) {
         {"v 0 nan 0\n", "m.obj:1: vertex 1 has a coordinate that is not finite"},
         {"v 0 1e999 0\n", "m.obj:1: vertex coordinate"},
     };
-    for (const RefusalCase& c : cases) {
-        ObjModel model;
-        bool ok = true;
-        const std::string err = ParseOverJunk(model, c.text, ok);
-        EXPECT_FALSE(ok) << c.text;
-        EXPECT_NE(err.find(c.message), std::string::npos) << err;
-        EXPECT_TRUE(model.vertices.empty());
-    }
+    for (const RefusalCase& c : cases)
+        ExpectRefused(c);
 }
 
 TEST(ObjModel, BinaryGarbageIsReadWithoutHarm) {
