@@ -4,6 +4,7 @@
 #include <png.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,13 +16,14 @@ Image ReadFramebuffer(int width, int height, bool front) {
     image.width = width;
     image.height = height;
     image.rgb.resize(static_cast<size_t>(width) * height * 3);
-    std::vector<uint8_t> bottomUp(image.rgb.size());
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(front ? GL_FRONT : GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, image.rgb.data());
+    // GL hands the bottom row first; the rows swap in place, top with bottom.
     const size_t stride = static_cast<size_t>(width) * 3;
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(&image.rgb[y * stride], &bottomUp[(height - 1 - y) * stride], stride);
+    for (int y = 0; y < height / 2; ++y) {
+        uint8_t* top = &image.rgb[y * stride];
+        std::swap_ranges(top, top + stride, &image.rgb[(height - 1 - y) * stride]);
     }
     return image;
 }

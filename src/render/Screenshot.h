@@ -20,8 +20,8 @@ Image ReadFramebuffer(int width, int height, bool front = false);
 // Writes the image as a PNG; false, with the reason in *error, on failure.
 bool WritePng(const std::string& path, const Image& image, std::string* error);
 
-// The first of shot-0001.png, shot-0002.png, ... in `folder` that does not
-// exist yet, so that a new screenshot never overwrites an earlier one.
+// The first of <stem>-0001.png, <stem>-0002.png, ... in `folder` that does
+// not exist yet, so that a new screenshot never overwrites an earlier one.
 std::string NextFreeName(const std::string& folder, const std::string& stem);
 
 }  // namespace wobble
