@@ -39,6 +39,13 @@ constexpr long long kMaxElements = INT_MAX;
 
 enum class CornerForm { kVertexNormal, kVertexTexNormal, kVertexTex, kVertex };
 
+constexpr bool CarriesNormals(CornerForm form) {
+    return form == CornerForm::kVertexNormal || form == CornerForm::kVertexTexNormal;
+}
+constexpr bool CarriesTexCoords(CornerForm form) {
+    return form == CornerForm::kVertexTex || form == CornerForm::kVertexTexNormal;
+}
+
 struct Corner {
     int vertex = 0;
     int texCoord = 0;
@@ -183,9 +190,9 @@ template <CornerForm kForm>
     if (p == nullptr)
         return nullptr;
     corner.vertex = vertex;
-    if constexpr (kForm == CornerForm::kVertexTex || kForm == CornerForm::kVertexTexNormal)
+    if constexpr (CarriesTexCoords(kForm))
         corner.texCoord = texCoord;
-    if constexpr (kForm == CornerForm::kVertexNormal || kForm == CornerForm::kVertexTexNormal)
+    if constexpr (CarriesNormals(kForm))
         corner.normal = normal;
     return p;
 }
@@ -253,13 +260,6 @@ template <CornerForm kForm>
     corner.texCoord = texCoord;
     corner.normal = normal;
     return p;
-}
-
-bool CarriesNormals(CornerForm form) {
-    return form == CornerForm::kVertexNormal || form == CornerForm::kVertexTexNormal;
-}
-bool CarriesTexCoords(CornerForm form) {
-    return form == CornerForm::kVertexTex || form == CornerForm::kVertexTexNormal;
 }
 
 // The reading of one file into one mesh.
@@ -567,10 +567,8 @@ bool ObjReader::Resolve(int index, long long readSoFar, int count, const char* k
 template <CornerForm kForm>
 [[gnu::always_inline]] inline bool ObjReader::StoreTriangle(const Corner& a, const Corner& b,
                                                             const Corner& c) {
-    constexpr bool kNormals =
-        kForm == CornerForm::kVertexNormal || kForm == CornerForm::kVertexTexNormal;
-    constexpr bool kTexCoords =
-        kForm == CornerForm::kVertexTex || kForm == CornerForm::kVertexTexNormal;
+    constexpr bool kNormals = CarriesNormals(kForm);
+    constexpr bool kTexCoords = CarriesTexCoords(kForm);
     const auto countFromOne = [&](int Corner::*index, int count) {
         return CountsFromOne(a.*index, count) && CountsFromOne(b.*index, count) &&
                CountsFromOne(c.*index, count);
