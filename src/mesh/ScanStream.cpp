@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -285,10 +284,7 @@ void ScanStream::Unget(int c) {
 
 void ScanStream::CountLines(const char* begin, const char* end) {
     // Only a failed "nan"/"inf" eats a character that may end a line.
-    for (const char* p = begin; p != end; ++p) {
-        if (*p == '\n' && line_ < INT_MAX)
-            ++line_;
-    }
+    CountLineEnds(std::count(begin, end, '\n'));
 }
 
 const char* ScanStream::PlainDecimal(const char* begin, const char* end, float& value) {
@@ -354,8 +350,7 @@ scan::ScanResult ScanStream::ScanFloatSlow(float& value) {
         if (result == scan::kScanConverted) {
             value = stream.text().Convert();
         } else {
-            line_ = static_cast<int>(
-                std::min<long long>(static_cast<long long>(line_) + stream.lineEnds(), INT_MAX));
+            CountLineEnds(stream.lineEnds());
         }
         return result;
     }
