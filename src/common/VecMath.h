@@ -18,7 +18,8 @@ inline float VecLength(const SbVec3f& v) {
 }
 
 // Scales to unit length through the reciprocal of the length; a vector whose
-// length is not greater than zero (zero, or NaN) is left as it is.
+// length is not greater than zero (zero, or NaN) is left as it is. Returns
+// the length, so a caller that needs both pays for one root.
 inline float VecNormalize(SbVec3f& v) {
     const float len = VecLength(v);
     if (len > 0.0f) {

@@ -17,8 +17,7 @@ public:
     // step calls it for every spring, every frame.
     void ApplyForce() {
         SbVec3f d = particleB->position - particleA->position;
-        length = VecLength(d);
-        VecNormalize(d);  // coincident ends leave d at zero: no force
+        length = VecNormalize(d);  // coincident ends leave d at zero: no force
         const float f = stiffness * (length - restLength);
         const SbVec3f pull = f * d;
         particleA->force = particleA->force + pull;
