@@ -23,7 +23,9 @@ LineReader::LineReader(const std::string& path) {
         error_ = std::strerror(errno);
         return;
     }
-    struct stat info;
+    // Zeroed, so that a failed fstat reads as "not a regular file" rather than
+    // leaving the mode undefined.
+    struct stat info {};
     if (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) {
         error_ = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
         std::fclose(file_);
@@ -131,10 +133,8 @@ void ReportInputError(const std::string& file, int line, const char* format, ...
     std::fputc('\n', stderr);
 }
 
-}  // namespace wobble
-
-namespace wobble {
 int InputErrorCount() {
     return g_inputErrorCount;
 }
+
 }  // namespace wobble
