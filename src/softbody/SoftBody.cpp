@@ -1,5 +1,6 @@
 #include "softbody/SoftBody.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -78,9 +79,9 @@ void SoftBody::Clear() {
 }
 
 bool SoftBody::GenerateSprings(float stiffness, const std::string& fileName) {
-    const size_t mostEdges = static_cast<size_t>(tetraCount) * 6;
-    springs.reserve(mostEdges < kMaxSprings ? mostEdges : kMaxSprings);
-    EdgeSet seen(mostEdges < kMaxSprings ? mostEdges : kMaxSprings);
+    const size_t mostSprings = std::min<size_t>(static_cast<size_t>(tetraCount) * 6, kMaxSprings);
+    springs.reserve(mostSprings);
+    EdgeSet seen(mostSprings);
     springCount = 0;
     for (const Tetra& tetra : tetras) {
         for (const auto& pair : kEdgeCorners) {
