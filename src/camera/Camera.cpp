@@ -69,12 +69,15 @@ void Camera::SetBody(SoftBody* followed) {
 
 SbVec3f Camera::FollowEye(const SbVec3f& c, const SbVec3f& f, const SbVec3f& s) const {
     const float z = static_cast<float>(zoom);
+    // Mode 1's eye, and the one mode 4 swings about the centre.
+    const auto behindEye = [&] {
+        SbVec3f e = c - kBehindDistance * f + z * f;
+        e[1] += EyeHeight(lift, kBehindHeight);
+        return e;
+    };
     switch (mode) {
-        case 1: {
-            SbVec3f e = c - kBehindDistance * f + z * f;
-            e[1] += EyeHeight(lift, kBehindHeight);
-            return e;
-        }
+        case 1:
+            return behindEye();
         case 2: {
             SbVec3f e = c + kSideDistance * s - z * s;
             e[1] += EyeHeight(lift, kLowHeight);
@@ -90,8 +93,7 @@ SbVec3f Camera::FollowEye(const SbVec3f& c, const SbVec3f& f, const SbVec3f& s) 
             // v is the horizontal reach from that eye to the centre and w the
             // unit direction across it, so yaw turns the eye on the circle of
             // radius |v| at the behind eye's height.
-            SbVec3f e0 = c - kBehindDistance * f + z * f;
-            e0[1] += EyeHeight(lift, kBehindHeight);
+            const SbVec3f e0 = behindEye();
             SbVec3f v = c - e0;
             v[1] = 0.0f;
             SbVec3f w = VecCross(v, SbVec3f(0.0f, 1.0f, 0.0f));
