@@ -24,6 +24,11 @@ void WaterSurface::Draw() const {
     glMaterialfv(GL_FRONT, GL_DIFFUSE, colour);
     const SbVec3f* pos = positions.data();
     const SbVec3f* nrm = normals.data();
+    // Every vertex is lit by its own cell's normal.
+    const auto corner = [pos, nrm](int c) {
+        glNormal3fv(nrm[c].getValue());
+        glVertex3fv(pos[c].getValue());
+    };
     for (int i = 0; i + 1 < cellsX; ++i) {
         const int row = i * cellsZ;
         const int nextRow = row + cellsZ;
@@ -32,19 +37,13 @@ void WaterSurface::Draw() const {
             const int c10 = nextRow + j;      // (i+1, j)
             const int c01 = row + j + 1;      // (i, j+1)
             const int c11 = nextRow + j + 1;  // (i+1, j+1)
-            glNormal3fv(nrm[c00].getValue());
-            glVertex3fv(pos[c00].getValue());
-            glNormal3fv(nrm[c10].getValue());
-            glVertex3fv(pos[c10].getValue());
-            glNormal3fv(nrm[c01].getValue());
-            glVertex3fv(pos[c01].getValue());
+            corner(c00);
+            corner(c10);
+            corner(c01);
 
-            glNormal3fv(nrm[c11].getValue());
-            glVertex3fv(pos[c11].getValue());
-            glNormal3fv(nrm[c01].getValue());
-            glVertex3fv(pos[c01].getValue());
-            glNormal3fv(nrm[c10].getValue());
-            glVertex3fv(pos[c10].getValue());
+            corner(c11);
+            corner(c01);
+            corner(c10);
         }
     }
     glEnd();
