@@ -21,9 +21,10 @@ constexpr int kF1 = 0x70;
 constexpr int kF5 = 0x74;
 constexpr int kF11 = 0x7A;
 constexpr int kF12 = 0x7B;
+// 'A'..'Z' are their own codes.
 constexpr int Letter(char upper) {
     return upper;
-}  // 'A'..'Z' are their own codes
+}
 }  // namespace vk
 
 class KeyTable {
