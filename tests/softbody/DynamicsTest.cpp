@@ -167,15 +167,20 @@ TEST(Dynamics, PumpMultipliesInDoubleThenRoundsToFloat) {
     }
 }
 
-// Positions after `steps` steps of a steered body over its own water.
-std::vector<SbVec3f> SteeredRun(int steps) {
-    SoftBody body;
+// The small box, stiff and steered by its end corners, over a small water of its own.
+void SteerOverWater(SoftBody& body, WaterSurface& water) {
     const LatticeModel model = SmallBox();
     test::LoadLattice(body, model, 8.0f, 1.0f);
     test::SteerByEndCorners(body, model);
-    WaterSurface water;
     water.Init(20, 20, 1.0f, 1.0f, 1.5f);
     body.controller.water = &water;
+}
+
+// Positions after `steps` steps of a steered body over its own water.
+std::vector<SbVec3f> SteeredRun(int steps) {
+    SoftBody body;
+    WaterSurface water;
+    SteerOverWater(body, water);
     for (int step = 0; step < steps; ++step) {
         if (step < 40)
             body.controller.RampForward();
@@ -213,12 +218,8 @@ TEST(Dynamics, EmptyBodyStepsWithoutEffect) {
 
 TEST(Dynamics, BlownUpBodyKeepsSteppingWithoutUndefinedBehaviour) {
     SoftBody body;
-    const LatticeModel model = SmallBox();
-    test::LoadLattice(body, model, 8.0f, 1.0f);
-    test::SteerByEndCorners(body, model);
     WaterSurface water;
-    water.Init(20, 20, 1.0f, 1.0f, 1.5f);
-    body.controller.water = &water;
+    SteerOverWater(body, water);
     // The pump has no limit: rest lengths overflow to infinity and the
     // positions follow into infinities and NaNs.
     for (int step = 0; step < 1500; ++step) {
