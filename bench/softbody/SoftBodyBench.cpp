@@ -29,15 +29,22 @@ test::LatticeModel NearCapModel() {
     return m;
 }
 
-// Loads `text` quietly; the loader's count lines would clutter the report.
-void LoadQuietly(SoftBody& body, const std::string& path, float stiffness, float mass) {
+// Runs `load` with standard output sent to /dev/null: the loaders' console
+// lines would clutter the report. Returns what `load` returns.
+template <typename Load>
+bool Quietly(Load load) {
     std::fflush(stdout);
     FILE* saved = stdout;
     stdout = std::fopen("/dev/null", "w");
-    const bool ok = body.LoadTetFile(path, stiffness, mass);
+    const bool ok = load();
     std::fclose(stdout);
     stdout = saved;
-    if (!ok)
+    return ok;
+}
+
+// Loads the model file at `path` quietly.
+void LoadQuietly(SoftBody& body, const std::string& path, float stiffness, float mass) {
+    if (!Quietly([&] { return body.LoadTetFile(path, stiffness, mass); }))
         throw std::runtime_error("could not load " + path);
 }
 
@@ -81,7 +88,9 @@ void BM_LoadTetFile(benchmark::State& state) {
 // Sizes from a tenth of the limit to just under it: time per byte stays flat.
 BENCHMARK(BM_LoadTetFile)->Arg(6)->Arg(24)->Arg(48)->Arg(70)->Unit(benchmark::kMicrosecond);
 
-void BM_LoadTetFileNearCap(benchmark::State& state) { TimeLoading(state, NearCapModel()); }
+void BM_LoadTetFileNearCap(benchmark::State& state) {
+    TimeLoading(state, NearCapModel());
+}
 BENCHMARK(BM_LoadTetFileNearCap)->Unit(benchmark::kMicrosecond);
 
 // Nanoseconds per spring, per step.
@@ -92,12 +101,17 @@ void ReportPerSpring(benchmark::State& state, int springs) {
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void BM_StepNearCap(benchmark::State& state) {
+// The near-cap body, steered by its end corners.
+void LoadSteeredNearCap(SoftBody& body) {
     test::ScratchDir dir;
     const test::LatticeModel m = NearCapModel();
-    SoftBody body;
     LoadQuietly(body, dir.Write("body.tet", m.Text()), 1.0f, 1.0f);
     SteerByEnds(body, m);
+}
+
+void BM_StepNearCap(benchmark::State& state) {
+    SoftBody body;
+    LoadSteeredNearCap(body);
     for (auto _ : state) {
         body.Step(0.05f);
         benchmark::ClobberMemory();
@@ -107,11 +121,8 @@ void BM_StepNearCap(benchmark::State& state) {
 BENCHMARK(BM_StepNearCap)->Unit(benchmark::kMicrosecond);
 
 void BM_StepYardstickNearCap(benchmark::State& state) {
-    test::ScratchDir dir;
-    const test::LatticeModel m = NearCapModel();
     SoftBody body;
-    LoadQuietly(body, dir.Write("body.tet", m.Text()), 1.0f, 1.0f);
-    SteerByEnds(body, m);
+    LoadSteeredNearCap(body);
     StepYardstick yardstick(body);
     // The yardstick only counts if it computes exactly what the step computes.
     for (int k = 0; k < 20; ++k) {
@@ -134,15 +145,12 @@ BENCHMARK(BM_StepYardstickNearCap)->Unit(benchmark::kMicrosecond);
 // program runs it, displacement included.
 void BM_StepSampleBody(benchmark::State& state) {
     SoftBody body;
-    std::fflush(stdout);
-    FILE* saved = stdout;
-    stdout = std::fopen("/dev/null", "w");
     const std::string assets = WOBBLE_SOURCE_DIR "/assets/";
     char previous[4096];
-    const bool ok = getcwd(previous, sizeof previous) != nullptr && chdir(assets.c_str()) == 0 &&
-                    LoadConfig("config.txt", body) && chdir(previous) == 0;
-    std::fclose(stdout);
-    stdout = saved;
+    const bool ok = Quietly([&] {
+        return getcwd(previous, sizeof previous) != nullptr && chdir(assets.c_str()) == 0 &&
+               LoadConfig("config.txt", body) && chdir(previous) == 0;
+    });
     if (!ok || !body.controller.HasControlParticles()) {
         state.SkipWithError("the sample scene did not load");
         return;
