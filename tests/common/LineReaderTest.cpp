@@ -61,7 +61,7 @@ TEST(LineReader, NulBytesCountInThePieceButEndItsText) {
     EXPECT_TRUE(in.EndsLine());
 }
 
-TEST(LineReader, EndIsSeenOnlyWhenARunsIntoIt) {
+TEST(LineReader, EndIsSeenOnlyWhenAReadRunsIntoIt) {
     test::ScratchDir dir;
     LineReader in(dir.Write("f.txt", "one\n"));
     ASSERT_TRUE(in.Next());
