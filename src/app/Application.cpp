@@ -22,6 +22,16 @@ namespace {
 constexpr const char* kConfigFile = "config.txt";
 constexpr int kRecordProgressEvery = 100;
 
+// False, with the reason on stderr, when the PNG cannot be written.
+bool WriteScreenshot(const std::string& path, const Image& image) {
+    std::string error;
+    if (WritePng(path, image, &error))
+        return true;
+    std::fprintf(stderr, "wobble: cannot write the screenshot %s: %s\n", path.c_str(),
+                 error.c_str());
+    return false;
+}
+
 }  // namespace
 
 Application::Application(int width, int height, int bits, const AppOptions& options)
@@ -232,13 +242,8 @@ void Application::RunOneFrame() {
     if (screenshotRequested_) {
         screenshotRequested_ = false;
         const std::string name = NextFreeName("", "wobble");
-        std::string error;
-        if (WritePng(name, ReadFramebuffer(display.width, display.height), &error)) {
+        if (WriteScreenshot(name, ReadFramebuffer(display.width, display.height)))
             std::printf("Screenshot written to %s\n", name.c_str());
-        } else {
-            std::fprintf(stderr, "wobble: cannot write the screenshot %s: %s\n", name.c_str(),
-                         error.c_str());
-        }
     }
     if (!options_.recordDir.empty())
         RecordFrame();
@@ -278,11 +283,7 @@ void Application::FinishRun() {
         // still on the front buffer.
         if (!lastFrameCaptured_)
             lastFrame_ = ReadFrontBuffer();
-        std::string error;
-        if (!WritePng(options_.screenshotFile, lastFrame_, &error)) {
-            std::fprintf(stderr, "wobble: cannot write the screenshot %s: %s\n",
-                         options_.screenshotFile.c_str(), error.c_str());
-        }
+        WriteScreenshot(options_.screenshotFile, lastFrame_);
     }
     if (!options_.dumpFile.empty()) {
         DumpedState state;
