@@ -171,7 +171,7 @@ int Application::Run() {
 bool Application::RunTurn() {
     if (quit)
         return false;
-    if (options_.frames >= 0 && framesRun >= options_.frames)
+    if (FrameLimitReached())
         return false;
     if (!FetchEvent(message)) {
         RunOneFrame();
@@ -218,6 +218,10 @@ bool Application::FetchEvent(InputEvent& event) {
     return false;
 }
 
+bool Application::FrameLimitReached() const {
+    return options_.frames >= 0 && framesRun >= options_.frames;
+}
+
 void Application::RunOneFrame() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
@@ -234,7 +238,7 @@ void Application::RunOneFrame() {
     DrawFrame();
     ++framesRun;
 
-    const bool lastFrame = quit || (options_.frames >= 0 && framesRun >= options_.frames);
+    const bool lastFrame = quit || FrameLimitReached();
     if (!options_.screenshotFile.empty() && lastFrame) {
         lastFrame_ = ReadFramebuffer(display.width, display.height);
         lastFrameCaptured_ = true;

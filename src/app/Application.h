@@ -108,6 +108,8 @@ public:
 private:
     bool FetchEvent(InputEvent& event);
     bool SceneIsUsable();
+    // --frames N: the loop ends once frame N has run.
+    bool FrameLimitReached() const;
     void RunOneFrame();
     void RecordFrame();
     void FinishRun();
