@@ -108,9 +108,6 @@ SbVec3f Camera::FollowEye(const SbVec3f& c, const SbVec3f& f, const SbVec3f& s) 
 void Camera::Apply() const {
     if (body == nullptr)
         return;
-    const SbVec3f c = body->controller.GetCentre();
-    const SbVec3f f = body->controller.GetForward();
-    const SbVec3f s = body->controller.GetSide();
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -122,6 +119,9 @@ void Camera::Apply() const {
     }
     if (mode < 1 || mode > 4)
         return;
+    const SbVec3f c = body->controller.GetCentre();
+    const SbVec3f f = body->controller.GetForward();
+    const SbVec3f s = body->controller.GetSide();
     const SbVec3f e = FollowEye(c, f, s);
     gluLookAt(e[0], e[1], e[2], c[0], c[1], c[2], 0.0, 1.0, 0.0);
 }
