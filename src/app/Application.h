@@ -4,7 +4,8 @@
 // handling one waiting event and running one whole frame:
 //
 //   while not quit:
-//       an event waits?  -> handle it (keys into the key table, the rest to WindowProc)
+//       an event waits?  -> handle it: keys into the key table, key-downs and
+//                           window events on to WindowProc (key-ups go no further)
 //       otherwise        -> HandleKeys, mouse, camera turn and tilt, DrawFrame, swap
 //
 // There is no clock: the simulation advances one step per drawn frame.
