@@ -28,6 +28,16 @@ void LookDownFromAbove(float offsetX, float offsetY) {
     glLoadMatrixf(m);
 }
 
+// A white light shining along the view direction, placed in eye space (before
+// any view is loaded) so that it stays head-on whatever the view.
+void LightHeadOn() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const GLfloat towardsViewer[4] = {0.0f, 0.0f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
+    glEnable(GL_LIGHT0);
+}
+
 class WaterDraw : public testing::Test {
 protected:
     void SetUp() override {
@@ -120,11 +130,7 @@ TEST_F(WaterDraw, EveryVertexIsSentWithItsOwnCellsNormal) {
     auto strength = [](int cell) { return 0.05f * static_cast<float>(cell + 1); };
     for (int c = 0; c < 12; ++c)
         w.normals[c].setValue(0.0f, strength(c), 0.0f);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const GLfloat towardsViewer[4] = {0.0f, 0.0f, 1.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
-    glEnable(GL_LIGHT0);
+    LightHeadOn();
     glDisable(GL_NORMALIZE);
     LookDownFromAbove(100.0f, 500.0f);
     const auto triangles = CaptureTriangles(w);
@@ -216,11 +222,7 @@ TEST_F(WaterDraw, SceneGridAppearsLitBlueInTheReadBackPixels) {
     w.Init(100, 100, 4.0f, 4.0f, 6.0f);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const GLfloat towardsViewer[4] = {0.0f, 0.0f, 1.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
-    glEnable(GL_LIGHT0);
+    LightHeadOn();
     // The grid spans 0..396 in x and z: pixels 200..596 across, 104..500 up.
     LookDownFromAbove(200.0f, 500.0f);
     w.Draw();
