@@ -58,13 +58,13 @@ void StepYardstick::Step(float dt) {
         fx_[b] += -gx, fy_[b] += -gy, fz_[b] += -gz;
     }
 
-    // Thrust: the frame from the control particles, then the forces.
-    float frontX = 0, frontY = 0, frontZ = 0, rearX = 0, rearY = 0, rearZ = 0;
+    // Thrust: the frame from the control particles, then the forces. Only the
+    // horizontal means matter: the forward direction has no height.
+    float frontX = 0, frontZ = 0, rearX = 0, rearZ = 0;
     for (int k = 0; k < 4; ++k) {
-        frontX += px_[control_[k]], frontY += py_[control_[k]], frontZ += pz_[control_[k]];
-        rearX += px_[control_[k + 4]], rearY += py_[control_[k + 4]], rearZ += pz_[control_[k + 4]];
+        frontX += px_[control_[k]], frontZ += pz_[control_[k]];
+        rearX += px_[control_[k + 4]], rearZ += pz_[control_[k + 4]];
     }
-    (void)frontY, (void)rearY;
     float fwdX = frontX * 0.25f - rearX * 0.25f, fwdZ = frontZ * 0.25f - rearZ * 0.25f;
     const float fwdLen = std::sqrt(fwdX * fwdX + 0.0f * 0.0f + fwdZ * fwdZ);
     if (fwdLen > 0.0f) {
