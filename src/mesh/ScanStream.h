@@ -56,10 +56,9 @@ public:
     // when only white space remains. The token stays in the stream until
     // Advance passes it; any other call may move the buffer.
     [[gnu::always_inline]] const char* PeekToken(size_t& length) {
-        SkipSpace();
+        SkipSpace();  // buffers a whole token's span, kLookahead, or the rest of the file
         if (pos_ == end_)
             return nullptr;
-        Ensure(kTokenSize);
         const char* p = data_ + pos_;
         const size_t available = std::min(end_ - pos_, static_cast<size_t>(kTokenSize - 1));
         size_t n = 1;  // the first is not white space
@@ -143,6 +142,7 @@ private:
     // A conversion runs in memory whenever this much is buffered ahead (or
     // the rest of the file is): tokens and fgets pieces always fit.
     static constexpr size_t kLookahead = 4096;
+    static_assert(kLookahead >= kTokenSize);
 
     // Reads from the buffer alone; reports whether it ran into the buffer's end.
     class MemorySource;
