@@ -70,16 +70,7 @@ public:
             value = converted;
         return result;
     }
-    ScanResult MatchChar(char expected) {
-        const int c = source_.Get();
-        if (c == scan::kEndOfInput)
-            return kScanEof;
-        if (c != static_cast<unsigned char>(expected)) {
-            source_.Unget(c);
-            return scan::kScanFailed;
-        }
-        return kScanConverted;
-    }
+    ScanResult MatchChar(char expected) { return scan::MatchCharCore(source_, expected); }
 
 private:
     scan::StringSource source_;

@@ -107,6 +107,20 @@ ScanResult IntCore(Source& in, int& value) {
     return kScanConverted;
 }
 
+// One literal character of a format: no white space is skipped, and a
+// character that does not match is given back.
+template <class Source>
+ScanResult MatchCharCore(Source& in, char expected) {
+    const int c = in.Get();
+    if (c == kEndOfInput)
+        return kScanEof;
+    if (c != static_cast<unsigned char>(expected)) {
+        in.Unget(c);
+        return kScanFailed;
+    }
+    return kScanConverted;
+}
+
 // What kind of text a successful "%f" consumed; it decides the conversion.
 enum class FloatText { kDecimal, kHex, kInfinityOrNan };
 

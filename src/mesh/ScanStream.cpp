@@ -365,14 +365,8 @@ scan::ScanResult ScanStream::ScanFloatSlow(float& value) {
 }
 
 scan::ScanResult ScanStream::MatchCharSlow(char expected) {
-    const int c = Get();
-    if (c == scan::kEndOfInput)
-        return scan::kScanEof;
-    if (c != static_cast<unsigned char>(expected)) {
-        Unget(c);
-        return scan::kScanFailed;
-    }
-    return scan::kScanConverted;
+    StreamSource stream(*this);
+    return scan::MatchCharCore(stream, expected);
 }
 
 }  // namespace wobble
