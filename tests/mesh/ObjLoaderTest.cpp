@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
-#include <cstring>
-#include <random>
 #include <string>
+#include <vector>
 
-#include "ObjReference.h"
 #include "TestFiles.h"
 #include "common/LineReader.h"
 #include "mesh/SurfaceMesh.h"
@@ -62,20 +59,32 @@ void ExpectEmpty(const SurfaceMesh& mesh) {
     EXPECT_TRUE(mesh.barycentric.empty());
 }
 
-const char* kSquare =
+const std::string kSquare =
     "v 0 0 0\n"
     "v 1 0 0\n"
     "v 1 1 0\n"
     "v 0 1 0\n"
     "v 0.5 1.5 0\n";
 
+// Every case reads its files from a scratch folder of its own into `mesh`.
+class ObjLoader : public ::testing::Test {
+protected:
+    // Writes `text` as the file `name` and loads it into `mesh`; `path` is
+    // then the file's full path.
+    Loaded LoadText(const std::string& name, const std::string& text) {
+        path = dir.Write(name, text);
+        return Load(mesh, path);
+    }
+
+    ScratchDir dir;
+    SurfaceMesh mesh;
+    std::string path;
+};
+
 // --- The console lines -----------------------------------------------------
 
-TEST(ObjLoader, EmptyFileLoadsWithAllCountsZero) {
-    ScratchDir dir;
-    const auto path = dir.Write("empty.obj", "");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+TEST_F(ObjLoader, EmptyFileLoadsWithAllCountsZero) {
+    const auto r = LoadText("empty.obj", "");
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.out, Header(path, 0, 0, 0, 0) + "Done!\n\n");
     EXPECT_EQ(r.err, "");
@@ -85,44 +94,34 @@ TEST(ObjLoader, EmptyFileLoadsWithAllCountsZero) {
     EXPECT_TRUE(mesh.vertexIndices.empty());
 }
 
-TEST(ObjLoader, ProgressLinesComeInOrderWithTheCounts) {
-    ScratchDir dir;
-    const auto path = dir.Write("tri.obj",
-                                "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvt 0 0\nvt 1 0\n"
-                                "f 1/1/1 2/2/1 3/1/1\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+TEST_F(ObjLoader, ProgressLinesComeInOrderWithTheCounts) {
+    const auto r = LoadText("tri.obj",
+                            "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvt 0 0\nvt 1 0\n"
+                            "f 1/1/1 2/2/1 3/1/1\n");
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.out, Header(path, 3, 1, 2, 1) + "Done!\n\n");
 }
 
-TEST(ObjLoader, MissingFileSaysSoAndReadsAsEmpty) {
-    ScratchDir dir;
-    const auto path = dir.Path("absent.obj");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+TEST_F(ObjLoader, MissingFileSaysSoAndReadsAsEmpty) {
+    const auto absent = dir.Path("absent.obj");
+    const auto r = Load(mesh, absent);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.out, "Loading Mesh from file: " + path +
+    EXPECT_EQ(r.out, "Loading Mesh from file: " + absent +
                          "\nFirst pass: get amount of data to store...\n"
                          "Couldn't open mesh file: " +
-                         path + " \n");
+                         absent + " \n");
     ExpectEmpty(mesh);
 }
 
-TEST(ObjLoader, DirectoryCannotBeOpenedAsAMesh) {
-    ScratchDir dir;
-    SurfaceMesh mesh;
+TEST_F(ObjLoader, DirectoryCannotBeOpenedAsAMesh) {
     const auto r = Load(mesh, dir.path());
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.out.find("Couldn't open mesh file: " + dir.path() + " \n"), std::string::npos);
     ExpectEmpty(mesh);
 }
 
-TEST(ObjLoader, UnknownVTokenFailsInTheFirstPassBeforeAnythingIsAllocated) {
-    ScratchDir dir;
-    const auto path = dir.Write("vp.obj", std::string(kSquare) + "vp 0.5 0.5\nf 1 2 3\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+TEST_F(ObjLoader, UnknownVTokenFailsInTheFirstPassBeforeAnythingIsAllocated) {
+    const auto r = LoadText("vp.obj", kSquare + "vp 0.5 0.5\nf 1 2 3\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.out, "Loading Mesh from file: " + path +
                          "\nFirst pass: get amount of data to store...\n"
@@ -130,24 +129,18 @@ TEST(ObjLoader, UnknownVTokenFailsInTheFirstPassBeforeAnythingIsAllocated) {
     ExpectEmpty(mesh);
 }
 
-TEST(ObjLoader, MoreTrianglesOnTheSecondReadingFailAtTheArrayBoundary) {
+TEST_F(ObjLoader, MoreTrianglesOnTheSecondReadingFailAtTheArrayBoundary) {
     // The first pass skips the rest of a v line; the second reads only its
     // numbers, and so finds a face the first never counted.
-    ScratchDir dir;
-    const auto path = dir.Write("bound.obj", "v 0 0 0 f 1 1 1\nv 1 0 0\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+    const auto r = LoadText("bound.obj", "v 0 0 0 f 1 1 1\nv 1 0 0\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.out, Header(path, 2, 0, 0, 0) + "Error: out of array boundary 4\n");
     ExpectEmpty(mesh);
 }
 
-TEST(ObjLoader, MoreVerticesOnTheSecondReadingFailWithAClearLine) {
-    ScratchDir dir;
-    const auto path = dir.Write("twice.obj", "v 0 0 0 v 1 0 0\nv 0 1 0\nf 1 2 2\n");
-    SurfaceMesh mesh;
+TEST_F(ObjLoader, MoreVerticesOnTheSecondReadingFailWithAClearLine) {
     const int before = InputErrorCount();
-    const auto r = Load(mesh, path);
+    const auto r = LoadText("twice.obj", "v 0 0 0 v 1 0 0\nv 0 1 0\nf 1 2 2\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(InputErrorCount(), before + 1);
     EXPECT_EQ(r.err.rfind(path + ":2: more vertex lines on the second reading than the 2", 0), 0u)
@@ -155,16 +148,13 @@ TEST(ObjLoader, MoreVerticesOnTheSecondReadingFailWithAClearLine) {
     ExpectEmpty(mesh);
 }
 
-TEST(ObjLoader, FewerVerticesOnTheSecondReadingFailWithAClearLine) {
+TEST_F(ObjLoader, FewerVerticesOnTheSecondReadingFailWithAClearLine) {
     // The second v stands 260 characters into its line: the first pass skips
     // 255 characters after the first v and then meets it as a token; the
     // second reads the numbers, skips 255 characters after the stray 4, and
     // so passes over it.
-    ScratchDir dir;
-    const auto path =
-        dir.Write("fewer.obj", "v 1 2 3 4" + std::string(251, ' ') + "v 7 8 9\nv 1 1 1\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+    const auto r =
+        LoadText("fewer.obj", "v 1 2 3 4" + std::string(251, ' ') + "v 7 8 9\nv 1 1 1\n");
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.err.find("the second reading found 2 vertices, 0 normals, 0 texture coordinates "
                          "and 0 triangles where the first counted 3, 0, 0 and 0"),
@@ -175,31 +165,23 @@ TEST(ObjLoader, FewerVerticesOnTheSecondReadingFailWithAClearLine) {
 
 // --- Faces -------------------------------------------------------------------
 
-TEST(ObjLoader, FourCornersMakeTwoFanTriangles) {
-    ScratchDir dir;
-    const auto path = dir.Write("quad.obj", std::string(kSquare) + "f 1 2 3 4\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, FourCornersMakeTwoFanTriangles) {
+    ASSERT_TRUE(LoadText("quad.obj", kSquare + "f 1 2 3 4\n").ok);
     ASSERT_EQ(mesh.triangleCount, 2);
     EXPECT_EQ(mesh.vertexIndices, (std::vector<int>{0, 1, 2, -1, 0, 2, 3, -1}));
 }
 
-TEST(ObjLoader, FiveCornersMakeThreeFanTriangles) {
-    ScratchDir dir;
-    const auto path = dir.Write("penta.obj", std::string(kSquare) + "f 1 2 3 5 4\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, FiveCornersMakeThreeFanTriangles) {
+    ASSERT_TRUE(LoadText("penta.obj", kSquare + "f 1 2 3 5 4\n").ok);
     ASSERT_EQ(mesh.triangleCount, 3);
     EXPECT_EQ(mesh.vertexIndices, (std::vector<int>{0, 1, 2, -1, 0, 2, 4, -1, 0, 4, 3, -1}));
 }
 
-TEST(ObjLoader, VertexNormalCornersStoreNormalsButNoTextureIndices) {
-    ScratchDir dir;
-    const auto path = dir.Write("vn.obj", std::string(kSquare) +
-                                              "vn 0 0 1\nvn 0 1 0\nvn 1 0 0\nvn 0 0 -1\n"
-                                              "vn 1 1 0\nvn 0 1 1\nf 1//4 2//5 3//6\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, VertexNormalCornersStoreNormalsButNoTextureIndices) {
+    const auto r = LoadText("vn.obj", kSquare +
+                                          "vn 0 0 1\nvn 0 1 0\nvn 1 0 0\nvn 0 0 -1\n"
+                                          "vn 1 1 0\nvn 0 1 1\nf 1//4 2//5 3//6\n");
+    ASSERT_TRUE(r.ok);
     ASSERT_EQ(mesh.triangleCount, 1);
     EXPECT_EQ(mesh.vertexIndices, (std::vector<int>{0, 1, 2, -1}));
     EXPECT_EQ(mesh.normalIndices, (std::vector<int>{3, 4, 5, -1}));
@@ -207,29 +189,24 @@ TEST(ObjLoader, VertexNormalCornersStoreNormalsButNoTextureIndices) {
     EXPECT_EQ(mesh.normals[3], SbVec3f(0, 0, -1));
 }
 
-TEST(ObjLoader, VertexTexCornersStoreTextureIndicesButNoNormals) {
-    ScratchDir dir;
+TEST_F(ObjLoader, VertexTexCornersStoreTextureIndicesButNoNormals) {
     std::string text = kSquare;
     for (int i = 0; i < 9; ++i)
         text += "vt 0." + std::to_string(i) + " 1\n";
-    const auto path = dir.Write("vt.obj", text + "f 1/7 2/8 3/9\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+    ASSERT_TRUE(LoadText("vt.obj", text + "f 1/7 2/8 3/9\n").ok);
     EXPECT_EQ(mesh.vertexIndices, (std::vector<int>{0, 1, 2, -1}));
     EXPECT_EQ(mesh.texCoordIndices, (std::vector<int>{6, 7, 8, -1}));
     EXPECT_EQ(mesh.normalIndices, (std::vector<int>{-1, -1, -1, -1}));
     EXPECT_EQ(mesh.texCoords[8], SbVec2f(0.8f, 1.0f));
 }
 
-TEST(ObjLoader, MixedFormsPackEachIndexArrayFromItsOwnWritePosition) {
-    ScratchDir dir;
-    const auto path = dir.Write("mixed.obj", std::string(kSquare) +
-                                                 "vt 0 0\nvt 1 0\nvt 1 1\nvn 0 0 1\nvn 0 0 -1\n"
-                                                 "f 1 2 3\n"
-                                                 "f 1/1/2 3/3/2 4/2/1\n"
-                                                 "f 2//1 3//1 5//2 4//2\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, MixedFormsPackEachIndexArrayFromItsOwnWritePosition) {
+    const auto r = LoadText("mixed.obj", kSquare +
+                                             "vt 0 0\nvt 1 0\nvt 1 1\nvn 0 0 1\nvn 0 0 -1\n"
+                                             "f 1 2 3\n"
+                                             "f 1/1/2 3/3/2 4/2/1\n"
+                                             "f 2//1 3//1 5//2 4//2\n");
+    ASSERT_TRUE(r.ok);
     ASSERT_EQ(mesh.triangleCount, 4);
     EXPECT_EQ(mesh.vertexIndices,
               (std::vector<int>{0, 1, 2, -1, 0, 2, 3, -1, 1, 2, 4, -1, 1, 4, 3, -1}));
@@ -241,82 +218,59 @@ TEST(ObjLoader, MixedFormsPackEachIndexArrayFromItsOwnWritePosition) {
     EXPECT_EQ(Slots(mesh.texCoordIndices, 4, 12), std::vector<int>(12, -1));
 }
 
-TEST(ObjLoader, LineBeginningWithANumberContinuesTheFace) {
-    ScratchDir dir;
-    const auto path = dir.Write("cont.obj", std::string(kSquare) + "f 1 2\n3 4\n5\ng next\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, LineBeginningWithANumberContinuesTheFace) {
+    ASSERT_TRUE(LoadText("cont.obj", kSquare + "f 1 2\n3 4\n5\ng next\n").ok);
     ASSERT_EQ(mesh.triangleCount, 3);
     EXPECT_EQ(mesh.vertexIndices, (std::vector<int>{0, 1, 2, -1, 0, 2, 3, -1, 0, 3, 4, -1}));
 }
 
-TEST(ObjLoader, NegativeIndicesCountBackFromTheLastVertexReadSoFar) {
-    ScratchDir dir;
-    const auto path = dir.Write("neg.obj",
-                                "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -3 -2 -1\n"
-                                "v 1 1 0\nf -1 -2 1\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, NegativeIndicesCountBackFromTheLastVertexReadSoFar) {
+    const auto r = LoadText("neg.obj",
+                            "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -3 -2 -1\n"
+                            "v 1 1 0\nf -1 -2 1\n");
+    ASSERT_TRUE(r.ok);
     EXPECT_EQ(mesh.vertexIndices, (std::vector<int>{0, 1, 2, -1, 3, 2, 0, -1}));
 }
 
-TEST(ObjLoader, IndexZeroFailsNamingFileAndLine) {
-    ScratchDir dir;
-    const auto path = dir.Write("zero.obj", std::string(kSquare) + "f 1 2 3\nf 1 0 2\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+TEST_F(ObjLoader, IndexZeroFailsNamingFileAndLine) {
+    const auto r = LoadText("zero.obj", kSquare + "f 1 2 3\nf 1 0 2\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, path + ":7: face index 0 names no vertices: indices count from 1\n");
     EXPECT_EQ(r.out, Header(path, 5, 0, 0, 2));
     ExpectEmpty(mesh);
 }
 
-TEST(ObjLoader, IndexBeyondTheCountFails) {
-    ScratchDir dir;
-    const auto path = dir.Write("far.obj", std::string(kSquare) + "f 1 2 6\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+TEST_F(ObjLoader, IndexBeyondTheCountFails) {
+    const auto r = LoadText("far.obj", kSquare + "f 1 2 6\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, path + ":6: face index 6 is beyond the file's 5 vertices\n");
     ExpectEmpty(mesh);
 }
 
-TEST(ObjLoader, NegativeIndexReachingBeforeTheFirstVertexFails) {
-    ScratchDir dir;
-    const auto path = dir.Write("before.obj", "v 0 0 0\nv 1 0 0\nf -1 -2 -3\nv 0 1 0\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+TEST_F(ObjLoader, NegativeIndexReachingBeforeTheFirstVertexFails) {
+    const auto r = LoadText("before.obj", "v 0 0 0\nv 1 0 0\nf -1 -2 -3\nv 0 1 0\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, path + ":3: face index -3 reaches back past the 2 vertices read before it\n");
 }
 
-TEST(ObjLoader, NormalIndexOutOfRangeFailsToo) {
-    ScratchDir dir;
-    const auto path = dir.Write("badn.obj", std::string(kSquare) + "vn 0 0 1\nf 1//1 2//1 3//2\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+TEST_F(ObjLoader, NormalIndexOutOfRangeFailsToo) {
+    const auto r = LoadText("badn.obj", kSquare + "vn 0 0 1\nf 1//1 2//1 3//2\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, path + ":7: face index 2 is beyond the file's 1 normals\n");
 }
 
-TEST(ObjLoader, FaceWithTwoCornersRepeatsItsFirstCorner) {
-    ScratchDir dir;
-    const auto path = dir.Write("two.obj", std::string(kSquare) + "f 2 3\ng x\nf 4\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, FaceWithTwoCornersRepeatsItsFirstCorner) {
+    ASSERT_TRUE(LoadText("two.obj", kSquare + "f 2 3\ng x\nf 4\n").ok);
     ASSERT_EQ(mesh.triangleCount, 2);
     EXPECT_EQ(mesh.vertexIndices, (std::vector<int>{1, 2, 1, -1, 3, 3, 3, -1}));
 }
 
-TEST(ObjLoader, FaceWithoutAnyCornerFails) {
-    ScratchDir dir;
-    const auto path = dir.Write("nocorner.obj", std::string(kSquare) + "f\ng x\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+TEST_F(ObjLoader, FaceWithoutAnyCornerFails) {
+    const auto r = LoadText("nocorner.obj", kSquare + "f\ng x\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, path + ":7: face corner \"g\" holds no vertex index\n");
 
-    const auto atEnd = dir.Write("atend.obj", std::string(kSquare) + "f");
+    const auto atEnd = dir.Write("atend.obj", kSquare + "f");
     const auto r2 = Load(mesh, atEnd);
     EXPECT_FALSE(r2.ok);
     EXPECT_EQ(r2.err, atEnd + ":6: the file ends in a face without corners\n");
@@ -324,13 +278,12 @@ TEST(ObjLoader, FaceWithoutAnyCornerFails) {
 
 // --- Lines that are not data ---------------------------------------------------
 
-TEST(ObjLoader, CommentGroupMaterialAndSmoothingLinesChangeNoCount) {
-    ScratchDir dir;
-    const std::string body = std::string(kSquare) + "f 1 2 3\n";
+TEST_F(ObjLoader, CommentGroupMaterialAndSmoothingLinesChangeNoCount) {
+    const std::string body = kSquare + "f 1 2 3\n";
     const auto plain = dir.Write("plain.obj", body);
     const auto decorated = dir.Write(
         "decorated.obj", "# made by hand\nmtllib skin.mtl\no body\ng hull\nusemtl orange\n" +
-                             std::string(kSquare) + "s 1\n# v 9 9 9\n#f 1 2 3\nf 1 2 3\ns off\n");
+                             kSquare + "s 1\n# v 9 9 9\n#f 1 2 3\nf 1 2 3\ns off\n");
     SurfaceMesh a, b;
     ASSERT_TRUE(Load(a, plain).ok);
     ASSERT_TRUE(Load(b, decorated).ok);
@@ -341,45 +294,32 @@ TEST(ObjLoader, CommentGroupMaterialAndSmoothingLinesChangeNoCount) {
     EXPECT_EQ(b.vertexIndices, a.vertexIndices);
 }
 
-TEST(ObjLoader, TextureLineWithThreeNumbersCountsOnce) {
-    ScratchDir dir;
-    const auto path = dir.Write("vt3.obj", "vt 0.25 0.5 0.75\nvt 1 1 1\nv 0 0 0\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, TextureLineWithThreeNumbersCountsOnce) {
+    ASSERT_TRUE(LoadText("vt3.obj", "vt 0.25 0.5 0.75\nvt 1 1 1\nv 0 0 0\n").ok);
     EXPECT_EQ(mesh.texCoordCount, 2);
     EXPECT_EQ(mesh.vertexCount, 1);
     EXPECT_EQ(mesh.texCoords[0], SbVec2f(0.25f, 0.5f));
 }
 
-TEST(ObjLoader, LongTokenIsReadIn255CharacterPieces) {
+TEST_F(ObjLoader, LongTokenIsReadIn255CharacterPieces) {
     // A 600-character comment word: its first 255 characters are a token,
     // the line skip takes 255 more, and the rest is a token of its own whose
     // line skip swallows the v behind it, on both readings alike.
-    ScratchDir dir;
-    const auto path = dir.Write(
-        "long.obj", "#" + std::string(599, 'x') + " v 9 9 9\nv 1 2 3\nv 4 5 6\nf 1 2 2\n");
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+    const auto r =
+        LoadText("long.obj", "#" + std::string(599, 'x') + " v 9 9 9\nv 1 2 3\nv 4 5 6\nf 1 2 2\n");
     ASSERT_TRUE(r.ok) << r.err;
     EXPECT_EQ(mesh.vertexCount, 2);
     EXPECT_EQ(mesh.vertices[0], SbVec3f(1, 2, 3));
 }
 
-TEST(ObjLoader, VertexLineWithTooFewNumbersKeepsZeroes) {
-    ScratchDir dir;
-    const auto path = dir.Write("short.obj", "v 1.5 x 3\nv -2\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, VertexLineWithTooFewNumbersKeepsZeroes) {
+    ASSERT_TRUE(LoadText("short.obj", "v 1.5 x 3\nv -2\n").ok);
     EXPECT_EQ(mesh.vertices[0], SbVec3f(1.5f, 0, 0));
     EXPECT_EQ(mesh.vertices[1], SbVec3f(-2, 0, 0));
 }
 
-TEST(ObjLoader, NumbersConvertAsScanfConvertsThem) {
-    ScratchDir dir;
-    const auto path =
-        dir.Write("num.obj", "v 0x1.8p1 +.5 1e\nv -INF nan 1e+\nv 0.1 1e-50 3.4e39\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, NumbersConvertAsScanfConvertsThem) {
+    ASSERT_TRUE(LoadText("num.obj", "v 0x1.8p1 +.5 1e\nv -INF nan 1e+\nv 0.1 1e-50 3.4e39\n").ok);
     EXPECT_EQ(mesh.vertices[0], SbVec3f(3.0f, 0.5f, 1.0f));
     EXPECT_TRUE(std::isinf(mesh.vertices[1][0]) && mesh.vertices[1][0] < 0);
     EXPECT_TRUE(std::isnan(mesh.vertices[1][1]));
@@ -389,7 +329,7 @@ TEST(ObjLoader, NumbersConvertAsScanfConvertsThem) {
     EXPECT_TRUE(std::isinf(mesh.vertices[2][2]));
 }
 
-TEST(ObjLoader, NumbersOfMegabytesConvertLikeScanfInBoundedMemory) {
+TEST_F(ObjLoader, NumbersOfMegabytesConvertLikeScanfInBoundedMemory) {
     // Each number runs over several of the reader's blocks; the digits are
     // not kept (only enough of them to round), yet every value is exact. A
     // number that fills the whole buffer once made the fast path look at the
@@ -399,10 +339,7 @@ TEST(ObjLoader, NumbersOfMegabytesConvertLikeScanfInBoundedMemory) {
     const std::string text = "v 1" + zeros + "e-" + std::to_string(n) + " 0." + zeros + "25e" +
                              std::to_string(n + 1) + " -0x1" + zeros + "p-" +
                              std::to_string(4 * n) + "\nv 0 1 0\nv 1 0 0\nf 1 2 " + zeros + "3\n";
-    ScratchDir dir;
-    const auto path = dir.Write("long.obj", text);
-    SurfaceMesh mesh;
-    const auto r = Load(mesh, path);
+    const auto r = LoadText("long.obj", text);
     ASSERT_TRUE(r.ok) << r.err;
     EXPECT_EQ(mesh.vertices[0], SbVec3f(1.0f, 2.5f, -1.0f));
     EXPECT_EQ(Slots(mesh.vertexIndices, 0, 4), (std::vector<int>{0, 1, 2, -1}));
@@ -410,13 +347,11 @@ TEST(ObjLoader, NumbersOfMegabytesConvertLikeScanfInBoundedMemory) {
 
 // --- Face normals ------------------------------------------------------------------
 
-TEST(ObjLoader, FaceNormalsPointOutOfCounterClockwiseTriangles) {
-    ScratchDir dir;
-    const auto path = dir.Write("n.obj",
-                                "v 0 0 0\nv 2 0 0\nv 0 2 0\nv 0 0 0\n"
-                                "f 1 2 3\nf 1 3 2\nf 1 4 4\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, FaceNormalsPointOutOfCounterClockwiseTriangles) {
+    const auto r = LoadText("n.obj",
+                            "v 0 0 0\nv 2 0 0\nv 0 2 0\nv 0 0 0\n"
+                            "f 1 2 3\nf 1 3 2\nf 1 4 4\n");
+    ASSERT_TRUE(r.ok);
     EXPECT_EQ(mesh.faceNormals[0], SbVec3f(0, 0, 1));
     EXPECT_EQ(mesh.faceNormals[1], SbVec3f(0, 0, -1));
     EXPECT_EQ(mesh.faceNormals[2], SbVec3f(0, 0, 0));  // no area: stays zero
@@ -426,11 +361,8 @@ TEST(ObjLoader, FaceNormalsPointOutOfCounterClockwiseTriangles) {
     EXPECT_EQ(mesh.faceNormals[0], SbVec3f(-1, 0, 0));
 }
 
-TEST(ObjLoader, BindingArraysAreSizedAndUnbound) {
-    ScratchDir dir;
-    const auto path = dir.Write("b.obj", std::string(kSquare) + "f 1 2 3\n");
-    SurfaceMesh mesh;
-    ASSERT_TRUE(Load(mesh, path).ok);
+TEST_F(ObjLoader, BindingArraysAreSizedAndUnbound) {
+    ASSERT_TRUE(LoadText("b.obj", kSquare + "f 1 2 3\n").ok);
     EXPECT_EQ(mesh.vertexTetra, std::vector<int>(5, -1));
     EXPECT_EQ(mesh.barycentric.size(), 5u);
     EXPECT_EQ(mesh.faceNormals.size(), 1u);
