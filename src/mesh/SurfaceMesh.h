@@ -40,8 +40,8 @@ public:
     // colour; leaves GL_LIGHTING disabled.
     void Draw() const;
 
-    // Back to the state of a mesh that never loaded anything successfully:
-    // counts 0, arrays released.
+    // The state a failed load leaves: counts 0 (not the -1 of a mesh that
+    // has never counted), arrays released.
     void Clear();
 
     std::vector<SbVec3f> vertices;   // vertexCount positions; rewritten by each deformation
