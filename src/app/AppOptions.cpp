@@ -65,7 +65,9 @@ std::string Absolute(const std::string& path) {
 }
 
 bool ParseFrames(const char* text, long long& frames) {
-    if (*text == '\0' || *text == '-' || *text == '+')
+    // Digits only: strtoll would also skip leading white space and take a
+    // sign behind it, and " -3" would run without a limit.
+    if (*text < '0' || *text > '9')
         return false;
     errno = 0;
     char* end = nullptr;

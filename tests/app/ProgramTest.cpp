@@ -158,6 +158,8 @@ TEST_F(Program, BadCommandLinesAndReplaysAreRefusedWithStatusTwo) {
     EXPECT_NE(unknown.err.find("unknown option '--warp'"), std::string::npos);
     EXPECT_NE(unknown.err.find("usage: wobble"), std::string::npos);
     EXPECT_EQ(RunWobble({"--frames", "-3"}, scene.path()).exitCode, 2);
+    EXPECT_EQ(RunWobble({"--frames", " -3"}, scene.path()).exitCode, 2);
+    EXPECT_EQ(RunWobble({"--frames", "+3"}, scene.path()).exitCode, 2);
     EXPECT_EQ(RunWobble({"--frames"}, scene.path()).exitCode, 2);
 
     scene.Write("bad.txt", "# fine\n1 down Up\n\n2 sideways Up\n");
