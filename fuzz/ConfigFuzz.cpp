@@ -1,5 +1,5 @@
-// Fuzz target for the scene configuration reader, LoadConfig, and the scene
-// it assembles.
+// Fuzz target for the scene configuration reader and the scene it assembles
+// (Scene::Load).
 //
 // An input is config.txt, optionally followed by a model and a surface:
 //
@@ -15,9 +15,6 @@
 // scene that loads is then assembled and run for a few frames without drawing,
 // as the program would: binding, water, thrust, pump, steps and deformation.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -26,9 +23,7 @@
 #include <string_view>
 
 #include "FuzzFile.h"
-#include "softbody/SceneConfig.h"
-#include "softbody/SoftBody.h"
-#include "water/WaterSurface.h"
+#include "scene/Scene.h"
 
 namespace {
 
@@ -54,57 +49,35 @@ bool IsParticleOf(const SoftBody& body, const wobble::Particle* p) {
     return p >= body.particles.data() && p < body.particles.data() + body.particles.size();
 }
 
-// The scene assembly and a few frames of the main loop, without GL.
-void RunScene(SoftBody& body) {
-    body.BindSurface();
-    wobble::WaterSurface water;
-    body.controller.water = &water;
-    const SbVec3f across = body.controller.controlParticles[2]->position -
-                           body.controller.controlParticles[3]->position;
-    const float radius = 0.5f * across.length();
-    water.Init(100, 100, 4.0f, 4.0f, radius);
-    for (int frame = 0; frame < 3; ++frame) {
-        body.controller.RampForward();
-        body.controller.RampLeft();
-        if (frame == 1)
-            body.Pump();
-        body.Step(0.05f);
-        body.DeformSurface();
-        water.Step(0.03f);
-    }
-    water.Displace(SbVec3f(1.0f, 2.0f, 3.0f));
-}
-
-// What the program does with a configuration: load it, and run the scene if
-// it is usable.
-void LoadAndRun(const std::string& config) {
-    SoftBody body;
-    if (!wobble::LoadConfig(config, body)) {
-        FUZZ_CHECK(body.particleCount == 0 && body.particles.empty());
-        FUZZ_CHECK(!body.controller.HasControlParticles());
+// What the program does with a scene folder: load it, and run a few frames
+// of the main loop without GL if it can be simulated.
+void LoadAndRun(const std::string& folder) {
+    wobble::Scene scene;
+    if (!scene.Load(folder)) {
+        FUZZ_CHECK(!scene.IsSimulated());
         return;
     }
-    if (!body.controller.HasControlParticles())
-        return;
+    SoftBody& body = scene.body;
+    FUZZ_CHECK(scene.IsSimulated());
     FUZZ_CHECK(body.particleCount > 0);
     for (const wobble::Particle* p : body.controller.controlParticles)
         FUZZ_CHECK(IsParticleOf(body, p));
-    RunScene(body);
+    for (int frame = 0; frame < 3; ++frame) {
+        body.controller.Steer(true, false, true, false);
+        if (frame == 1)
+            scene.Pump();
+        scene.Splash();
+        scene.Step();
+        scene.DeformSurface();
+    }
+    scene.Reset();
 }
 
-// The folder libFuzzer was started in, to come back to after each input: the
-// corpus and artifact paths it was given may be relative to it.
-int g_startFolder = -1;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     wobble::fuzz::WriteScratchFile("body.tet", kModel);
     wobble::fuzz::WriteScratchFile("body.obj", kSurface);
-    g_startFolder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (g_startFolder < 0) {
-        std::perror("fuzz: the starting folder");
-        std::abort();
-    }
     return 0;
 }
 
@@ -121,17 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wobble::fuzz::WriteScratchFile("fuzz.tet", std::string(parts[1]));
     wobble::fuzz::WriteScratchFile("fuzz.obj", std::string(parts[2]));
     wobble::fuzz::WriteScratchFile("config.txt", std::string(parts[0]));
-
-    // The configuration names its files relative to the working folder.
-    const std::string& folder = wobble::fuzz::ScratchFolder();
-    if (chdir(folder.c_str()) != 0) {
-        std::perror(folder.c_str());
-        std::abort();
-    }
-    LoadAndRun("config.txt");
-    if (fchdir(g_startFolder) != 0) {
-        std::perror("fuzz: back to the starting folder");
-        std::abort();
-    }
+    // The configuration names its files relative to its own folder.
+    LoadAndRun(wobble::fuzz::ScratchFolder());
     return 0;
 }

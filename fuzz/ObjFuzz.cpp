@@ -113,7 +113,7 @@ void CheckSameAsReference(bool ok, const SurfaceMesh& mesh, bool referenceOk,
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = wobble::fuzz::WriteScratchFile("surface.obj", data, size);
     SurfaceMesh mesh;
-    const bool ok = mesh.LoadMesh(path);
+    const bool ok = mesh.LoadMesh(path).ok();
     if (ok) {
         CheckLoaded(mesh);
     } else {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/Application.h"
+#include "platform/SdlWindow.h"
 
 namespace wobble::bench {
 namespace {
@@ -25,7 +26,8 @@ void BM_SampleSceneFrame(benchmark::State& state) {
     }
     AppOptions options;
     options.headless = true;
-    auto app = std::make_unique<Application>(800, 600, 32, options);
+    auto app =
+        std::make_unique<Application>(800, 600, 32, std::make_unique<SdlWindow>(true), options);
     std::fflush(stdout);
     FILE* console = stdout;
     stdout = std::fopen("/dev/null", "w");  // the loaders' lines would clutter the report

@@ -14,7 +14,7 @@
 
 #include "LatticeModel.h"
 #include "TestFiles.h"
-#include "common/VecMath.h"
+#include "math/VecMath.h"
 #include "softbody/SoftBody.h"
 
 namespace wobble::bench {

@@ -12,9 +12,9 @@
 #include "LatticeModel.h"
 #include "StepYardstick.h"
 #include "TestFiles.h"
+#include "scene/Scene.h"
 #include "softbody/SceneConfig.h"
 #include "softbody/SoftBody.h"
-#include "water/WaterSurface.h"
 
 namespace wobble::bench {
 namespace {
@@ -44,7 +44,7 @@ bool Quietly(Load load) {
 
 // Loads the model file at `path` quietly.
 void LoadQuietly(SoftBody& body, const std::string& path, float stiffness, float mass) {
-    if (!Quietly([&] { return body.LoadTetFile(path, stiffness, mass); }))
+    if (!Quietly([&] { return body.LoadTetFile(path, stiffness, mass).ok(); }))
         throw std::runtime_error("could not load " + path);
 }
 
@@ -144,23 +144,16 @@ BENCHMARK(BM_StepYardstickNearCap)->Unit(benchmark::kMicrosecond);
 // The sample scene's body, over its water, under full thrust: the step as the
 // program runs it, displacement included.
 void BM_StepSampleBody(benchmark::State& state) {
-    SoftBody body;
-    const std::string assets = WOBBLE_SOURCE_DIR "/assets/";
-    char previous[4096];
-    const bool ok = Quietly([&] {
-        return getcwd(previous, sizeof previous) != nullptr && chdir(assets.c_str()) == 0 &&
-               LoadConfig("config.txt", body) && chdir(previous) == 0;
-    });
-    if (!ok || !body.controller.HasControlParticles()) {
+    Scene scene;
+    if (!Quietly([&] { return scene.Load(WOBBLE_SOURCE_DIR "/assets").ok(); })) {
         state.SkipWithError("the sample scene did not load");
         return;
     }
-    WaterSurface water;
-    water.Init(100, 100, 4.0f, 4.0f, 7.5f);
-    body.controller.water = &water;
+    SoftBody& body = scene.body;
     body.controller.forwardThrust = 30.0f;
     for (auto _ : state) {
         body.Step(0.05f);
+        scene.water.Displace(body.controller.centre);
         benchmark::ClobberMemory();
     }
     ReportPerSpring(state, body.springCount);

@@ -5,14 +5,14 @@
 #include <benchmark/benchmark.h>
 
 #include "TestShapes.h"
-#include "scene/ObjModel.h"
-#include "scene/PlacedSurface.h"
-#include "scene/VoxelCage.h"
-#include "scene/WindingNumberTree.h"
+#include "builder/ObjModel.h"
+#include "builder/PlacedSurface.h"
+#include "builder/VoxelCage.h"
+#include "builder/WindingNumberTree.h"
 
 namespace {
 
-using namespace wobble::scene;
+using namespace wobble::builder;
 
 const std::string& DetailedSphere() {
     static const std::string text = [] {

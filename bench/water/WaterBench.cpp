@@ -28,7 +28,10 @@ void Stir(WaterSurface& water) {
 
 void BM_WaterStep(benchmark::State& state) {
     WaterSurface water;
-    water.Init(kCells, kCells, kSpacing, kSpacing, kSceneRadius);
+    if (!water.Init(kCells, kCells, kSpacing, kSpacing, kSceneRadius)) {
+        state.SkipWithError("the water refused its grid");
+        return;
+    }
     Stir(water);
     for (auto _ : state) {
         water.Step(kDt);
@@ -47,7 +50,10 @@ BENCHMARK(BM_WaterStep);
 // so that the window meets pushed cells, rim cells and resting water in turn.
 void BM_WaterDisplace(benchmark::State& state) {
     WaterSurface water;
-    water.Init(kCells, kCells, kSpacing, kSpacing, kSceneRadius);
+    if (!water.Init(kCells, kCells, kSpacing, kSpacing, kSceneRadius)) {
+        state.SkipWithError("the water refused its grid");
+        return;
+    }
     Stir(water);
     float t = 0.0f;
     for (auto _ : state) {

@@ -1,25 +1,20 @@
 #include "app/Application.h"
 
-#include <GL/gl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 
-#include "app/ReplayMouse.h"
 #include "app/StateDump.h"
-#include "common/LineReader.h"
+#include "controls/Controls.h"
 #include "input/KeyBindings.h"
-#include "softbody/SceneConfig.h"
 
 namespace wobble {
 
 namespace {
 
-constexpr const char* kConfigFile = "config.txt";
 constexpr int kRecordProgressEvery = 100;
 
 // False, with the reason on stderr, when the PNG cannot be written.
@@ -34,8 +29,9 @@ bool WriteScreenshot(const std::string& path, const Image& image) {
 
 }  // namespace
 
-Application::Application(int width, int height, int bits, const AppOptions& options)
-    : options_(options) {
+Application::Application(int width, int height, int bits, std::unique_ptr<Window> window,
+                         const AppOptions& options)
+    : options_(options), window_(std::move(window)) {
     display.width = width;
     display.height = height;
     display.bits = bits;
@@ -57,108 +53,102 @@ bool Application::Initialize() {
     if (!CreateRenderWindow())
         return false;
     SetupGLState();
-    replayMouse_ = std::make_unique<ReplayMouse>(SystemMouse());
+    replayMouse_ = std::make_unique<ReplayMouse>(window_->Mouse());
     mouse.SetWindow(replayMouse_.get());
     mouse.Initialize();
     camera.Reset();
     BuildScene();
-    if (!SceneIsUsable()) {
+    if (!scene->IsSimulated()) {
+        // The scene's loaders have said why.
         Shutdown();
         return false;
     }
-    startState_.Capture(*body, *water, camera);
-
-    bindings_.body = body.get();
-    bindings_.water = water.get();
-    bindings_.camera = &camera;
-    bindings_.quit = &quit;
-    bindings_.surfaceView = &surfaceView;
-    bindings_.paused = &paused;
-    bindings_.toggleFullscreen = [this] { ToggleFullscreen(); };
-    bindings_.stepOnce = [this] { stepOnce = true; };
-    bindings_.reset = [this] { ResetScene(); };
-    bindings_.screenshot = [this] { screenshotRequested_ = true; };
-    bindings_.toggleOverlay = [this] { overlay.Toggle(); };
+    startCamera_ = camera;
     return true;
+}
+
+bool Application::CreateRenderWindow() {
+    windowOpen_ = window_->Create(display);
+    return windowOpen_;
+}
+
+void Application::Shutdown() {
+    if (!windowOpen_)
+        return;
+    window_->Release();
+    windowOpen_ = false;
+    display.fullscreen = false;
+}
+
+void Application::WindowProc(const InputEvent& event) {
+    switch (event.type) {
+        case EventType::CloseRequest:
+            // The quit message: the main loop fetches it in a later turn and ends.
+            injected_.push_back(InputEvent{EventType::Quit});
+            break;
+        case EventType::Resized:
+            // Viewport and projection stay as set at start-up.
+            break;
+        default:
+            break;
+    }
+}
+
+void Application::PrepareFullscreenMode() {
+    fullscreenMode.width = display.width;
+    fullscreenMode.height = display.height;
+    fullscreenMode.bits = display.bits;
+    fullscreenModePrepared_ = true;
+}
+
+void Application::ToggleFullscreen() {
+    display.fullscreen = !display.fullscreen;
+    if (windowOpen_)
+        window_->SetFullscreen(display.fullscreen, fullscreenMode);
 }
 
 void Application::BuildScene() {
     const float light[4] = {-10.0f, 5.0f, 2.0f, 0.0f};  // w = 0: a directional light
     std::memcpy(lightPosition, light, sizeof light);
-    glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    SetupLight(lightPosition);
 
-    body = std::make_unique<SoftBody>();
-    inputErrorsBeforeScene_ = InputErrorCount();
-    configLoaded_ = LoadConfig(kConfigFile, *body);
-    body->BindSurface();
-    camera.SetBody(body.get());
-
-    water = std::make_unique<WaterSurface>();
-    body->controller.water = water.get();
-    // The body's sphere in the water: half the loaded distance between
-    // control particles 2 and 3. Pumping the body later does not change it.
-    float radius = 0.0f;
-    if (body->controller.HasControlParticles()) {
-        const SbVec3f across = body->controller.controlParticles[2]->position -
-                               body->controller.controlParticles[3]->position;
-        radius = 0.5f * across.length();
-    }
-    water->Init(100, 100, 4.0f, 4.0f, radius);
-}
-
-bool Application::SceneIsUsable() {
-    const char* problem = nullptr;
-    if (!configLoaded_) {
-        problem =
-            "cannot be read as a scene (start wobble in a scene folder, or name one: wobble "
-            "SCENE_DIR)";
-    } else if (body->particleCount <= 0) {
-        problem = "its tetrahedral model did not load, so there is no body to simulate";
-    } else if (!body->controller.HasControlParticles()) {
-        problem = "it gives no usable control particles";
-    }
-    if (problem == nullptr)
-        return true;
-    // A reader that refused the input has said why already; one line is enough.
-    if (InputErrorCount() == inputErrorsBeforeScene_) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "wobble: %s: %s\n", kConfigFile, problem);
-    }
-    return false;
+    scene = std::make_unique<Scene>();
+    // Its result is the scene's IsSimulated(); the loaders print why not.
+    (void)scene->Load(options_.sceneDir);
+    camera.SetBody(&scene->body);
 }
 
 void Application::HandleKeys() {
     if (!fullscreenModePrepared_)
         PrepareFullscreenMode();
-    ApplyKeyBindings(keys, bindings_);
-}
+    const KeyIntents asked = ReadKeyBindings(keys);
+    // While paused the simulation's own keys (thrust, splash, pump) do nothing.
+    const bool simulating = !paused;
 
-void Application::DrawFrame() {
-    FrameScene scene;
-    scene.camera = &camera;
-    scene.lightPosition = lightPosition;
-    scene.body = body.get();
-    scene.water = water.get();
-    scene.surfaceView = surfaceView;
-    scene.simulate = !paused || stepOnce;
-    stepOnce = false;
-    wobble::DrawFrame(scene, &timings);
-
-    if (overlay.visible) {
-        OverlayInfo info;
-        info.framesPerSecond = overlay.averageFrameMs > 0.0 ? 1000.0 / overlay.averageFrameMs : 0.0;
-        info.timings = overlay.average;
-        info.body = body.get();
-        info.cameraMode = camera.mode;
-        info.paused = paused;
-        info.surfaceView = surfaceView;
-        overlay.Draw(info, display);
+    if (asked.toggleFullscreen)
+        ToggleFullscreen();
+    if (asked.quit)
+        quit = true;
+    ApplyControls(asked, simulating, *scene, camera);
+    if (asked.toggleView) {
+        surfaceView = !surfaceView;
+        SetViewLighting(surfaceView);
     }
+    if (asked.togglePause)
+        paused = !paused;
+    if (asked.stepOnce && !simulating)
+        stepOnce = true;
+    if (asked.reset)
+        ResetScene();
+    if (asked.screenshot)
+        screenshotRequested_ = true;
+    if (asked.toggleOverlay)
+        overlay.Toggle();
 }
 
 void Application::ResetScene() {
-    startState_.Restore(*body, *water, camera);
+    scene->Reset();
+    camera = startCamera_;
 }
 
 int Application::Run() {
@@ -205,7 +195,7 @@ bool Application::FetchEvent(InputEvent& event) {
         injected_.pop_front();
         return true;
     }
-    if (FetchSystemEvent(event))
+    if (windowOpen_ && window_->PollEvent(event))
         return true;
     // The queue is empty, so the next frame would run: its replayed events
     // enter the queue first, each to be handled in a turn of its own.
@@ -231,13 +221,52 @@ void Application::RunOneFrame() {
     }
     lastFrameStart_ = start;
 
+    // Controls.
     HandleKeys();
     mouse.Update();
     camera.Turn(mouse.dx);
     camera.Tilt(mouse.dy);
+    // The camera's view is taken before the step, so a following camera sees
+    // the body frame of the previous step.
+    const CameraView view = camera.View();
+    // The step, unless paused.
+    StepTimings stepped;
+    if (!paused || stepOnce) {
+        scene->Step();
+        stepped = scene->timings;
+    }
+    stepOnce = false;
+    // The surface is carried along only in frames that draw it.
+    if (surfaceView) {
+        scene->DeformSurface();
+        stepped.surface = scene->timings.surface;
+    }
+    // Draw, overlay, captures.
+    timings.bodyStep = stepped.bodyStep;
+    timings.waterStep = stepped.waterStep;
+    timings.surface = stepped.surface;
+    timings.drawing = wobble::DrawFrame(*scene, view, lightPosition, surfaceView);
     DrawFrame();
     ++framesRun;
+    CaptureFrame();
+    window_->SwapBuffers();
+    timings.frame = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
 
+void Application::DrawFrame() {
+    if (!overlay.visible)
+        return;
+    OverlayInfo info;
+    info.framesPerSecond = overlay.averageFrameMs > 0.0 ? 1000.0 / overlay.averageFrameMs : 0.0;
+    info.timings = overlay.average;
+    info.body = &scene->body;
+    info.cameraMode = camera.mode;
+    info.paused = paused;
+    info.surfaceView = surfaceView;
+    overlay.Draw(info, display);
+}
+
+void Application::CaptureFrame() {
     const bool lastFrame = quit || FrameLimitReached();
     if (!options_.screenshotFile.empty() && lastFrame) {
         lastFrame_ = ReadFramebuffer(display.width, display.height);
@@ -251,8 +280,6 @@ void Application::RunOneFrame() {
     }
     if (!options_.recordDir.empty())
         RecordFrame();
-    SwapWindowBuffers();
-    timings.frame = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 void Application::RecordFrame() {
@@ -286,15 +313,14 @@ void Application::FinishRun() {
         // A run closed from outside has drawn its last frame already; it is
         // still on the front buffer.
         if (!lastFrameCaptured_)
-            lastFrame_ = ReadFrontBuffer();
+            lastFrame_ = ReadFramebuffer(display.width, display.height, !window_->IsHeadless());
         WriteScreenshot(options_.screenshotFile, lastFrame_);
     }
     if (!options_.dumpFile.empty()) {
         DumpedState state;
         state.frame = framesRun;
-        state.body = body.get();
+        state.scene = scene.get();
         state.camera = &camera;
-        state.water = water.get();
         state.surfaceView = surfaceView;
         WriteStateDump(options_.dumpFile, state);
     }

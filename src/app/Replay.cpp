@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/LineReader.h"
 #include "input/KeyTable.h"
+#include "text/LineReader.h"
 
 namespace wobble {
 
@@ -71,7 +71,7 @@ int KeyCodeFromName(const std::string& name) {
     return -1;
 }
 
-bool Replay::Load(const std::string& path) {
+Status Replay::Load(const std::string& path) {
     events_.clear();
     next_ = 0;
     // Events go here first and become the replay's only when the whole file
@@ -79,8 +79,7 @@ bool Replay::Load(const std::string& path) {
     std::vector<ReplayEvent> events;
     LineReader in(path);
     if (!in.IsOpen()) {
-        ReportInputError(path, 0, "cannot read the replay file: %s", in.error().c_str());
-        return false;
+        return MakeInputError(path, 0, "cannot read the replay file: %s", in.error().c_str());
     }
     // Whole physical lines: a replay line has no reason to be long, so a piece
     // that does not end its line is refused rather than split.
@@ -88,13 +87,11 @@ bool Replay::Load(const std::string& path) {
         const int line = in.lineNumber();
         std::string text = in.text();
         if (!in.EndsLine() && !in.AtEnd()) {
-            ReportInputError(path, line, "line is longer than %d characters",
-                             LineReader::kBufferSize - 1);
-            return false;
+            return MakeInputError(path, line, "line is longer than %d characters",
+                                  LineReader::kBufferSize - 1);
         }
         if (text.size() != in.length()) {
-            ReportInputError(path, line, "line holds a NUL byte: this is not a text file");
-            return false;
+            return MakeInputError(path, line, "line holds a NUL byte: this is not a text file");
         }
         const size_t hash = text.find('#');
         if (hash != std::string::npos)
@@ -106,9 +103,8 @@ bool Replay::Load(const std::string& path) {
         if (words.empty())
             continue;
 
-        auto refuse = [&](const std::string& why) {
-            ReportInputError(path, line, "%s", why.c_str());
-            return false;
+        auto refuse = [&](const std::string& why) -> Status {
+            return MakeInputError(path, line, "%s", why.c_str());
         };
         ReplayEvent e;
         if (!ParseWhole(words[0], false, e.frame) || e.frame < 1) {
@@ -150,7 +146,7 @@ bool Replay::Load(const std::string& path) {
     std::stable_sort(events.begin(), events.end(),
                      [](const ReplayEvent& a, const ReplayEvent& b) { return a.frame < b.frame; });
     events_ = std::move(events);
-    return true;
+    return Done{};
 }
 
 }  // namespace wobble

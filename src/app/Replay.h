@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/Events.h"
+#include "input/InputEvent.h"
+#include "text/InputError.h"
 
 namespace wobble {
 
@@ -24,9 +25,9 @@ struct ReplayEvent {
 
 class Replay {
 public:
-    // Reads the file; a malformed line refuses the whole file with one line on
-    // stderr naming the file and line.
-    bool Load(const std::string& path);
+    // Reads the file; a malformed line refuses the whole file, the error
+    // naming the file and line. A refused file leaves no events.
+    Status Load(const std::string& path);
     // Appends the events of `frame` to `out`, in file order.
     template <typename Queue>
     void TakeEventsOf(long long frame, Queue& out) {

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <algorithm>
-#include <climits>
-
 #include "input/MouseDevice.h"
+#include "math/Saturate.h"
 
 namespace wobble {
 
@@ -14,8 +12,8 @@ public:
     explicit ReplayMouse(MouseDevice* system) : system_(system) {}
 
     void AddCounts(int dx, int dy) {
-        pendingX_ = std::clamp<long long>(pendingX_ + dx, INT_MIN, INT_MAX);
-        pendingY_ = std::clamp<long long>(pendingY_ + dy, INT_MIN, INT_MAX);
+        pendingX_ = SaturateToInt(pendingX_ + dx);
+        pendingY_ = SaturateToInt(pendingY_ + dy);
         pending_ = true;
     }
 
@@ -28,8 +26,8 @@ public:
             for (int k = 0; k < 4; ++k)
                 read.rgbButtons[k] = state.rgbButtons[k];
         }
-        read.lX = Clamped(read.lX + pendingX_);
-        read.lY = Clamped(read.lY + pendingY_);
+        read.lX = SaturateToInt(read.lX + pendingX_);
+        read.lY = SaturateToInt(read.lY + pendingY_);
         const bool any = ok || pending_;
         pendingX_ = pendingY_ = 0;
         pending_ = false;
@@ -39,11 +37,6 @@ public:
     }
 
 private:
-    // Many large replayed motions in one frame must not overflow the count.
-    static int Clamped(long long counts) {
-        return static_cast<int>(std::clamp<long long>(counts, INT_MIN, INT_MAX));
-    }
-
     MouseDevice* system_;
     long long pendingX_ = 0;
     long long pendingY_ = 0;

@@ -5,8 +5,7 @@
 #include <cstring>
 
 #include "camera/Camera.h"
-#include "softbody/SoftBody.h"
-#include "water/WaterSurface.h"
+#include "scene/Scene.h"
 
 namespace wobble {
 
@@ -25,7 +24,8 @@ bool WriteStateDump(const std::string& path, const DumpedState& s) {
                      std::strerror(errno));
         return false;
     }
-    const ThrustController& t = s.body->controller;
+    const SoftBody& body = s.scene->body;
+    const ThrustController& t = body.controller;
     const Camera& c = *s.camera;
     std::fprintf(out, "state 1\nframe %lld\n", s.frame);
     std::fprintf(out, "thrust %.9g %.9g %.9g %.9g\n", t.forwardThrust, t.backwardThrust,
@@ -33,15 +33,15 @@ bool WriteStateDump(const std::string& path, const DumpedState& s) {
     std::fprintf(out, "camera %d %d %d %d %.9g %.9g %.9g %.9g %.9g\n", c.mode, c.modeCounter,
                  c.zoom, c.lift, c.yaw, c.pitch, c.position[0], c.position[1], c.position[2]);
     std::fprintf(out, "view %s\n", s.surfaceView ? "surface" : "wireframe");
-    std::fprintf(out, "particles %d\n", s.body->particleCount);
-    for (int i = 0; i < s.body->particleCount; ++i)
-        PrintVector(out, s.body->particles[i].position);
-    const SurfaceMesh& mesh = s.body->surface;
+    std::fprintf(out, "particles %d\n", body.particleCount);
+    for (int i = 0; i < body.particleCount; ++i)
+        PrintVector(out, body.particles[i].position);
+    const SurfaceMesh& mesh = body.surface;
     const int vertices = mesh.vertexCount > 0 ? mesh.vertexCount : 0;
     std::fprintf(out, "surface %d\n", vertices);
     for (int v = 0; v < vertices; ++v)
         PrintVector(out, mesh.vertices[v]);
-    const WaterSurface& w = *s.water;
+    const WaterSurface& w = s.scene->water;
     std::fprintf(out, "water %d %d\n", w.cellsX, w.cellsZ);
     for (int i = 0; i < w.cellsX; ++i) {
         for (int j = 0; j < w.cellsZ; ++j) {

@@ -17,14 +17,12 @@
 namespace wobble {
 
 class Camera;
-class SoftBody;
-class WaterSurface;
+class Scene;
 
 struct DumpedState {
     long long frame = 0;
-    const SoftBody* body = nullptr;
+    const Scene* scene = nullptr;
     const Camera* camera = nullptr;
-    const WaterSurface* water = nullptr;
     bool surfaceView = true;
 };
 

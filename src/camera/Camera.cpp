@@ -1,12 +1,10 @@
 #include "camera/Camera.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <climits>
 #include <cmath>
 
-#include "common/VecMath.h"
+#include "math/Saturate.h"
+#include "math/VecMath.h"
 #include "softbody/SoftBody.h"
 
 namespace wobble {
@@ -27,27 +25,6 @@ constexpr float kFrontDistance = 150.0f;
 
 constexpr float kPitchLimit = 90.0f;
 
-int ClampToInt(long long value) {
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
-// Truncates toward zero. A value outside int (a runaway mouse delta or a
-// huge moveStep) saturates and NaN counts as 0, because converting either
-// to int is undefined.
-int TruncateToInt(float value) {
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483648.0f)
-        return INT_MAX;
-    if (value <= -2147483648.0f)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
 // The height offset joins lift as an integer before it meets the vector;
 // widened so that a lift near the int limit cannot overflow on the way.
 float EyeHeight(int lift, int height) {
@@ -60,7 +37,6 @@ void Camera::Reset() {
     position = SbVec3f(0.0f, 1.0f, 0.0f);
     yaw = 0.0f;
     pitch = 0.0f;
-    Apply();
 }
 
 void Camera::SetBody(SoftBody* followed) {
@@ -105,25 +81,28 @@ SbVec3f Camera::FollowEye(const SbVec3f& c, const SbVec3f& f, const SbVec3f& s) 
     }
 }
 
-void Camera::Apply() const {
+CameraView Camera::View() const {
+    CameraView view;
     if (body == nullptr)
-        return;
-
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+        return view;
     if (mode == 0) {
-        glRotatef(-pitch, 1.0f, 0.0f, 0.0f);
-        glRotatef(-yaw, 0.0f, 1.0f, 0.0f);
-        glTranslatef(-position[0], -position[1], -position[2]);
-        return;
+        view.kind = CameraView::Kind::kFree;
+        view.pitch = pitch;
+        view.yaw = yaw;
+        view.position = position;
+        return view;
     }
-    if (mode < 1 || mode > 4)
-        return;
+    if (mode < 1 || mode > 4) {
+        view.kind = CameraView::Kind::kIdentity;
+        return view;
+    }
     const SbVec3f c = body->controller.GetCentre();
     const SbVec3f f = body->controller.GetForward();
     const SbVec3f s = body->controller.GetSide();
-    const SbVec3f e = FollowEye(c, f, s);
-    gluLookAt(e[0], e[1], e[2], c[0], c[1], c[2], 0.0, 1.0, 0.0);
+    view.kind = CameraView::Kind::kLookAt;
+    view.eye = FollowEye(c, f, s);
+    view.target = c;
+    return view;
 }
 
 void Camera::MoveForward() {
@@ -131,7 +110,7 @@ void Camera::MoveForward() {
         position[0] -= sinYaw;
         position[2] -= cosYaw;
     } else if (mode >= 1 && mode <= 4) {
-        zoom = ClampToInt(static_cast<long long>(zoom) + moveStep);
+        zoom = SaturateToInt(static_cast<long long>(zoom) + moveStep);
     }
 }
 
@@ -140,7 +119,7 @@ void Camera::MoveBackward() {
         position[0] += sinYaw;
         position[2] += cosYaw;
     } else if (mode >= 1 && mode <= 4) {
-        zoom = ClampToInt(static_cast<long long>(zoom) - moveStep);
+        zoom = SaturateToInt(static_cast<long long>(zoom) - moveStep);
     }
 }
 
@@ -198,7 +177,7 @@ void Camera::Tilt(float dy) {
             pitch = -kPitchLimit;
     } else if (mode >= 1 && mode <= 4) {
         const float raise = static_cast<float>(moveStep) * dy;
-        lift = ClampToInt(static_cast<long long>(lift) + TruncateToInt(raise));
+        lift = SaturateToInt(static_cast<long long>(lift) + TruncToIntSaturated(raise));
     }
 }
 

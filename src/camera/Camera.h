@@ -6,6 +6,23 @@ namespace wobble {
 
 class SoftBody;
 
+// The view one frame is drawn from, as the camera computes it: what the
+// modelview matrix is made of (render/CameraApply.h loads it).
+struct CameraView {
+    enum class Kind {
+        kUntouched,  // no body to view yet: the matrix is left as it is
+        kIdentity,   // a mode outside 0..4: the identity and nothing more
+        kFree,       // rotate by -pitch about x, then -yaw about y, then move by -position
+        kLookAt,     // look from `eye` at `target` with (0, 1, 0) up
+    };
+    Kind kind = Kind::kUntouched;
+    float pitch = 0.0f;                  // kFree, degrees
+    float yaw = 0.0f;                    // kFree, degrees
+    SbVec3f position{0.0f, 0.0f, 0.0f};  // kFree
+    SbVec3f eye{0.0f, 0.0f, 0.0f};       // kLookAt
+    SbVec3f target{0.0f, 0.0f, 0.0f};    // kLookAt: the body's centre
+};
+
 // The viewpoint. Mode 0 is a free camera that flies in the horizontal plane;
 // modes 1 to 4 follow the body's frame (centre c, forward f, side s) as read
 // from its thrust controller:
@@ -28,19 +45,19 @@ public:
     Camera() = default;
     virtual ~Camera() = default;
 
-    // Free camera at (0, 1, 0) looking along -z, level; then Apply, which does
-    // nothing before the scene exists.
+    // Free camera at (0, 1, 0) looking along -z, level.
     void Reset();
     // The body followed in modes 1 to 4 and whose centre the free camera
     // jumps to when orbit mode is left; not owned.
     void SetBody(SoftBody* followed);
 
-    // Loads the modelview matrix for the current mode. Without a body it
-    // touches no matrix at all.
-    void Apply() const;
+    // The view of the current mode, from the body frame as it stands (the
+    // frame loop asks before the body's step, so a following camera sees the
+    // frame of the previous step). Without a body: kUntouched.
+    CameraView View() const;
 
     // The eye of the current follow mode (1 to 4) for the given body frame,
-    // as Apply places it; `centre` unchanged in any other mode.
+    // as View places it; `centre` unchanged in any other mode.
     SbVec3f FollowEye(const SbVec3f& centre, const SbVec3f& forward, const SbVec3f& side) const;
 
     // Free camera: one unit along the view direction or across it, never up.

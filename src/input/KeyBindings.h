@@ -1,8 +1,9 @@
 #pragma once
-// The keyboard's meaning: a fixed list of bindings evaluated once per frame,
-// in order, against the key table. A held binding acts in every frame while
-// its key is down; a once binding acts on a key-down and clears its entries,
-// so keyboard auto-repeat makes it act again with every repeated key-down.
+// The keyboard's meaning: a fixed list of bindings read once per frame, in
+// order, from the key table into a plain value of what the user asks for
+// this frame. A held binding asks in every frame while its key is down; a
+// once binding asks on a key-down and clears its entries, so keyboard
+// auto-repeat makes it ask again with every repeated key-down.
 //
 //   T / F5      once   fullscreen on or off
 //   Escape      held   quit after this frame
@@ -21,37 +22,40 @@
 //   R           once   reset the scene to its state after start-up
 //   F12         once   screenshot of the current frame
 //   F1          once   show or hide the overlay
-
-#include <functional>
+//
+// The application acts on the value in the order of the fields below, which
+// is the order of the list.
 
 #include "input/KeyTable.h"
 
 namespace wobble {
 
-class Camera;
-class SoftBody;
-class WaterSurface;
-
-// What the bindings act on. Window-level actions are callbacks, so that the
-// bindings can be exercised without a window.
-struct BindingTargets {
-    SoftBody* body = nullptr;
-    WaterSurface* water = nullptr;
-    Camera* camera = nullptr;
-    bool* quit = nullptr;
-    bool* surfaceView = nullptr;
-    // While paused the simulation's own keys (thrust, splash, pump) do nothing.
-    bool* paused = nullptr;
-    std::function<void()> toggleFullscreen;
-    std::function<void()> stepOnce;
-    std::function<void()> reset;
-    std::function<void()> screenshot;
-    std::function<void()> toggleOverlay;
+struct KeyIntents {
+    bool toggleFullscreen = false;
+    bool quit = false;
+    // The arrows held: the thrusts to ramp; a pair with neither held decays.
+    bool thrustForward = false;
+    bool thrustBackward = false;
+    bool turnLeft = false;
+    bool turnRight = false;
+    bool cameraForward = false;
+    bool cameraBackward = false;
+    bool cameraLeft = false;
+    bool cameraRight = false;
+    bool toggleView = false;
+    bool nextCameraMode = false;
+    bool splash = false;
+    bool pump = false;
+    bool togglePause = false;
+    bool stepOnce = false;
+    bool reset = false;
+    bool screenshot = false;
+    bool toggleOverlay = false;
 };
 
-// The point the splash key pushes the water down at.
-inline constexpr float kSplashPoint[3] = {30.0f, 2.0f, 30.0f};
-
-void ApplyKeyBindings(KeyTable& keys, BindingTargets& targets);
+// Reads this frame's intents from the table: clears the entries of the once
+// bindings that fired, and ends the frame for the table (see
+// KeyTable::EndFrame).
+KeyIntents ReadKeyBindings(KeyTable& keys);
 
 }  // namespace wobble

@@ -16,13 +16,14 @@
 // never writes beyond the counted sizes and fails the load when they disagree.
 
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
-#include "common/LineReader.h"
-#include "mesh/ScanStream.h"
 #include "mesh/SurfaceMesh.h"
+#include "text/FilePath.h"
+#include "text/ScanStream.h"
 
 namespace wobble {
 
@@ -256,11 +257,18 @@ template <CornerForm kForm>
 // The reading of one file into one mesh.
 class ObjReader {
 public:
-    ObjReader(const std::string& fileName, SurfaceMesh& mesh) : fileName_(fileName), mesh_(mesh) {}
+    ObjReader(const std::string& path, const std::string& fileName, SurfaceMesh& mesh)
+        : path_(path), fileName_(fileName), mesh_(mesh) {}
 
     bool Load();
+    // Why Load failed: a message of its own, or none when the failure was
+    // told on the console in the loader's own words.
+    const InputError& error() const { return error_; }
 
 private:
+    // Records the reason for refusing the file.
+    void Refuse(int line, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
     enum class Pass { kCount, kStore };
 
     template <Pass kPass>
@@ -278,8 +286,10 @@ private:
     bool Allocate();
     bool CheckSecondPass();
 
-    const std::string& fileName_;
+    const std::string& path_;      // opened
+    const std::string& fileName_;  // named in the console lines and messages
     SurfaceMesh& mesh_;
+    InputError error_;
     ScanStream in_;
     char token_[ScanStream::kTokenSize] = {0};
 
@@ -300,10 +310,21 @@ inline bool CountsFromOne(int index, int count) {
     return static_cast<unsigned>(index) - 1u < static_cast<unsigned>(count);
 }
 
+void ObjReader::Refuse(int line, const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    error_.line = line;
+    error_.message = text;
+}
+
 bool ObjReader::Load() {
+    error_ = InputError{fileName_, 0, ""};
     std::printf("Loading Mesh from file: %s\nFirst pass: get amount of data to store...\n",
                 fileName_.c_str());
-    if (!in_.Open(fileName_, nullptr)) {
+    if (!in_.Open(path_, nullptr)) {
         std::printf("Couldn't open mesh file: %s \n", fileName_.c_str());
         return false;
     }
@@ -312,10 +333,10 @@ bool ObjReader::Load() {
 
     if (vertices_ > kMaxElements || normals_ > kMaxElements || texCoords_ > kMaxElements ||
         triangles_ > kMaxTriangles) {
-        ReportInputError(fileName_, 0,
-                         "too many elements to hold (%lld vertices, %lld normals, %lld texture "
-                         "coordinates, %lld triangles)",
-                         vertices_, normals_, texCoords_, triangles_);
+        Refuse(0,
+               "too many elements to hold (%lld vertices, %lld normals, %lld texture "
+               "coordinates, %lld triangles)",
+               vertices_, normals_, texCoords_, triangles_);
         return false;
     }
     std::printf(" Vertices: %d\n", static_cast<int>(vertices_));
@@ -344,8 +365,8 @@ bool ObjReader::Load() {
         mesh_.faceNormals.assign(static_cast<size_t>(mesh_.triangleCount),
                                  SbVec3f(0.0f, 0.0f, 0.0f));
     } catch (const std::bad_alloc&) {
-        ReportInputError(fileName_, 0, "not enough memory for %d vertices and %d triangles",
-                         mesh_.vertexCount, mesh_.triangleCount);
+        Refuse(0, "not enough memory for %d vertices and %d triangles", mesh_.vertexCount,
+               mesh_.triangleCount);
         return false;
     }
     mesh_.ComputeFaceNormals();
@@ -362,8 +383,8 @@ bool ObjReader::Allocate() {
         mesh_.normalIndices.assign(slots, -1);
         mesh_.texCoordIndices.assign(slots, -1);
     } catch (const std::bad_alloc&) {
-        ReportInputError(fileName_, 0, "not enough memory for %d vertices and %d triangles",
-                         mesh_.vertexCount, mesh_.triangleCount);
+        Refuse(0, "not enough memory for %d vertices and %d triangles", mesh_.vertexCount,
+               mesh_.triangleCount);
         return false;
     }
     return true;
@@ -382,11 +403,11 @@ bool ObjReader::ReadPass() {
                 if constexpr (kPass == Pass::kCount) {
                     std::printf("LoadMesh(): Unknown token \"%s\".\n", token_);
                 } else {
-                    ReportInputError(fileName_, in_.line(),
-                                     "unknown token \"%s\" where the first reading saw none: a "
-                                     "line longer than 255 characters, or more text after the "
-                                     "numbers of a v line?",
-                                     token_);
+                    Refuse(in_.line(),
+                           "unknown token \"%s\" where the first reading saw none: a "
+                           "line longer than 255 characters, or more text after the "
+                           "numbers of a v line?",
+                           token_);
                 }
                 return false;
             }
@@ -429,11 +450,11 @@ bool ObjReader::ReadVertexLine(int kind) {
                                     : mesh_.texCoordCount;
     if (position >= count) {
         const char* what = kind == '\0' ? "vertex" : kind == 'n' ? "normal" : "texture-coordinate";
-        ReportInputError(fileName_, in_.line(),
-                         "more %s lines on the second reading than the %d counted on the first: "
-                         "a line longer than 255 characters, or more text after the numbers of "
-                         "a v line?",
-                         what, count);
+        Refuse(in_.line(),
+               "more %s lines on the second reading than the %d counted on the first: "
+               "a line longer than 255 characters, or more text after the numbers of "
+               "a v line?",
+               what, count);
         return false;
     }
     // "%f %f %f" (or "%f %f"): the reading stops at the first number that
@@ -533,8 +554,7 @@ bool ObjReader::Resolve(int index, long long readSoFar, int count, const char* k
             resolved = index - 1;
             return true;
         }
-        ReportInputError(fileName_, line, "face index %d is beyond the file's %d %s", index, count,
-                         kindName);
+        Refuse(line, "face index %d is beyond the file's %d %s", index, count, kindName);
         return false;
     }
     if (index < 0) {
@@ -543,12 +563,11 @@ bool ObjReader::Resolve(int index, long long readSoFar, int count, const char* k
             resolved = static_cast<int>(fromEnd);
             return true;
         }
-        ReportInputError(fileName_, line,
-                         "face index %d reaches back past the %lld %s read before it", index,
-                         readSoFar, kindName);
+        Refuse(line, "face index %d reaches back past the %lld %s read before it", index, readSoFar,
+               kindName);
         return false;
     }
-    ReportInputError(fileName_, line, "face index 0 names no %s: indices count from 1", kindName);
+    Refuse(line, "face index 0 names no %s: indices count from 1", kindName);
     return false;
 }
 
@@ -594,11 +613,11 @@ bool ObjReader::StoreTriangleChecked(Corner a, Corner b, Corner c) {
     const bool fits = vertexSlot_ + 4 <= capacity;
     if (fits) {
         if (faceAtEnd_) {
-            ReportInputError(fileName_, a.line, "the file ends in a face without corners");
+            Refuse(a.line, "the file ends in a face without corners");
             return false;
         }
         if (!firstHasVertex_) {
-            ReportInputError(fileName_, a.line, "face corner \"%s\" holds no vertex index", token_);
+            Refuse(a.line, "face corner \"%s\" holds no vertex index", token_);
             return false;
         }
     }
@@ -636,24 +655,25 @@ bool ObjReader::CheckSecondPass() {
     if (vertexPos_ == mesh_.vertexCount && normalPos_ == mesh_.normalCount &&
         texCoordPos_ == mesh_.texCoordCount && triangles == mesh_.triangleCount)
         return true;
-    ReportInputError(fileName_, 0,
-                     "the second reading found %lld vertices, %lld normals, %lld texture "
-                     "coordinates and %lld triangles where the first counted %d, %d, %d and %d: "
-                     "a line longer than 255 characters, or more text after the numbers of a v "
-                     "line?",
-                     vertexPos_, normalPos_, texCoordPos_, triangles, mesh_.vertexCount,
-                     mesh_.normalCount, mesh_.texCoordCount, mesh_.triangleCount);
+    Refuse(0,
+           "the second reading found %lld vertices, %lld normals, %lld texture "
+           "coordinates and %lld triangles where the first counted %d, %d, %d and %d: "
+           "a line longer than 255 characters, or more text after the numbers of a v "
+           "line?",
+           vertexPos_, normalPos_, texCoordPos_, triangles, mesh_.vertexCount, mesh_.normalCount,
+           mesh_.texCoordCount, mesh_.triangleCount);
     return false;
 }
 
 }  // namespace
 
-bool SurfaceMesh::LoadMesh(const std::string& fileName) {
-    ObjReader reader(fileName, *this);
+Status SurfaceMesh::LoadMesh(const std::string& fileName, const std::string& folder) {
+    const std::string path = PathInFolder(folder, fileName);
+    ObjReader reader(path, fileName, *this);
     if (reader.Load())
-        return true;
+        return Done{};
     Clear();
-    return false;
+    return reader.error();
 }
 
 }  // namespace wobble

@@ -1,8 +1,6 @@
 #include "mesh/SurfaceMesh.h"
 
-#include <GL/gl.h>
-
-#include "common/VecMath.h"
+#include "math/VecMath.h"
 
 namespace wobble {
 
@@ -33,23 +31,6 @@ void SurfaceMesh::ComputeFaceNormals() {
         VecNormalize(n);
         faceNormals[t] = n;
     }
-}
-
-void SurfaceMesh::Draw() const {
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
-    glColor3f(0.0f, 0.0f, 0.0f);
-    glEnable(GL_LIGHTING);
-    glBegin(GL_TRIANGLES);
-    const int* slot = vertexIndices.data();
-    for (int t = 0; t < triangleCount; ++t, slot += kSlotsPerTriangle) {
-        glColor3f(1.0f, 1.0f, 1.0f);
-        glNormal3fv(faceNormals[t].getValue());
-        glVertex3fv(vertices[slot[0]].getValue());
-        glVertex3fv(vertices[slot[1]].getValue());
-        glVertex3fv(vertices[slot[2]].getValue());
-    }
-    glEnd();
-    glDisable(GL_LIGHTING);
 }
 
 }  // namespace wobble

@@ -1,7 +1,8 @@
 #pragma once
 // The triangle skin of the body, read from an OBJ file. It has no physics of
 // its own: every vertex is bound to one tetra by barycentric weights and
-// carried along with it (SoftBody::BindSurface, SoftBody::DrawSurface).
+// carried along with it (SoftBody::BindSurface, SoftBody::DeformSurface) and
+// drawn by render/SurfaceDraw.h.
 
 #include <Inventor/SbVec2f.h>
 #include <Inventor/SbVec3f.h>
@@ -9,6 +10,8 @@
 
 #include <string>
 #include <vector>
+
+#include "text/InputError.h"
 
 namespace wobble {
 
@@ -20,25 +23,23 @@ public:
     // Reads an OBJ file in two passes: the first counts vertices, normals,
     // texture coordinates and fan triangles, the second stores them into
     // arrays sized once from those counts. Prints its progress on standard
-    // output. Returns false on any failure, and the mesh then reads as empty:
-    // every count 0 and every array empty, so nothing visits it.
+    // output. On any failure the mesh reads as empty (every count 0 and every
+    // array empty, so nothing visits it) and the error says why; an error
+    // without a message is one the loader's own console lines have told.
     //
     // Tokens and numbers follow the rules of scanf on a stream exactly ("%s"
     // tokens of at most 255 characters, "%f", "%d" with glibc's conversions),
-    // without calling scanf: see mesh/ScanStream.h.
+    // without calling scanf: see text/ScanStream.h.
     //
     // Indices are checked: a negative one counts back from the last element of
     // its kind read so far, and an index of 0 or one outside its kind's range
     // fails the load with a line on standard error naming the file and line.
-    bool LoadMesh(const std::string& fileName);
+    // The file is folder/fileName; the console lines and messages name `fileName`.
+    Status LoadMesh(const std::string& fileName, const std::string& folder = "");
 
     // faceNormals[t] = normalised (p1 - p0) x (p2 - p0) of triangle t, so that
     // corners counter-clockwise seen from outside give an outward normal.
     void ComputeFaceNormals();
-
-    // Draws the triangles lit, each with its face normal, in the diffuse
-    // colour; leaves GL_LIGHTING disabled.
-    void Draw() const;
 
     // The state a failed load leaves: counts 0 (not the -1 of a mesh that
     // has never counted), arrays released.

@@ -6,20 +6,13 @@
 #include <chrono>
 
 #include "camera/Camera.h"
-#include "softbody/SoftBody.h"
-#include "water/WaterSurface.h"
+#include "render/CameraApply.h"
+#include "render/DebugDraw.h"
+#include "render/SurfaceDraw.h"
+#include "render/WaterDraw.h"
+#include "scene/Scene.h"
 
 namespace wobble {
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-}  // namespace
 
 void SetupGLState(const DisplaySettings& display) {
     glClearColor(0.3f, 0.3f, 1.0f, 0.5f);
@@ -42,39 +35,34 @@ void SetupGLState(const DisplaySettings& display) {
     glLoadIdentity();
 }
 
-void DrawFrame(const FrameScene& scene, FrameTimings* timings) {
-    FrameTimings t;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    scene.camera->Apply();
-    // Sent again under the current view, so the light stays fixed in the world.
-    glLightfv(GL_LIGHT0, GL_POSITION, scene.lightPosition);
+void SetupLight(const float lightPosition[4]) {
+    glEnable(GL_LIGHT0);
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+}
 
-    Clock::time_point start = Clock::now();
-    if (scene.simulate)
-        scene.body->Step(kBodyTimeStep);
-    t.bodyStep = MillisecondsSince(start);
-
-    start = Clock::now();
-    if (scene.surfaceView) {
-        scene.body->DeformSurface();
-        t.surface = MillisecondsSince(start);
-        start = Clock::now();
-        scene.body->surface.Draw();
+void SetViewLighting(bool surfaceView) {
+    if (surfaceView) {
+        glEnable(GL_LIGHTING);
     } else {
-        scene.body->DrawTetraWireframe();
+        glDisable(GL_LIGHTING);
     }
-    double drawing = MillisecondsSince(start);
+}
 
-    start = Clock::now();
-    if (scene.simulate)
-        scene.water->Step(kWaterTimeStep);
-    t.waterStep = MillisecondsSince(start);
-
-    start = Clock::now();
-    scene.water->Draw();
-    t.drawing = drawing + MillisecondsSince(start);
-    if (timings != nullptr)
-        *timings = t;
+double DrawFrame(const Scene& scene, const CameraView& view, const float lightPosition[4],
+                 bool surfaceView) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ApplyCamera(view);
+    // Sent again under the current view, so the light stays fixed in the world.
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    if (surfaceView) {
+        DrawSurfaceMesh(scene.body.surface);
+    } else {
+        DrawTetraWireframe(scene.body);
+    }
+    DrawWater(scene.water);
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 }  // namespace wobble

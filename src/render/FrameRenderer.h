@@ -1,23 +1,19 @@
 #pragma once
-// The fixed OpenGL state of the whole run and the order of one frame:
+// The fixed OpenGL state of the whole run and the drawing of one frame:
 //
-//   clear -> camera -> light position -> body step (thrust, water gives way)
-//         -> dressed surface or tetra wireframe -> water step -> water drawing
+//   clear -> camera -> light position -> dressed surface or tetra wireframe
+//         -> water
 //
-// The camera is placed before the body's step, so a following camera sees
-// the body frame of the previous step while the body is drawn in its new state.
+// The simulation has stepped by then (scene/Scene.h); the camera's view was
+// taken before that step, so a following camera sees the body frame of the
+// previous step while the body is drawn in its new state.
 
 #include "render/DisplaySettings.h"
 
 namespace wobble {
 
-class Camera;
-class SoftBody;
-class WaterSurface;
-
-// The fixed time steps: one step of each per drawn frame, whatever the frame rate.
-constexpr float kBodyTimeStep = 0.05f;
-constexpr float kWaterTimeStep = 0.03f;
+class Scene;
+struct CameraView;
 
 // Wall-clock milliseconds of the parts of the latest frame.
 struct FrameTimings {
@@ -28,16 +24,20 @@ struct FrameTimings {
     double frame = 0.0;    // the whole frame, keys to buffer swap (set by the main loop)
 };
 
-struct FrameScene {
-    Camera* camera = nullptr;
-    const float* lightPosition = nullptr;  // four floats
-    SoftBody* body = nullptr;
-    WaterSurface* water = nullptr;
-    bool surfaceView = true;  // dressed surface, or the tetra wireframe
-    bool simulate = true;     // false while paused: draw, but step nothing
-};
-
 void SetupGLState(const DisplaySettings& display);
-void DrawFrame(const FrameScene& scene, FrameTimings* timings);
+
+// Light 0, the scene's one light: enabled, at `lightPosition` (w = 0: a
+// direction fixed in the world).
+void SetupLight(const float lightPosition[4]);
+
+// The lighting switch as the view key leaves it: on for the dressed
+// surface, off for the wireframe, which shows its plain colours.
+void SetViewLighting(bool surfaceView);
+
+// Draws the scene as it stands: `surfaceView` the dressed surface (deformed
+// by the scene beforehand), otherwise the tetra wireframe with its control
+// points. Returns the milliseconds spent issuing the drawing calls.
+double DrawFrame(const Scene& scene, const CameraView& view, const float lightPosition[4],
+                 bool surfaceView);
 
 }  // namespace wobble

@@ -43,7 +43,8 @@ void SoftBody::Step(float dt) {
     for (Spring& spring : springs)
         spring.ApplyForce();
 
-    // 4. Thrust, and the water giving way at the body's centre.
+    // 4. Thrust. It also computes the body frame, whose centre the scene
+    // hands to the water after the step.
     controller.ApplyThrust();
 
     // 5. Mean velocity.

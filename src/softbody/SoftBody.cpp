@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/LineReader.h"
-
 namespace wobble {
 
 namespace {
@@ -61,9 +59,6 @@ private:
     size_t count_ = 0;
 };
 
-// The six corner pairs of a tetra, in the order their springs are generated.
-constexpr int kEdgeCorners[6][2] = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
-
 }  // namespace
 
 void SoftBody::Clear() {
@@ -78,28 +73,60 @@ void SoftBody::Clear() {
     particles.shrink_to_fit();
 }
 
-bool SoftBody::GenerateSprings(float stiffness, const std::string& fileName) {
+Status SoftBody::Build(const TetModel& model, float stiffness, float mass,
+                       const std::string& source) {
+    Clear();
+    const size_t vertexCount = model.vertices.size();
+    for (size_t t = 0; t < model.tetras.size(); ++t) {
+        for (const int corner : model.tetras[t]) {
+            if (corner < 0 || static_cast<size_t>(corner) >= vertexCount) {
+                return MakeInputError(source, 0, "tetra %zu: corner index %d is outside 0..%lld", t,
+                                      corner, static_cast<long long>(vertexCount) - 1);
+            }
+        }
+    }
+    particles.resize(vertexCount);
+    for (size_t i = 0; i < vertexCount; ++i) {
+        particles[i].position = model.vertices[i];
+        particles[i].mass = mass;
+    }
+    particleCount = static_cast<int>(vertexCount);
+    // The particle array is complete: tetras and springs may point into it.
+    tetras.resize(model.tetras.size());
+    for (size_t t = 0; t < model.tetras.size(); ++t) {
+        for (int c = 0; c < 4; ++c) {
+            tetras[t].cornerIndices[c] = model.tetras[t][c];
+            tetras[t].corners[c] = &particles[static_cast<size_t>(model.tetras[t][c])];
+        }
+    }
+    tetraCount = static_cast<int>(tetras.size());
+    Status springsMade = GenerateSprings(stiffness, source);
+    if (!springsMade)
+        Clear();
+    return springsMade;
+}
+
+Status SoftBody::GenerateSprings(float stiffness, const std::string& source) {
     const size_t mostSprings = std::min<size_t>(static_cast<size_t>(tetraCount) * 6, kMaxSprings);
     springs.reserve(mostSprings);
     EdgeSet seen(mostSprings);
     springCount = 0;
     for (const Tetra& tetra : tetras) {
-        for (const auto& pair : kEdgeCorners) {
+        for (const auto& pair : Tetra::kEdges) {
             const int a = tetra.cornerIndices[pair[0]];
             const int b = tetra.cornerIndices[pair[1]];
             if (!seen.Insert(static_cast<uint32_t>(a), static_cast<uint32_t>(b)))
                 continue;
             if (springCount == kMaxSprings) {
-                ReportInputError(fileName, 0,
-                                 "the model has more than %d distinct edges, the spring limit",
-                                 kMaxSprings);
-                return false;
+                return MakeInputError(source, 0,
+                                      "the model has more than %d distinct edges, the spring limit",
+                                      kMaxSprings);
             }
             springs.emplace_back(&particles[a], &particles[b], stiffness);
             ++springCount;
         }
     }
-    return true;
+    return Done{};
 }
 
 }  // namespace wobble

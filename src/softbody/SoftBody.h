@@ -3,6 +3,7 @@
 // edge, a surface mesh carried by the tetras, and the thrust controller that
 // steers it.
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,22 @@
 #include "softbody/Spring.h"
 #include "softbody/Tetra.h"
 #include "softbody/ThrustController.h"
+#include "text/InputError.h"
 
 namespace wobble {
+
+// A tetrahedral model as a file holds it: vertex positions in file order and
+// each tetra's four corner indices into them.
+struct TetModel {
+    std::vector<SbVec3f> vertices;
+    std::vector<std::array<int, 4>> tetras;
+};
+
+// Reads the tetrahedral model file folder/fileName (see softbody/TetFile.cpp
+// for the format); messages name `fileName`. Of a failing read it prints only
+// the loader's own console messages, which leave the error without one;
+// every other refusal is the error's message.
+Result<TetModel> ReadTetFile(const std::string& fileName, const std::string& folder = "");
 
 class SoftBody {
 public:
@@ -24,17 +39,24 @@ public:
     SoftBody(const SoftBody&) = delete;
     SoftBody& operator=(const SoftBody&) = delete;
 
-    // Reads a tetrahedral model file, creates particles (all of mass `mass`)
-    // and tetras, and one spring of stiffness `stiffness` per distinct edge.
+    // Reads a tetrahedral model file and builds the body from it (Build).
     // Prints the counts on success. On failure the body is left empty.
-    bool LoadTetFile(const std::string& fileName, float stiffness, float mass);
+    Status LoadTetFile(const std::string& fileName, float stiffness, float mass,
+                       const std::string& folder = "");
+
+    // Creates one particle of mass `mass` per vertex, the tetras, and one
+    // spring of stiffness `stiffness` per distinct tetra edge, in generation
+    // order. Refuses a corner index outside the vertices and more distinct
+    // edges than kMaxSprings, naming `source` in the error; the body is then
+    // left empty. Prints nothing.
+    Status Build(const TetModel& model, float stiffness, float mass, const std::string& source);
 
     // Empties the body: counts 0, no particles, tetras or springs.
     void Clear();
 
-    // Advances the body by dt: Beeman-type integration, spring forces, thrust
-    // (which also lets the water give way), damping relative to the mean
-    // velocity, and fresh tetra matrices. Does nothing on a body without particles.
+    // Advances the body by dt: Beeman-type integration, spring forces, thrust,
+    // damping relative to the mean velocity, and fresh tetra matrices. Does
+    // nothing on a body without particles.
     void Step(float dt);
 
     // Lengthens every spring's rest length by 10 %, inflating the body.
@@ -49,17 +71,8 @@ public:
 
     // Places every bound surface vertex at its weights' combination of its
     // tetra's current corners (the matrices of the latest step) and
-    // recomputes the face normals: the drawing's first half, without GL.
+    // recomputes the face normals, ready to be drawn.
     void DeformSurface();
-
-    // DeformSurface, then draws the surface lit.
-    void DrawSurface();
-
-    // The debugging view: every tetra's six edges in red, unlit, then the
-    // control points (src/render/DebugDraw.cpp).
-    void DrawTetraWireframe() const;
-    // The eight control particles as yellow points of size 8.
-    void DrawControlPoints() const;
 
     int particleCount = 0;
     int tetraCount = 0;
@@ -71,8 +84,7 @@ public:
     ThrustController controller;
 
 private:
-    bool TryLoadTetFile(const std::string& fileName, float stiffness, float mass);
-    bool GenerateSprings(float stiffness, const std::string& fileName);
+    Status GenerateSprings(float stiffness, const std::string& source);
 };
 
 }  // namespace wobble

@@ -1,6 +1,6 @@
 #include "softbody/Spring.h"
 
-#include "common/VecMath.h"
+#include "math/VecMath.h"
 
 namespace wobble {
 

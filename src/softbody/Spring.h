@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/VecMath.h"
+#include "math/VecMath.h"
 #include "softbody/Particle.h"
 
 namespace wobble {

@@ -19,14 +19,16 @@
 // matched with scanf rules, so %i takes decimal, 0-prefixed octal and 0x hex.
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
-#include "common/LineReader.h"
 #include "softbody/SoftBody.h"
+#include "text/FilePath.h"
+#include "text/LineReader.h"
 
 namespace wobble {
 
@@ -48,8 +50,10 @@ constexpr long long kMinTetraLineBytes = 8;
 constexpr long long kFirstReserve = 1 << 16;
 
 // Reads one "keyword %i" header line. Values outside 0..INT_MAX are refused
-// with a line on stderr; a line that does not match fails silently.
-bool ReadHeaderCount(LineReader& in, const std::string& fileName, const char* keyword, int& value) {
+// with a message; a line that does not match fails without one.
+bool ReadHeaderCount(LineReader& in, const std::string& fileName, const char* keyword, int& value,
+                     InputError& error) {
+    error = InputError{fileName, 0, ""};
     if (!in.Next())
         return false;
     char pattern[64];
@@ -58,125 +62,123 @@ bool ReadHeaderCount(LineReader& in, const std::string& fileName, const char* ke
     if (std::sscanf(in.text(), pattern, &parsed) != 1)
         return false;
     if (parsed < 0 || parsed > INT_MAX) {
-        ReportInputError(fileName, in.lineNumber(), "%s %lld is outside 0..%d", keyword, parsed,
-                         INT_MAX);
+        error = MakeInputError(fileName, in.lineNumber(), "%s %lld is outside 0..%d", keyword,
+                               parsed, INT_MAX);
         return false;
     }
     value = static_cast<int>(parsed);
     return true;
 }
 
-// Reads pieces until one begins with `marker`. False (with a line on stderr)
-// when the file ends first.
-bool SkipTo(LineReader& in, const std::string& fileName, const char* marker) {
+// Reads pieces until one begins with `marker`. False (with the reason in
+// `error`) when the file ends first.
+bool SkipTo(LineReader& in, const std::string& fileName, const char* marker, InputError& error) {
     while (in.Next()) {
         if (StartsWith(in.text(), marker))
             return true;
     }
-    ReportInputError(fileName, 0, "the file ends before its %s line", marker);
+    error = MakeInputError(fileName, 0, "the file ends before its %s line", marker);
     return false;
 }
 
+Result<TetModel> ReadModel(const std::string& path, const std::string& fileName);
+
 }  // namespace
 
-bool SoftBody::LoadTetFile(const std::string& fileName, float stiffness, float mass) {
-    Clear();
-    bool loaded = false;
+Result<TetModel> ReadTetFile(const std::string& fileName, const std::string& folder) {
     try {
-        loaded = TryLoadTetFile(fileName, stiffness, mass);
+        return ReadModel(PathInFolder(folder, fileName), fileName);
     } catch (const std::bad_alloc&) {
         // A model larger than memory is refused like any other bad model.
-        const long long particlesRead = static_cast<long long>(particles.size());
-        const long long tetrasRead = static_cast<long long>(tetras.size());
-        Clear();
-        ReportInputError(fileName, 0,
-                         "not enough memory for the model (%lld vertices and %lld tetras read)",
-                         particlesRead, tetrasRead);
-        return false;
+        return MakeInputError(fileName, 0, "not enough memory for the model");
     }
-    if (!loaded) {
-        Clear();
-        return false;
-    }
+}
+
+Status SoftBody::LoadTetFile(const std::string& fileName, float stiffness, float mass,
+                             const std::string& folder) {
+    Clear();
+    Result<TetModel> model = ReadTetFile(fileName, folder);
+    if (!model)
+        return model.error();
+    Status built = Build(*model, stiffness, mass, fileName);
+    if (!built)
+        return built;
     std::printf("Vertices %i\n", particleCount);
     std::printf("Tetras   %i\n", tetraCount);
     std::printf("Springs  %i\n", springCount);
-    return true;
+    return Done{};
 }
 
-bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, float mass) {
-    LineReader in(fileName);
+namespace {
+
+Result<TetModel> ReadModel(const std::string& path, const std::string& fileName) {
+    const InputError silent{fileName, 0, ""};
+    LineReader in(path);
     if (!in.IsOpen())
-        return false;
+        return silent;
 
     if (!in.Next() || std::strncmp(in.text(), "tet version 1.0", 15) != 0)
-        return false;
+        return silent;
 
+    InputError error;
     int materials = 0, declaredVertices = 0, declaredTetras = 0, triangles = 0;
-    if (!ReadHeaderCount(in, fileName, "num_materials", materials))
-        return false;
-    if (!ReadHeaderCount(in, fileName, "num_vertices", declaredVertices))
-        return false;
+    if (!ReadHeaderCount(in, fileName, "num_materials", materials, error))
+        return error;
+    if (!ReadHeaderCount(in, fileName, "num_vertices", declaredVertices, error))
+        return error;
     const int verticesLine = in.lineNumber();
-    if (!ReadHeaderCount(in, fileName, "num_tetras", declaredTetras))
-        return false;
-    if (!ReadHeaderCount(in, fileName, "num_triangles", triangles))
-        return false;
+    if (!ReadHeaderCount(in, fileName, "num_tetras", declaredTetras, error))
+        return error;
+    if (!ReadHeaderCount(in, fileName, "num_triangles", triangles, error))
+        return error;
     if (declaredVertices > in.FileSize() / kMinVertexLineBytes) {
-        ReportInputError(fileName, verticesLine,
-                         "num_vertices %d is more than a file of %lld bytes can hold",
-                         declaredVertices, in.FileSize());
-        return false;
+        return MakeInputError(fileName, verticesLine,
+                              "num_vertices %d is more than a file of %lld bytes can hold",
+                              declaredVertices, in.FileSize());
     }
 
-    if (!SkipTo(in, fileName, "MATERIALS"))
-        return false;
-    particleCount = declaredVertices;
-    particles.reserve(static_cast<size_t>(std::min<long long>(declaredVertices, kFirstReserve)));
+    if (!SkipTo(in, fileName, "MATERIALS", error))
+        return error;
+    TetModel model;
+    model.vertices.reserve(
+        static_cast<size_t>(std::min<long long>(declaredVertices, kFirstReserve)));
     // Fewer tetra lines than declared are fine, so reserve only what the file can hold.
-    tetras.reserve(
+    model.tetras.reserve(
         static_cast<size_t>(std::min({static_cast<long long>(declaredTetras),
                                       in.FileSize() / kMinTetraLineBytes + 1, kFirstReserve})));
 
-    if (!SkipTo(in, fileName, "VERTICES"))
-        return false;
+    if (!SkipTo(in, fileName, "VERTICES", error))
+        return error;
 
-    int i = 0;
     for (;;) {
         if (!in.Next()) {
             // The file ends inside the vertex section.
             std::printf("Error: more vertices than in file defined.\n");
-            return false;
+            return silent;
         }
         if (StartsWith(in.text(), "TETRAS"))
             break;
-        if (i >= particleCount) {
+        const int i = static_cast<int>(model.vertices.size());
+        if (i >= declaredVertices) {
             std::printf("Error: more vertices than in file defined.\n");
-            return false;
+            return silent;
         }
         float x = 0.0f, y = 0.0f, z = 0.0f;
         const int got = std::sscanf(in.text(), "%f %f %f", &x, &y, &z);
         if (got != 3) {
-            ReportInputError(fileName, in.lineNumber(), "vertex %d has %d of its 3 coordinates", i,
-                             got < 0 ? 0 : got);
-            return false;
+            return MakeInputError(fileName, in.lineNumber(),
+                                  "vertex %d has %d of its 3 coordinates", i, got < 0 ? 0 : got);
         }
         if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
-            ReportInputError(fileName, in.lineNumber(),
-                             "vertex %d has a coordinate that is not finite", i);
-            return false;
+            return MakeInputError(fileName, in.lineNumber(),
+                                  "vertex %d has a coordinate that is not finite", i);
         }
-        // Tetras and springs point into the array only once it is complete,
-        // so it may grow (and move) until then.
-        Particle& p = particles.emplace_back();
-        p.position.setValue(x, y, z);
-        p.mass = mass;
-        ++i;
+        model.vertices.emplace_back(x, y, z);
     }
-    if (i < particleCount) {
-        ReportInputError(fileName, in.lineNumber(), "%d vertex lines, but num_vertices is %d", i,
-                         particleCount);
-        return false;
+    const int vertexCount = static_cast<int>(model.vertices.size());
+    if (vertexCount < declaredVertices) {
+        return MakeInputError(fileName, in.lineNumber(), "%d vertex lines, but num_vertices is %d",
+                              vertexCount, declaredVertices);
     }
 
     for (;;) {
@@ -186,33 +188,32 @@ bool SoftBody::TryLoadTetFile(const std::string& fileName, float stiffness, floa
             break;
         if (StartsWith(in.text(), "TRIANGLES"))
             break;
-        if (static_cast<int>(tetras.size()) >= declaredTetras) {
+        if (static_cast<int>(model.tetras.size()) >= declaredTetras) {
             std::printf("Error: more tetras than in file defined.\n");
-            return false;
+            return silent;
         }
         long long index[4] = {0, 0, 0, 0};
         const int got = std::sscanf(in.text(), "%lli %lli %lli %lli", &index[0], &index[1],
                                     &index[2], &index[3]);
         if (got < 4) {
-            ReportInputError(fileName, in.lineNumber(), "tetra %zu has %d of its 4 corner indices",
-                             tetras.size(), got < 0 ? 0 : got);
-            return false;
+            return MakeInputError(fileName, in.lineNumber(),
+                                  "tetra %zu has %d of its 4 corner indices", model.tetras.size(),
+                                  got < 0 ? 0 : got);
         }
-        Tetra tetra;
+        std::array<int, 4> corners;
         for (int c = 0; c < 4; ++c) {
-            if (index[c] < 0 || index[c] >= particleCount) {
-                ReportInputError(fileName, in.lineNumber(), "corner index %lld is outside 0..%d",
-                                 index[c], particleCount - 1);
-                return false;
+            if (index[c] < 0 || index[c] >= vertexCount) {
+                return MakeInputError(fileName, in.lineNumber(),
+                                      "corner index %lld is outside 0..%d", index[c],
+                                      vertexCount - 1);
             }
-            tetra.cornerIndices[c] = static_cast<int>(index[c]);
-            tetra.corners[c] = &particles[index[c]];
+            corners[c] = static_cast<int>(index[c]);
         }
-        tetras.push_back(tetra);
+        model.tetras.push_back(corners);
     }
-    tetraCount = static_cast<int>(tetras.size());
-
-    return GenerateSprings(stiffness, fileName);
+    return model;
 }
+
+}  // namespace
 
 }  // namespace wobble

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "mesh/Matrix4.h"
+#include "math/Matrix4.h"
 #include "softbody/Particle.h"
 
 namespace wobble {
 
 // One tetrahedron of the body. Corner order is the order of its line in the
 // tetrahedral model file; `matrix` holds corner c in column c as (x, y, z, 1)
-// (see mesh/Matrix4.h), so solving it for a point yields barycentric weights.
+// (see math/Matrix4.h), so solving it for a point yields barycentric weights.
 //
 //            3
 //           /|\            edges, in spring-generation order:
@@ -19,8 +19,20 @@ namespace wobble {
 //            1
 class Tetra {
 public:
-    // Refreshes `matrix` from the current corner positions.
-    void UpdateMatrix();
+    // The six corner pairs, in the order their springs are generated.
+    static constexpr int kEdges[6][2] = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
+
+    // Refreshes `matrix` from the current corner positions. Inline: the step
+    // calls it for every tetra, every frame.
+    void UpdateMatrix() {
+        for (int c = 0; c < 4; ++c) {
+            const SbVec3f& p = corners[c]->position;
+            matrix(0, c) = p[0];
+            matrix(1, c) = p[1];
+            matrix(2, c) = p[2];
+            matrix(3, c) = 1.0f;
+        }
+    }
 
     Matrix4 matrix;
     Particle* corners[4] = {nullptr, nullptr, nullptr, nullptr};

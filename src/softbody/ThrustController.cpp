@@ -1,7 +1,6 @@
 #include "softbody/ThrustController.h"
 
-#include "common/VecMath.h"
-#include "water/WaterSurface.h"
+#include "math/VecMath.h"
 
 namespace wobble {
 
@@ -18,46 +17,65 @@ bool ThrustController::HasControlParticles() const {
     return true;
 }
 
+namespace {
+
+// A ramp zeroes the other thrust of its pair, then grows its own by one step
+// unless it has reached the cap (a step that does not divide the cap lets
+// the last growth pass it).
+void Ramp(float& grown, float& zeroed, float step, float cap) {
+    zeroed = 0.0f;
+    if (grown < cap)
+        grown += step;
+}
+
+// A decay lowers a thrust by one step, never below 0.
+void Decay(float& thrust, float step) {
+    thrust -= step;
+    if (thrust < 0.0f)
+        thrust = 0.0f;
+}
+
+}  // namespace
+
 void ThrustController::RampForward() {
-    backwardThrust = 0.0f;
-    if (forwardThrust < maxThrust)
-        forwardThrust += thrustStep;
+    Ramp(forwardThrust, backwardThrust, thrustStep, maxThrust);
 }
 
 void ThrustController::RampBackward() {
-    forwardThrust = 0.0f;
-    if (backwardThrust < maxThrust)
-        backwardThrust += thrustStep;
+    Ramp(backwardThrust, forwardThrust, thrustStep, maxThrust);
 }
 
 void ThrustController::RampLeft() {
-    rightThrust = 0.0f;
-    if (leftThrust < maxThrust)
-        leftThrust += thrustStep;
+    Ramp(leftThrust, rightThrust, thrustStep, maxThrust);
 }
 
 void ThrustController::RampRight() {
-    leftThrust = 0.0f;
-    if (rightThrust < maxThrust)
-        rightThrust += thrustStep;
+    Ramp(rightThrust, leftThrust, thrustStep, maxThrust);
 }
 
 void ThrustController::DecayForwardBackward() {
-    forwardThrust -= thrustStep;
-    if (forwardThrust < 0.0f)
-        forwardThrust = 0.0f;
-    backwardThrust -= thrustStep;
-    if (backwardThrust < 0.0f)
-        backwardThrust = 0.0f;
+    Decay(forwardThrust, thrustStep);
+    Decay(backwardThrust, thrustStep);
 }
 
 void ThrustController::DecayLeftRight() {
-    rightThrust -= thrustStep;
-    if (rightThrust < 0.0f)
-        rightThrust = 0.0f;
-    leftThrust -= thrustStep;
-    if (leftThrust < 0.0f)
-        leftThrust = 0.0f;
+    Decay(rightThrust, thrustStep);
+    Decay(leftThrust, thrustStep);
+}
+
+void ThrustController::Steer(bool forwardHeld, bool backwardHeld, bool leftHeld, bool rightHeld) {
+    if (forwardHeld)
+        RampForward();
+    if (backwardHeld)
+        RampBackward();
+    if (leftHeld)
+        RampLeft();
+    if (rightHeld)
+        RampRight();
+    if (!forwardHeld && !backwardHeld)
+        DecayForwardBackward();
+    if (!leftHeld && !rightHeld)
+        DecayLeftRight();
 }
 
 void ThrustController::UpdateFrame() {
@@ -102,8 +120,6 @@ void ThrustController::ApplyThrust() {
     controlParticles[7]->force += -r;
     controlParticles[3]->force += l;
     controlParticles[6]->force += -l;
-    if (water != nullptr)
-        water->Displace(centre);
 }
 
 }  // namespace wobble

@@ -6,8 +6,6 @@
 
 namespace wobble {
 
-class WaterSurface;
-
 // Steers the body through eight of its particles: 0 to 3 the front group,
 // 4 to 7 the rear group. Forward and backward thrust push a group along the
 // body's horizontal forward direction; left and right thrust form a couple
@@ -17,7 +15,8 @@ class WaterSurface;
 //     4  5  6  7   ---- forward -->   0  1  2  3
 //
 // Once per step it derives the body frame (centre, forward, up, side) from the
-// control particles, adds the thrust forces and lets the water give way.
+// control particles and adds the thrust forces; the scene then lets the water
+// give way at the centre.
 class ThrustController {
 public:
     void SetControlParticles(Particle* const particles[8]);
@@ -32,14 +31,20 @@ public:
     void DecayForwardBackward();
     void DecayLeftRight();
 
+    // One frame's steering by the four arrow keys, as the key bindings apply
+    // it: the ramp of every key held, in the order forward, backward, left,
+    // right (so holding both keys of a pair leaves the later one at one
+    // step), then the decay of each pair with neither key held.
+    void Steer(bool forwardHeld, bool backwardHeld, bool leftHeld, bool rightHeld);
+
     SbVec3f GetCentre() const { return centre; }
     SbVec3f GetForward() const { return forward; }
     SbVec3f GetSide() const { return side; }
 
     // Recomputes the six frame vectors from the control particles.
     void UpdateFrame();
-    // UpdateFrame, the thrust forces on the control particles, then the water
-    // giving way at the centre.
+    // UpdateFrame, then the thrust forces on the control particles. Does
+    // nothing without all eight control particles.
     void ApplyThrust();
 
     // True once all eight slots hold particles.
@@ -58,10 +63,6 @@ public:
     SbVec3f up{0.0f, 0.0f, 0.0f};         // (0, 1, 0) once the frame is computed
     SbVec3f side{0.0f, 0.0f, 0.0f};       // forward x up: the body's right-hand side
     Particle* controlParticles[8] = {};   // particles of the body, not owned
-
-    // The water that gives way at the body's centre; none leaves the water out.
-    // Scene assembly points it at the program's water surface.
-    WaterSurface* water = nullptr;
 };
 
 }  // namespace wobble

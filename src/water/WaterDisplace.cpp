@@ -16,7 +16,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "common/VecMath.h"
+#include "math/VecMath.h"
 #include "water/WaterSurface.h"
 
 namespace wobble {

@@ -7,24 +7,11 @@
 #include <cmath>
 #include <cstdint>
 
-#include "common/LineReader.h"
+#include "math/Saturate.h"
 
 namespace wobble {
 
 namespace {
-
-// trunc(value) as an int, saturated at the ends of the int range; NaN gives 0.
-// A plain conversion of NaN, infinity or anything beyond the range is undefined
-// behaviour, and Init takes whatever radius the scene measured.
-int TruncToIntSaturated(double value) {
-    if (std::isnan(value))
-        return 0;
-    if (value >= static_cast<double>(INT_MAX))
-        return INT_MAX;
-    if (value <= static_cast<double>(INT_MIN))
-        return INT_MIN;
-    return static_cast<int>(value);
-}
 
 // Cells along one axis of the displacement window, before clipping to the grid.
 // A negative half-width (a negative radius) gives an empty window, not a
@@ -47,7 +34,7 @@ inline float WaveVelocity(float v, float h, float hL, float hR, float hD, float 
 
 }  // namespace
 
-void WaterSurface::Init(int cellsX, int cellsZ, float spacingX, float spacingZ, float radius) {
+Status WaterSurface::Init(int cellsX, int cellsZ, float spacingX, float spacingZ, float radius) {
     // Whatever happens below, the arrays of an earlier grid go now; assigning
     // fresh vectors (rather than resizing) returns their memory.
     positions = std::vector<SbVec3f>();
@@ -69,22 +56,19 @@ void WaterSurface::Init(int cellsX, int cellsZ, float spacingX, float spacingZ, 
     // grid must number its cells in an int. NaN fails every comparison and is
     // caught by the negated tests.
     if (cellsX < 1 || cellsZ < 1) {
-        ReportInputError("water", 0,
-                         "a grid of %d x %d cells is refused: both counts must be 1 or more",
-                         cellsX, cellsZ);
-        return;
+        return MakeInputError("water", 0,
+                              "a grid of %d x %d cells is refused: both counts must be 1 or more",
+                              cellsX, cellsZ);
     }
     if (int64_t{cellsX} * cellsZ > INT_MAX) {
-        ReportInputError("water", 0, "a grid of %d x %d cells is refused: more than %d cells",
-                         cellsX, cellsZ, INT_MAX);
-        return;
+        return MakeInputError("water", 0, "a grid of %d x %d cells is refused: more than %d cells",
+                              cellsX, cellsZ, INT_MAX);
     }
     if (!(spacingX >= 1.0f) || !(spacingZ >= 1.0f) || !std::isfinite(spacingX) ||
         !std::isfinite(spacingZ)) {
-        ReportInputError("water", 0,
-                         "spacings %g x %g are refused: both must be finite and 1 or more",
-                         static_cast<double>(spacingX), static_cast<double>(spacingZ));
-        return;
+        return MakeInputError("water", 0,
+                              "spacings %g x %g are refused: both must be finite and 1 or more",
+                              static_cast<double>(spacingX), static_cast<double>(spacingZ));
     }
 
     this->cellsX = cellsX;
@@ -120,6 +104,7 @@ void WaterSurface::Init(int cellsX, int cellsZ, float spacingX, float spacingZ, 
         std::min(WindowSpan(halfWidthX), total) * std::min(WindowSpan(halfWidthZ), total);
     rimCapacity = static_cast<int>(std::min(window, total));
     rimCells = std::vector<int>(static_cast<size_t>(rimCapacity));
+    return Done{};
 }
 
 void WaterSurface::Step(float dt) {

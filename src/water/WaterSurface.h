@@ -17,6 +17,8 @@
 
 #include <vector>
 
+#include "text/InputError.h"
+
 namespace wobble {
 
 class WaterSurface {
@@ -25,18 +27,14 @@ public:
 
     // Builds a flat grid at rest at height -1 with every normal (0, 1, 0).
     // Cell counts below 1, a grid of more than INT_MAX cells, and spacings that
-    // are below 1 or not finite are refused with a line on stderr, leaving the
-    // water without cells (Step, Displace and Draw then do nothing). A second
-    // call releases the arrays of the first.
-    void Init(int cellsX, int cellsZ, float spacingX, float spacingZ, float radius);
+    // are below 1 or not finite are refused with an error saying so, leaving
+    // the water without cells (Step, Displace and the drawing then do
+    // nothing). A second call releases the arrays of the first.
+    Status Init(int cellsX, int cellsZ, float spacingX, float spacingZ, float radius);
 
     // One step of the damped wave equation with periodic neighbours, then the
     // heights and the normals. Allocates nothing.
     void Step(float dt);
-
-    // Issues the drawing calls for the whole grid (needs a current GL context):
-    // lit triangles, one glBegin/glEnd, lighting disabled afterwards.
-    void Draw() const;
 
     // Pushes the water inside the body sphere's footprint down to the sphere's
     // underside and spreads the removed water over the rest of the window.

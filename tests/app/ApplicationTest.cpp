@@ -14,6 +14,7 @@
 #include "TestFiles.h"
 #include "WobbleProcess.h"
 #include "app/Application.h"
+#include "platform/SdlWindow.h"
 
 namespace wobble {
 namespace {
@@ -30,7 +31,8 @@ protected:
         ASSERT_EQ(chdir(scene.path().c_str()), 0);
         AppOptions options;
         options.headless = true;
-        app = std::make_unique<Application>(800, 600, 32, options);
+        app =
+            std::make_unique<Application>(800, 600, 32, std::make_unique<SdlWindow>(true), options);
         bool ok = false;
         test::CaptureStdout([&] { ok = app->Initialize(); });
         ASSERT_TRUE(ok);
@@ -69,7 +71,7 @@ TEST_F(InProcess, FullscreenTogglesOncePerKeyDown) {
 TEST_F(InProcess, ResizingKeepsViewportAndProjection) {
     GLfloat projection[16], after[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    SDL_SetWindowSize(app->window, 400, 300);
+    SDL_SetWindowSize(SDL_GL_GetCurrentWindow(), 400, 300);
     for (int turn = 0; turn < 10; ++turn)
         ASSERT_TRUE(app->RunTurn());
     GLint viewport[4];
@@ -109,8 +111,8 @@ TEST_F(InProcess, EveryFrameEndsWithLightingOffAndTheSceneIsFixedInPlace) {
     EXPECT_EQ(app->lightPosition[3], 0.0f);
     // The water's body radius: half the distance between control particles 2
     // and 3, across the nose's diagonal of 8 by 8.
-    EXPECT_FLOAT_EQ(app->water->radius, 0.5f * std::sqrt(128.0f));
-    EXPECT_EQ(app->water->cellsX, 100);
+    EXPECT_FLOAT_EQ(app->scene->water.radius, 0.5f * std::sqrt(128.0f));
+    EXPECT_EQ(app->scene->water.cellsX, 100);
 }
 
 TEST_F(InProcess, AKeyCodeBeyondTheTableIsIgnored) {

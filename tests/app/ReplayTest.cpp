@@ -26,7 +26,7 @@ struct Loaded {
 Loaded LoadReplay(const std::string& path) {
     Loaded r;
     Replay replay;
-    r.err = CaptureStderr([&] { r.ok = replay.Load(path); });
+    r.err = CaptureStderr([&] { r.ok = test::Reported(replay.Load(path)); });
     // Junk first: the events taken must be all that is there.
     r.events.assign(3, InputEvent{EventType::Quit, 99, 7, 7});
     r.events.clear();

@@ -52,8 +52,8 @@ bool ExpectSameAsReference(const std::string& path, const std::string& what) {
     SurfaceMesh fast, reference;
     bool fastOk = false, referenceOk = false;
     std::string fastOut, referenceOut;
-    const std::string fastErr =
-        CaptureStderr([&] { fastOut = CaptureStdout([&] { fastOk = fast.LoadMesh(path); }); });
+    const std::string fastErr = CaptureStderr(
+        [&] { fastOut = CaptureStdout([&] { fastOk = test::Reported(fast.LoadMesh(path)); }); });
     const std::string referenceErr = CaptureStderr([&] {
         referenceOut =
             CaptureStdout([&] { referenceOk = test::ReferenceLoadMesh(path, reference); });

@@ -7,11 +7,17 @@
 #include <cstring>
 
 #include "TestFiles.h"
-#include "common/LineReader.h"
+#include "text/InputError.h"
 
 namespace wobble::test {
 
 namespace {
+
+// The loader's one line on stderr for a refused file.
+template <typename... Args>
+void ReportInputError(const std::string& file, int line, const char* format, Args... args) {
+    PrintInputError(MakeInputError(file, line, format, args...));
+}
 
 enum Form { kVN, kVTN, kVT, kV };
 

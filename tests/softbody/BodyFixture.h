@@ -17,7 +17,7 @@ inline void LoadLattice(SoftBody& body, const LatticeModel& model, float stiffne
     ScratchDir dir;
     const std::string path = dir.Write("lattice.tet", model.Text());
     bool ok = false;
-    CaptureStdout([&] { ok = body.LoadTetFile(path, stiffness, mass); });
+    CaptureStdout([&] { ok = body.LoadTetFile(path, stiffness, mass).ok(); });
     ASSERT_TRUE(ok);
 }
 

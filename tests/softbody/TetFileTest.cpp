@@ -5,7 +5,7 @@
 
 #include "LatticeModel.h"
 #include "TestFiles.h"
-#include "common/VecMath.h"
+#include "math/VecMath.h"
 #include "softbody/SoftBody.h"
 
 namespace wobble {
@@ -38,7 +38,8 @@ LoadResult Load(SoftBody& body, const std::string& path, float stiffness = 2.0f,
                 float mass = 0.5f) {
     LoadResult result{};
     result.err = CaptureStderr([&] {
-        result.out = CaptureStdout([&] { result.ok = body.LoadTetFile(path, stiffness, mass); });
+        result.out = CaptureStdout(
+            [&] { result.ok = test::Reported(body.LoadTetFile(path, stiffness, mass)); });
     });
     return result;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "text/InputError.h"
+
 namespace wobble::test {
 
 // A fresh folder under /tmp, removed with everything in it when the object goes.
@@ -24,6 +26,15 @@ private:
 };
 
 std::string ReadWholeFile(const std::string& path);
+
+// What a caller does with a reader's result: prints the error, if any, on
+// stderr, and says whether the read succeeded.
+template <typename Read>
+bool Reported(const Read& result) {
+    if (!result)
+        PrintInputError(result.error());
+    return result.ok();
+}
 
 // Runs `action` and returns what it printed on standard output.
 template <typename Action>

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <set>
 
-#include "scene/ControlParticles.h"
+#include "builder/ControlParticles.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 double Radians(double degrees) {
@@ -112,4 +112,4 @@ TEST(ControlParticles, FewerThanEightParticlesAreRefused) {
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "TestFiles.h"
-#include "scene/ObjModel.h"
+#include "builder/ObjModel.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 using test::CaptureStderr;
@@ -27,7 +27,8 @@ ObjModel ExpectRefused(const RefusalCase& c) {
     ObjModel model;
     FillWithJunk(model);
     bool ok = true;
-    const std::string err = CaptureStderr([&] { ok = model.Parse("m.obj", c.text); });
+    const std::string err =
+        CaptureStderr([&] { ok = test::Reported(model.Parse("m.obj", c.text)); });
     EXPECT_FALSE(ok) << c.text;
     EXPECT_NE(err.find(c.message), std::string::npos) << err;
     EXPECT_TRUE(model.vertices.empty());
@@ -141,7 +142,7 @@ TEST(ObjModel, BinaryGarbageIsReadWithoutHarm) {
         garbage += static_cast<char>((i * 7919) % 256);
     ObjModel model;
     bool ok = false;
-    CaptureStderr([&] { ok = model.Parse("m.obj", garbage); });
+    CaptureStderr([&] { ok = model.Parse("m.obj", garbage).ok(); });
     // Whatever it decides, it decides with its arrays consistent.
     for (const auto& tri : model.triangles) {
         for (int corner : tri)
@@ -153,9 +154,10 @@ TEST(ObjModel, BinaryGarbageIsReadWithoutHarm) {
 TEST(ObjModel, MissingFileAndFolderAreRefusedByName) {
     test::ScratchDir dir;
     ObjModel model;
-    std::string err = CaptureStderr([&] { EXPECT_FALSE(model.Load(dir.Path("none.obj"))); });
+    std::string err =
+        CaptureStderr([&] { EXPECT_FALSE(test::Reported(model.Load(dir.Path("none.obj")))); });
     EXPECT_NE(err.find("none.obj: cannot open the file"), std::string::npos) << err;
-    err = CaptureStderr([&] { EXPECT_FALSE(model.Load(dir.path())); });
+    err = CaptureStderr([&] { EXPECT_FALSE(test::Reported(model.Load(dir.path()))); });
     EXPECT_NE(err.find("is a folder"), std::string::npos) << err;
 }
 
@@ -170,4 +172,4 @@ TEST(ObjModel, EmptyFileLoadsAsNothing) {
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "TestFiles.h"
-#include "scene/PlacedSurface.h"
+#include "builder/PlacedSurface.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 using test::CaptureStderr;
@@ -74,8 +74,8 @@ TEST(PlacedSurface, ModelsNoCageCanComeFromAreRefused) {
         PlacedSurface placed;
         placed.vertices.assign(3, SbVec3f(1, 2, 3));
         bool ok = true;
-        const std::string err =
-            CaptureStderr([&] { ok = placed.Place(Parsed(c.text), 40.0, "m.obj"); });
+        const std::string err = CaptureStderr(
+            [&] { ok = test::Reported(placed.Place(Parsed(c.text), 40.0, "m.obj")); });
         EXPECT_FALSE(ok) << c.text;
         EXPECT_NE(err.find(c.message), std::string::npos) << err;
         EXPECT_TRUE(placed.vertices.empty());
@@ -104,4 +104,4 @@ TEST(PlacedSurface, AThinButSolidPlateIsAccepted) {
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

@@ -10,13 +10,13 @@
 #include "TestFiles.h"
 #include "TestShapes.h"
 
-#include "common/VecMath.h"
-#include "scene/SceneBuilder.h"
+#include "builder/SceneBuilder.h"
+#include "math/VecMath.h"
+#include "scene/Scene.h"
 #include "softbody/SceneConfig.h"
 #include "softbody/SoftBody.h"
-#include "water/WaterSurface.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 namespace fs = std::filesystem;
@@ -63,35 +63,26 @@ double BoxDiagonal(const SoftBody& body) {
 
 SceneRun RunScene(const std::string& folder, int frames) {
     SceneRun run;
-    const fs::path before = fs::current_path();
-    fs::current_path(folder);
-    SoftBody body;
+    Scene scene;
     test::CaptureStdout([&] {
-        run.loaderErrors =
-            test::CaptureStderr([&] { run.loaded = LoadConfig("config.txt", body); });
+        run.loaderErrors = test::CaptureStderr([&] { run.loaded = scene.Load(folder).ok(); });
     });
-    fs::current_path(before);
-    if (!run.loaded || !body.controller.HasControlParticles() || body.surface.vertexCount <= 0) {
+    SoftBody& body = scene.body;
+    if (!run.loaded || body.surface.vertexCount <= 0) {
         run.loaded = false;
         return run;
     }
-    body.BindSurface();
-    WaterSurface water;
     Particle* const* slots = body.controller.controlParticles;
-    run.waterRadius = 0.5f * (slots[2]->position - slots[3]->position).length();
-    water.Init(100, 100, 4.0f, 4.0f, run.waterRadius);
-    body.controller.water = &water;
+    run.waterRadius = scene.water.radius;
     run.controlParticlesDistinct = static_cast<int>(std::set<Particle*>(slots, slots + 8).size());
 
     run.loadedSize = BoxDiagonal(body);
     for (int frame = 1; frame <= frames; ++frame) {
-        body.controller.RampForward();
-        body.controller.DecayLeftRight();
-        body.Step(0.05f);
-        water.Step(0.03f);
+        body.controller.Steer(true, false, false, false);
+        scene.Step();
         run.largestSize = std::max(run.largestSize, BoxDiagonal(body));
     }
-    body.DeformSurface();
+    scene.DeformSurface();
     for (const Particle& p : body.particles)
         run.allFinite = run.allFinite && VecIsFinite(p.position);
     for (int v = 0; v < body.surface.vertexCount; ++v)
@@ -181,7 +172,7 @@ TEST(SceneBuilder, InsideOutSurfaceIsTurnedOutwardAndARightOneIsLeftAlone) {
         EXPECT_EQ(tool.out.find("inside out") != std::string::npos, inverted) << tool.out;
         SurfaceMesh mesh;
         bool ok = false;
-        test::CaptureStdout([&] { ok = mesh.LoadMesh(out + "/surface.obj"); });
+        test::CaptureStdout([&] { ok = mesh.LoadMesh(out + "/surface.obj").ok(); });
         ASSERT_TRUE(ok);
         EXPECT_GT(EnclosedVolume(mesh), 0.0) << inverted;
     }
@@ -196,11 +187,11 @@ TEST(SceneBuilder, BudgetAndSizeAreHonoured) {
     ASSERT_EQ(tool.status, 0) << tool.err;
     SoftBody body;
     bool ok = false;
-    test::CaptureStdout([&] { ok = body.LoadTetFile(out + "/body.tet", 1.0f, 1.0f); });
+    test::CaptureStdout([&] { ok = body.LoadTetFile(out + "/body.tet", 1.0f, 1.0f).ok(); });
     ASSERT_TRUE(ok);
     EXPECT_LE(body.springCount, 1200);
     SurfaceMesh mesh;
-    test::CaptureStdout([&] { ok = mesh.LoadMesh(out + "/surface.obj"); });
+    test::CaptureStdout([&] { ok = mesh.LoadMesh(out + "/surface.obj").ok(); });
     ASSERT_TRUE(ok);
     float lo = 1e9f, hi = -1e9f;
     for (const SbVec3f& v : mesh.vertices) {
@@ -328,4 +319,4 @@ TEST(SceneBuilder, ExistingSceneIsReplacedWhole) {
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

@@ -7,15 +7,15 @@
 
 namespace wobble::test {
 
-scene::PlacedSurface PlaceShape(const std::string& objText, double size) {
-    scene::ObjModel model;
+builder::PlacedSurface PlaceShape(const std::string& objText, double size) {
+    builder::ObjModel model;
     EXPECT_TRUE(model.Parse("shape.obj", objText));
-    scene::PlacedSurface placed;
+    builder::PlacedSurface placed;
     EXPECT_TRUE(placed.Place(model, size, "shape.obj"));
     return placed;
 }
 
-double TetraVolume(const scene::VoxelCage& cage, int t) {
+double TetraVolume(const builder::VoxelCage& cage, int t) {
     const auto& tet = cage.tetras[t];
     auto at = [&](int c) {
         const SbVec3f& p = cage.vertices[tet[c]];
@@ -39,7 +39,7 @@ constexpr int kFaceCorners[4][3] = {{1, 2, 3}, {0, 2, 3}, {0, 1, 3}, {0, 1, 2}};
 
 }  // namespace
 
-int ConnectedPieces(const scene::VoxelCage& cage) {
+int ConnectedPieces(const builder::VoxelCage& cage) {
     std::vector<int> parent(cage.tetras.size());
     std::iota(parent.begin(), parent.end(), 0);
     auto find = [&](int x) {
@@ -63,7 +63,7 @@ int ConnectedPieces(const scene::VoxelCage& cage) {
     return pieces;
 }
 
-void CountNonManifold(const scene::VoxelCage& cage, int& crowdedFaces, int& openBoundaryEdges) {
+void CountNonManifold(const builder::VoxelCage& cage, int& crowdedFaces, int& openBoundaryEdges) {
     std::map<Face, int> uses;
     for (const auto& tet : cage.tetras) {
         for (const auto& fc : kFaceCorners)

@@ -6,25 +6,25 @@
 
 #include <string>
 
-#include "scene/ObjModel.h"
-#include "scene/PlacedSurface.h"
-#include "scene/VoxelCage.h"
-#include "scene/WindingNumberTree.h"
+#include "builder/ObjModel.h"
+#include "builder/PlacedSurface.h"
+#include "builder/VoxelCage.h"
+#include "builder/WindingNumberTree.h"
 
 namespace wobble::test {
 
 // Parses `objText` and places it with the given size; fails the test if either refuses.
-scene::PlacedSurface PlaceShape(const std::string& objText, double size = 40.0);
+builder::PlacedSurface PlaceShape(const std::string& objText, double size = 40.0);
 
 // Signed volume of tetra t of the cage, from its float positions.
-double TetraVolume(const scene::VoxelCage& cage, int t);
+double TetraVolume(const builder::VoxelCage& cage, int t);
 
 // Number of face-connected pieces of the cage's tetras.
-int ConnectedPieces(const scene::VoxelCage& cage);
+int ConnectedPieces(const builder::VoxelCage& cage);
 
 // Number of tetra faces that more than two tetras share, and number of edges
 // of the boundary (faces of one tetra only) not shared by exactly two
 // boundary faces. Both are 0 for a cage whose cells fit together.
-void CountNonManifold(const scene::VoxelCage& cage, int& crowdedFaces, int& openBoundaryEdges);
+void CountNonManifold(const builder::VoxelCage& cage, int& crowdedFaces, int& openBoundaryEdges);
 
 }  // namespace wobble::test

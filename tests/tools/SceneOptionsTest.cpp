@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "scene/SceneOptions.h"
+#include "builder/SceneOptions.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 bool ParseArgs(SceneOptions& options, std::vector<const char*> args, std::string& error) {
@@ -77,4 +77,4 @@ TEST(SceneOptions, HelpNeedsNothingElse) {
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

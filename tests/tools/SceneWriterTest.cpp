@@ -6,11 +6,11 @@
 #include <filesystem>
 
 #include "TestFiles.h"
-#include "scene/SceneWriter.h"
+#include "builder/SceneWriter.h"
 #include "softbody/SceneConfig.h"
 #include "softbody/SoftBody.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 bool SameBits(const SbVec3f& a, const SbVec3f& b) {
@@ -30,7 +30,8 @@ TEST(SceneWriter, ModelFileLoadsWithTheProgramsLoaderBitForBit) {
     const std::string path = dir.Write("body.tet", SceneWriter::TetText(kPoints, kTetras));
     SoftBody body;
     bool ok = false;
-    const std::string out = test::CaptureStdout([&] { ok = body.LoadTetFile(path, 2.0f, 0.5f); });
+    const std::string out =
+        test::CaptureStdout([&] { ok = body.LoadTetFile(path, 2.0f, 0.5f).ok(); });
     ASSERT_TRUE(ok);
     EXPECT_EQ(out, "Vertices 5\nTetras   2\nSprings  9\n");
     ASSERT_EQ(body.particleCount, 5);
@@ -45,7 +46,7 @@ TEST(SceneWriter, SurfaceLoadsWithTheProgramsOwnObjReader) {
     const std::string path = dir.Write("surface.obj", SceneWriter::ObjText(kPoints, triangles));
     SurfaceMesh mesh;
     bool ok = false;
-    test::CaptureStdout([&] { ok = mesh.LoadMesh(path); });
+    test::CaptureStdout([&] { ok = mesh.LoadMesh(path).ok(); });
     ASSERT_TRUE(ok);
     ASSERT_EQ(mesh.vertexCount, 5);
     ASSERT_EQ(mesh.triangleCount, 3);
@@ -68,7 +69,7 @@ TEST(SceneWriter, ConfigLoadsWithTheProgramsConfigReader) {
     bool ok = false;
     std::string err;
     const std::string out = test::CaptureStdout(
-        [&] { err = test::CaptureStderr([&] { ok = LoadConfig("config.txt", body); }); });
+        [&] { err = test::CaptureStderr([&] { ok = LoadConfig("config.txt", body).ok(); }); });
     std::filesystem::current_path(before);
     ASSERT_TRUE(ok) << err;
     EXPECT_EQ(err, "");
@@ -93,11 +94,12 @@ TEST(SceneWriter, UnwritablePlaceIsReportedAndLeavesNothing) {
     test::ScratchDir dir;
     const std::string path = dir.Path("no/such/folder/config.txt");
     bool ok = true;
-    const std::string err = test::CaptureStderr([&] { ok = SceneWriter::WriteFile(path, "x"); });
+    const std::string err =
+        test::CaptureStderr([&] { ok = test::Reported(SceneWriter::WriteFile(path, "x")); });
     EXPECT_FALSE(ok);
     EXPECT_NE(err.find("cannot write"), std::string::npos) << err;
     EXPECT_FALSE(std::filesystem::exists(path + ".part"));
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

@@ -2,17 +2,16 @@
 
 #include "LatticeModel.h"
 #include "TestFiles.h"
-#include "scene/StabilityCheck.h"
+#include "builder/StabilityCheck.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 // A block of 8 x 3 x 3 cubes of side 2, steered by its end corners.
 struct Block {
     test::LatticeModel model;
     int controls[8];
-    std::string path;
-    test::ScratchDir dir;
+    TetModel tets;
 
     Block() {
         model.cubesX = 8;
@@ -28,14 +27,18 @@ struct Block {
             controls[k] = front[k];
             controls[k + 4] = rear[k];
         }
-        path = dir.Write("block.tet", model.Text());
+        test::ScratchDir dir;
+        Result<TetModel> read = ReadTetFile(dir.Write("block.tet", model.Text()));
+        EXPECT_TRUE(read);
+        if (read)
+            tets = *read;
     }
 };
 
 TEST(StabilityCheck, StiffEnoughBodyHoldsTogetherAndMoves) {
     Block block;
     StabilityCheck check;
-    ASSERT_TRUE(check.Run(block.path, 40.0f, 1.0f, block.controls)) << check.problem;
+    ASSERT_TRUE(check.Run(block.tets, 40.0f, 1.0f, block.controls)) << check.problem;
     EXPECT_EQ(check.stepsRun, StabilityCheck::kSteps);
     EXPECT_TRUE(check.problem.empty());
     // It swells towards rest lengths 1.1 times the loaded ones, and no more than that much.
@@ -48,7 +51,7 @@ TEST(StabilityCheck, StiffEnoughBodyHoldsTogetherAndMoves) {
 TEST(StabilityCheck, StiffnessFarAboveTheMassBlowsUp) {
     Block block;
     StabilityCheck check;
-    EXPECT_FALSE(check.Run(block.path, 400.0f, 1.0f, block.controls));
+    EXPECT_FALSE(check.Run(block.tets, 400.0f, 1.0f, block.controls));
     EXPECT_LT(check.stepsRun, StabilityCheck::kSteps);
     EXPECT_FALSE(check.problem.empty());
 }
@@ -56,17 +59,18 @@ TEST(StabilityCheck, StiffnessFarAboveTheMassBlowsUp) {
 TEST(StabilityCheck, SpringsTooSoftForTheThrustTangle) {
     Block block;
     StabilityCheck check;
-    EXPECT_FALSE(check.Run(block.path, 3.0f, 0.075f, block.controls));
+    EXPECT_FALSE(check.Run(block.tets, 3.0f, 0.075f, block.controls));
     EXPECT_NE(check.problem.find("tangled"), std::string::npos) << check.problem;
 }
 
-TEST(StabilityCheck, ModelTheLoaderRefusesFails) {
-    test::ScratchDir dir;
-    const std::string path = dir.Write("bad.tet", "tet version 2.0\n");
+TEST(StabilityCheck, ModelTheProgramRefusesFails) {
+    TetModel bad;
+    bad.vertices.assign(8, SbVec3f(0, 0, 0));
+    bad.tetras.push_back({0, 1, 2, 8});  // one past the last vertex
     const int controls[8] = {0, 1, 2, 3, 4, 5, 6, 7};
     StabilityCheck check;
-    EXPECT_FALSE(check.Run(path, 40.0f, 1.0f, controls));
-    EXPECT_NE(check.problem.find("loader"), std::string::npos);
+    EXPECT_FALSE(check.Run(bad, 40.0f, 1.0f, controls));
+    EXPECT_NE(check.problem.find("refused"), std::string::npos);
     EXPECT_EQ(check.stepsRun, 0);
 }
 
@@ -76,17 +80,17 @@ TEST(StabilityCheck, ControlParticleOutsideTheBodyFails) {
     std::copy(block.controls, block.controls + 8, controls);
     controls[5] = block.model.VertexCount();
     StabilityCheck check;
-    EXPECT_FALSE(check.Run(block.path, 40.0f, 1.0f, controls));
+    EXPECT_FALSE(check.Run(block.tets, 40.0f, 1.0f, controls));
     EXPECT_EQ(check.stepsRun, 0);
 }
 
-TEST(StabilityCheck, LoaderLinesDoNotReachStandardOutput) {
+TEST(StabilityCheck, PrintsNothing) {
     Block block;
     StabilityCheck check;
     const std::string out =
-        test::CaptureStdout([&] { check.Run(block.path, 40.0f, 1.0f, block.controls); });
+        test::CaptureStdout([&] { check.Run(block.tets, 40.0f, 1.0f, block.controls); });
     EXPECT_EQ(out, "");
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "scene/TriangleBox.h"
+#include "builder/TriangleBox.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 const SbVec3d kCentre(0, 0, 0);
@@ -54,4 +54,4 @@ TEST(TriangleBox, BoxOffTheOriginIsHonoured) {
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

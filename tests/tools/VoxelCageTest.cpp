@@ -6,10 +6,10 @@
 #include "SceneFixture.h"
 #include "TestFiles.h"
 #include "TestShapes.h"
-#include "scene/SceneWriter.h"
+#include "builder/SceneWriter.h"
 #include "softbody/SoftBody.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 using test::PlaceShape;
@@ -101,7 +101,7 @@ TEST(VoxelCage, SpringCountIsWhatTheProgramsLoaderMakes) {
     const std::string path =
         dir.Write("body.tet", SceneWriter::TetText(b.cage.vertices, b.cage.tetras));
     bool loaded = false;
-    test::CaptureStdout([&] { loaded = body.LoadTetFile(path, 1.0f, 1.0f); });
+    test::CaptureStdout([&] { loaded = body.LoadTetFile(path, 1.0f, 1.0f).ok(); });
     ASSERT_TRUE(loaded);
     EXPECT_EQ(body.springCount, b.cage.springCount);
     EXPECT_EQ(body.particleCount, static_cast<int>(b.cage.vertices.size()));
@@ -191,4 +191,4 @@ TEST(VoxelCage, ResolutionIsCappedByTheGridSize) {
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

@@ -5,7 +5,7 @@
 #include "SceneFixture.h"
 #include "TestShapes.h"
 
-namespace wobble::scene {
+namespace wobble::builder {
 namespace {
 
 using test::PlaceShape;
@@ -73,4 +73,4 @@ TEST(WindingNumberTree, EmptyTreeIsZeroEverywhere) {
 }
 
 }  // namespace
-}  // namespace wobble::scene
+}  // namespace wobble::builder

@@ -27,7 +27,7 @@ float Velocity(const WaterSurface& w, int i, int j) {
 // "left untouched" and "set to 0" can be told apart.
 WaterSurface SceneWater(float radius) {
     WaterSurface w;
-    w.Init(100, 100, 4.0f, 4.0f, radius);
+    EXPECT_TRUE(w.Init(100, 100, 4.0f, 4.0f, radius));
     for (float& v : w.velocities)
         v = kJunkVelocity;
     for (int& r : w.rimCells)
@@ -103,7 +103,7 @@ TEST(WaterDisplace, PushesFootprintToTheUndersideAndSpreadsTheWaterOverTheRim) {
 
 TEST(WaterDisplace, TotalHeightIsConservedOnMovingWaterWhenRimCellsExist) {
     WaterSurface w;
-    w.Init(100, 100, 4.0f, 4.0f, 10.0f);
+    EXPECT_TRUE(w.Init(100, 100, 4.0f, 4.0f, 10.0f));
     for (int s = 0; s < 60; ++s) {
         w.Displace(SbVec3f(100.0f + 2.0f * s, 1.0f, 120.0f + 1.5f * s));
         w.Step(0.03f);
@@ -191,7 +191,7 @@ TEST(WaterDisplace, EdgeClippedWindowWithNoCellOutsideTheFootprintLosesTheWater)
     // A 2 x 2 grid under a radius-6 sphere: the 5 x 5 window is clipped to the
     // four cells, all inside the footprint, so nobody receives the water.
     WaterSurface w;
-    w.Init(2, 2, 4.0f, 4.0f, 6.0f);
+    EXPECT_TRUE(w.Init(2, 2, 4.0f, 4.0f, 6.0f));
     for (float& v : w.velocities)
         v = kJunkVelocity;
     for (int& r : w.rimCells)
@@ -233,7 +233,7 @@ TEST(WaterDisplace, CentreCellDividesBySpacingTruncatedToAWholeNumber) {
     // alone. x = 17: 17 / 4 = 4.25 gives cell 4 (at x = 18, 1 away: inside);
     // 17 / 4.5 would give cell 3 (at x = 13.5, outside).
     WaterSurface w;
-    w.Init(10, 10, 4.5f, 4.5f, 2.0f);
+    EXPECT_TRUE(w.Init(10, 10, 4.5f, 4.5f, 2.0f));
     ASSERT_EQ(w.halfWidthX, 0);
     w.Displace(SbVec3f(17.0f, 0.0f, 18.0f));  // z = 18: cell 4 exactly
     EXPECT_EQ(Height(w, 4, 4), static_cast<float>(-std::sqrt(3.0)));
@@ -367,7 +367,7 @@ TEST(WaterDisplace, HugeRadiusCoversTheWholeGridWithinItsCapacity) {
     // Half-widths saturate at INT_MAX; the window is the whole grid and the
     // scratch list, sized to the grid, still holds every rim cell.
     WaterSurface w;
-    w.Init(6, 5, 4.0f, 4.0f, 1e12f);
+    EXPECT_TRUE(w.Init(6, 5, 4.0f, 4.0f, 1e12f));
     ASSERT_EQ(w.rimCapacity, 30);
     w.Displace(SbVec3f(10.0f, 0.0f, 10.0f));
     // r^2 is 1e24: every cell is deep inside the footprint and pushed far down.

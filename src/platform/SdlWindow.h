@@ -1,0 +1,43 @@
+#pragma once
+// The program's window over SDL2: the window, its GL context, fullscreen,
+// the event queue (translated to the application's events) and the mouse.
+// SDL has no separate device context or pixel-format steps: the request is
+// made through its GL attributes before the window exists.
+
+#include <memory>
+
+#include "app/Window.h"
+
+struct SDL_Window;
+
+namespace wobble {
+
+class SdlMouse;
+
+class SdlWindow : public Window {
+public:
+    // `headless`: SDL's offscreen driver, nothing shown, frames unthrottled.
+    explicit SdlWindow(bool headless);
+    ~SdlWindow() override;
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    bool Create(const DisplaySettings& display) override;
+    void Release() override;
+    bool PollEvent(InputEvent& event) override;
+    void SwapBuffers() override;
+    void SetFullscreen(bool fullscreen, const FullscreenMode& mode) override;
+    MouseDevice* Mouse() override;
+    void ShowMessage(const char* caption, const char* text, MessageIcon icon) override;
+    bool IsHeadless() const override { return headless_; }
+
+private:
+    bool headless_;
+    bool videoStarted_ = false;
+    bool fullscreen_ = false;
+    SDL_Window* window_ = nullptr;
+    void* context_ = nullptr;  // the SDL_GLContext
+    std::unique_ptr<SdlMouse> mouse_;
+};
+
+}  // namespace wobble

@@ -1,0 +1,81 @@
+#pragma once
+// Everything that moves: the soft body, the water it floats on, and what
+// links them. One Step advances both by one frame's fixed steps:
+//
+//   body step (0.05): springs, thrust, damping      -> the body's centre
+//   the water gives way at that centre               (the body's sphere)
+//   water step (0.03): the damped wave equation
+//
+// Nothing here draws: render/ reads a const Scene, so tests and benchmarks
+// step, reset and inspect a scene without a window or a GL context.
+
+#include <chrono>
+#include <string>
+
+#include "scene/SceneSnapshot.h"
+#include "softbody/SoftBody.h"
+#include "text/InputError.h"
+#include "water/WaterSurface.h"
+
+namespace wobble {
+
+// Wall-clock milliseconds of the parts of the latest frame's simulation.
+struct StepTimings {
+    double bodyStep = 0.0;
+    double waterStep = 0.0;
+    double surface = 0.0;  // carrying the surface along with the tetras
+};
+
+class Scene {
+public:
+    // The fixed time steps: one step of each per frame, whatever the frame rate.
+    static constexpr float kBodyTimeStep = 0.05f;
+    static constexpr float kWaterTimeStep = 0.03f;
+    // The water: 100 x 100 cells, 4 units apart, so it spans 0..396 along x and z.
+    static constexpr int kWaterCells = 100;
+    static constexpr float kWaterSpacing = 4.0f;
+    // Where the splash key pushes the water down.
+    static constexpr float kSplashPoint[3] = {30.0f, 2.0f, 30.0f};
+
+    Scene() = default;
+    // The body's springs, tetras and controller point into its particles.
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    // Reads `configFile` in `folder` (the working folder when empty) with the
+    // loaders' console lines, binds the surface to the tetras, and lays the
+    // water out with the body's radius: half the loaded distance between
+    // control particles 2 and 3 (pumping later does not change it). Then
+    // takes the snapshot Reset returns to.
+    //
+    // Refuses, with the reason printed on stderr and returned, a scene that
+    // cannot be simulated: a configuration that does not read, a model that
+    // does not load, control particles that are not the model's.
+    Status Load(const std::string& folder = "", const std::string& configFile = "config.txt");
+
+    // True once Load has succeeded: the body has particles and eight control
+    // particles, so it can be stepped.
+    bool IsSimulated() const;
+
+    // One frame's simulation (see above). Allocates nothing.
+    void Step();
+    // The splash: the water pushed down at kSplashPoint by the body's sphere.
+    void Splash();
+    // Every rest length of the body grows by 10 %.
+    void Pump();
+    // Carries the surface along with the tetras (their matrices of the
+    // latest step) and refreshes its face normals, ready to be drawn.
+    void DeformSurface();
+
+    // Back to the state right after Load. Allocates nothing.
+    void Reset();
+
+    SoftBody body;
+    WaterSurface water;
+    StepTimings timings;  // of the latest Step and DeformSurface
+
+private:
+    SceneSnapshot start_;
+};
+
+}  // namespace wobble

@@ -1,0 +1,47 @@
+#include "scene/SceneSnapshot.h"
+
+#include <algorithm>
+
+#include "softbody/SoftBody.h"
+#include "water/WaterSurface.h"
+
+namespace wobble {
+
+void SceneSnapshot::Capture(const SoftBody& body, const WaterSurface& water) {
+    particles_ = body.particles;
+    restLengths_.clear();
+    lengths_.clear();
+    for (const Spring& s : body.springs) {
+        restLengths_.push_back(s.restLength);
+        lengths_.push_back(s.length);
+    }
+    matrices_.clear();
+    for (const Tetra& t : body.tetras)
+        matrices_.push_back(t.matrix);
+    surfaceVertices_ = body.surface.vertices;
+    faceNormals_ = body.surface.faceNormals;
+    controller_ = body.controller;
+    waterPositions_ = water.positions;
+    waterNormals_ = water.normals;
+    waterVelocities_ = water.velocities;
+}
+
+void SceneSnapshot::Restore(SoftBody& body, WaterSurface& water) const {
+    std::copy(particles_.begin(), particles_.end(), body.particles.begin());
+    for (size_t k = 0; k < body.springs.size(); ++k) {
+        body.springs[k].restLength = restLengths_[k];
+        body.springs[k].length = lengths_[k];
+    }
+    for (size_t k = 0; k < body.tetras.size(); ++k)
+        body.tetras[k].matrix = matrices_[k];
+    std::copy(surfaceVertices_.begin(), surfaceVertices_.end(), body.surface.vertices.begin());
+    std::copy(faceNormals_.begin(), faceNormals_.end(), body.surface.faceNormals.begin());
+    // The controller's particle slots are the same particles as at capture
+    // time; everything else (thrusts, frame vectors) goes back.
+    body.controller = controller_;
+    std::copy(waterPositions_.begin(), waterPositions_.end(), water.positions.begin());
+    std::copy(waterNormals_.begin(), waterNormals_.end(), water.normals.begin());
+    std::copy(waterVelocities_.begin(), waterVelocities_.end(), water.velocities.begin());
+}
+
+}  // namespace wobble

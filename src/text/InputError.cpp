@@ -1,0 +1,65 @@
+#include "text/InputError.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace wobble {
+
+namespace {
+
+// Error lines quote the input (a key name, a token, a file name), and a
+// hostile file may hold control characters: an escape sequence would move the
+// terminal's cursor or recolour it, a carriage return would hide the line.
+// Each control character is written as \xNN instead; other bytes, UTF-8
+// names included, go out as they are.
+void WriteEscaped(const std::string& text) {
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7f) {
+            std::fprintf(stderr, "\\x%02x", c);
+        } else {
+            std::fputc(c, stderr);
+        }
+    }
+}
+
+}  // namespace
+
+InputError MakeInputError(std::string file, int line, const char* format, ...) {
+    InputError error;
+    error.file = std::move(file);
+    error.line = line;
+    char shortText[512];
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(shortText, sizeof shortText, format, args);
+    va_end(args);
+    if (length >= static_cast<int>(sizeof shortText)) {
+        std::vector<char> longText(static_cast<size_t>(length) + 1);
+        std::vsnprintf(longText.data(), longText.size(), format, again);
+        error.message.assign(longText.data(), static_cast<size_t>(length));
+    } else if (length > 0) {
+        error.message.assign(shortText, static_cast<size_t>(length));
+    }
+    va_end(again);
+    return error;
+}
+
+void PrintInputError(const InputError& error) {
+    if (!error.Explained())
+        return;
+    std::fflush(stdout);
+    WriteEscaped(error.file);
+    if (error.line > 0) {
+        std::fprintf(stderr, ":%d: ", error.line);
+    } else {
+        std::fputs(": ", stderr);
+    }
+    WriteEscaped(error.message);
+    std::fputc('\n', stderr);
+}
+
+}  // namespace wobble

@@ -1,0 +1,336 @@
+#include "builder/SceneBuilder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "builder/ControlParticles.h"
+#include "builder/ObjModel.h"
+#include "builder/PlacedSurface.h"
+#include "builder/SceneWriter.h"
+#include "builder/StabilityCheck.h"
+#include "builder/VoxelCage.h"
+#include "builder/WindingNumberTree.h"
+#include "text/InputError.h"
+
+namespace wobble::builder {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The printed form of a constant, and the float the program will read from it.
+// Nine digits give back any float exactly, so a value the user gave is
+// written as given; the chosen ones have three digits and print as such.
+std::string Format(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+float AsLoaded(const std::string& text) {
+    return std::strtof(text.c_str(), nullptr);
+}
+
+// A path as a shell takes it: quoted when it holds anything unusual.
+std::string ShellWord(const std::string& path) {
+    bool plain = !path.empty();
+    for (char c : path) {
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+,:@%", c)))
+            plain = false;
+    }
+    if (plain)
+        return path;
+    std::string quoted = "'";
+    for (char c : path)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The program lives beside this tool in the build folder.
+std::string ProgramCommand() {
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const fs::path program = self.parent_path() / "wobble";
+        if (fs::exists(program, error))
+            return ShellWord(program.string());
+    }
+    return "wobble";
+}
+
+}  // namespace
+
+double SceneBuilder::RoundUp(double value) {
+    const double unit = std::pow(10.0, std::floor(std::log10(value)) - 2.0);
+    return std::ceil(value / unit - 1e-9) * unit;
+}
+
+double SceneBuilder::RoundDown(double value) {
+    const double unit = std::pow(10.0, std::floor(std::log10(value)) - 2.0);
+    return std::floor(value / unit + 1e-9) * unit;
+}
+
+// The steps. Each returns what it made or why it could not, and prints
+// nothing; Run prints the report of each step as soon as it is done.
+
+Result<ObjModel> SceneBuilder::ReadSurface(const std::string& path) {
+    ObjModel model;
+    Status read = model.Load(path);
+    if (!read)
+        return read.error();
+    return model;
+}
+
+Result<CageStep> SceneBuilder::BuildCage(PlacedSurface& surface, int maxSprings,
+                                         const std::string& name) {
+    CageStep step;
+    WindingNumberTree winding;
+    winding.Build(surface.exactVertices, surface.triangles);
+    if (!step.cage.BuildWithinBudget(surface, winding, maxSprings)) {
+        return MakeInputError(name, 0,
+                              "a spring budget of %d is too small: even the coarsest cage has %d "
+                              "springs",
+                              maxSprings, step.cage.springCount);
+    }
+    // The program lights one side of a face only: a surface whose faces run
+    // clockwise seen from outside (inside out) would show its dark back.
+    if (step.cage.MeanInsideWinding(winding, kOrientationSamples) < -0.5) {
+        surface.TurnFacesOutward();
+        step.turnedOutward = true;
+    }
+    return step;
+}
+
+Result<ControlParticles> SceneBuilder::ChooseControls(const VoxelCage& cage,
+                                                      const std::string& name) {
+    ControlParticles controls;
+    if (!controls.Choose(cage.vertices))
+        return MakeInputError(name, 0, "the cage has fewer than 8 vertices");
+    return controls;
+}
+
+Result<ConstantsStep> SceneBuilder::ChooseConstants(
+    const VoxelCage& cage, const ControlParticles& controls, const SceneOptions& options,
+    const std::function<void(const std::string&)>& note) {
+    ConstantsStep step;
+    // Chosen where the user left them open.
+    const double cell = cage.cellSize;
+    const double particles = static_cast<double>(cage.vertices.size());
+    double stiffness = options.stiffnessGiven
+                           ? options.stiffness
+                           : RoundUp(std::max(kHoldFactor * kThrust / cell,
+                                              kStiffnessPerMass * kBodyMass / particles));
+    double mass = options.massGiven ? options.mass : RoundUp(stiffness / kStiffnessPerMass);
+    if (options.massGiven && !options.stiffnessGiven)
+        stiffness = RoundDown(mass * kStiffnessPerMass);
+    if (!std::isfinite(static_cast<float>(stiffness)) || !std::isfinite(static_cast<float>(mass))) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "stiffness %g and mass %g cannot both be held as floats; give smaller "
+                      "constants",
+                      stiffness, mass);
+        return InputError{"wobble-scene", 0, text};
+    }
+
+    // The body the program will build from the written model file, which
+    // holds every coordinate to the bit.
+    TetModel model;
+    model.vertices = cage.vertices;
+    model.tetras = cage.tetras;
+    const bool userFixedBoth = options.stiffnessGiven && options.massGiven;
+    for (int attempt = 0;; ++attempt) {
+        step.stiffnessText = Format(stiffness);
+        step.massText = Format(mass);
+        step.stable = step.check.Run(model, AsLoaded(step.stiffnessText), AsLoaded(step.massText),
+                                     controls.indices);
+        if (step.stable || userFixedBoth || attempt == kMaxSoftenings)
+            break;
+        char line[256];
+        std::snprintf(line, sizeof line, "stiffness %s, mass %s: %s after %d steps; softening",
+                      step.stiffnessText.c_str(), step.massText.c_str(), step.check.problem.c_str(),
+                      step.check.stepsRun);
+        note(line);
+        if (!options.massGiven)
+            mass = RoundUp(mass * 2.0);
+        else
+            stiffness = RoundDown(stiffness / 2.0);
+    }
+    step.origin = userFixedBoth            ? "as given"
+                  : options.stiffnessGiven ? "stiffness given"
+                  : options.massGiven      ? "mass given"
+                                           : "chosen";
+    step.userFixedBoth = userFixedBoth;
+    return step;
+}
+
+Result<std::string> SceneBuilder::WriteScene(const std::string& outDir, const VoxelCage& cage,
+                                             const PlacedSurface& surface,
+                                             const ControlParticles& controls,
+                                             const ConstantsStep& constants) {
+    std::error_code error;
+    fs::create_directories(outDir, error);
+    if (error || !fs::is_directory(outDir)) {
+        return InputError{outDir, 0,
+                          std::string("cannot make the output folder: ") +
+                              (error ? error.message() : "a file of that name is in the way")};
+    }
+    const fs::path dir(outDir);
+    const std::pair<const char*, std::string> files[] = {
+        {SceneWriter::kTetName, SceneWriter::TetText(cage.vertices, cage.tetras)},
+        {SceneWriter::kObjName, SceneWriter::ObjText(surface.vertices, surface.triangles)},
+        {SceneWriter::kConfigName,
+         SceneWriter::ConfigText(controls.indices, constants.stiffnessText, constants.massText)},
+    };
+    for (const auto& [fileName, text] : files) {
+        Status written = SceneWriter::WriteFile((dir / fileName).string(), text);
+        if (!written)
+            return written.error();
+    }
+    return fs::absolute(dir, error).lexically_normal().string();
+}
+
+namespace {
+
+// Prints an error the way the tool reports them: "file:line: problem", or
+// "wobble-scene: problem" for one that names no file.
+void PrintError(const InputError& error) {
+    if (error.file == "wobble-scene") {
+        std::fflush(stdout);
+        std::fprintf(stderr, "wobble-scene: %s\n", error.message.c_str());
+    } else {
+        PrintInputError(error);
+    }
+}
+
+}  // namespace
+
+int SceneBuilder::Run(const SceneOptions& options) {
+    const std::string& name = options.surfacePath;
+    std::printf("wobble-scene: %s\n", name.c_str());
+
+    Result<ObjModel> model = ReadSurface(name);
+    if (!model) {
+        PrintError(model.error());
+        return 1;
+    }
+    std::printf(
+        "  read       %zu vertices and %d faces (%d with more than three corners), "
+        "%zu triangles\n",
+        model->vertices.size(), model->faceCount, model->polygonCount, model->triangles.size());
+    if (model->shortFaceCount > 0 || model->collapsedTriangleCount > 0) {
+        std::printf(
+            "             left out: %d faces of fewer than three corners, %d triangles "
+            "naming a vertex twice\n",
+            model->shortFaceCount, model->collapsedTriangleCount);
+    }
+
+    PlacedSurface surface;
+    if (Status placed = surface.Place(*model, options.size, name); !placed) {
+        PrintError(placed.error());
+        return 1;
+    }
+    const SbVec3d extent = surface.upper - surface.lower;
+    std::printf(
+        "  surface    scaled by %.4g to %.3g x %.3g x %.3g, centred at x = z = 198, "
+        "underside at y = %.3g (water at -1)\n",
+        surface.scale, extent[0], extent[1], extent[2], surface.lower[1]);
+    if (surface.unusedVertexCount > 0)
+        std::printf("             %d vertices no face uses are left out\n",
+                    surface.unusedVertexCount);
+
+    Result<CageStep> built = BuildCage(surface, options.maxSprings, name);
+    if (!built) {
+        PrintError(built.error());
+        return 1;
+    }
+    const VoxelCage& cage = built->cage;
+    std::printf(
+        "  cage       voxel grid of cells %.3g wide, %d along the longest side "
+        "(%d resolutions tried):\n",
+        cage.cellSize, cage.resolution, cage.resolutionsTried);
+    std::printf(
+        "             %d cells: %d on the surface, %d walled in by it, %d inside by "
+        "winding number, %d bridging\n",
+        cage.KeptCellCount(), cage.surfaceCells, cage.enclosedCells, cage.windingCells,
+        cage.bridgeCells);
+    if (cage.partCount > 1 || cage.droppedCells > 0) {
+        std::printf(
+            "             %d loose parts joined into one body by bridges of cells; %d "
+            "loose single cells dropped\n",
+            cage.partCount - cage.droppedCells, cage.droppedCells);
+    }
+    std::printf("             each cell cut into 6 tetras around its main diagonal\n");
+    if (built->turnedOutward) {
+        std::printf(
+            "             the surface was inside out (faces clockwise seen from "
+            "outside): its faces are turned\n");
+    }
+    std::printf("  body       %zu vertices, %zu tetras, %d springs (budget %d)\n",
+                cage.vertices.size(), cage.tetras.size(), cage.springCount, options.maxSprings);
+
+    Result<ControlParticles> controls = ChooseControls(cage, name);
+    if (!controls) {
+        PrintError(controls.error());
+        return 1;
+    }
+    const SbVec3d& f = controls->forward;
+    const int* c = controls->indices;
+    std::printf("  control    front %d %d %d %d, rear %d %d %d %d; forward (%.3g, 0, %.3g)\n", c[0],
+                c[1], c[2], c[3], c[4], c[5], c[6], c[7], f[0], f[2]);
+    std::printf(
+        "             body %.3g long and %.3g wide; water body radius %.3g (half the "
+        "distance of particles 2 and 3)\n",
+        controls->length, controls->width, controls->waterRadius);
+
+    Result<ConstantsStep> constants = ChooseConstants(
+        cage, *controls, options,
+        [](const std::string& line) { std::printf("  check      %s\n", line.c_str()); });
+    if (!constants) {
+        PrintError(constants.error());
+        return 1;
+    }
+    const ConstantsStep& k = *constants;
+    std::printf("  constants  stiffness %s, mass %s (%s; stiffness / mass %.3g)\n",
+                k.stiffnessText.c_str(), k.massText.c_str(), k.origin,
+                AsLoaded(k.stiffnessText) / AsLoaded(k.massText));
+    if (!k.stable && !k.userFixedBoth) {
+        PrintInputError(MakeInputError(name, 0,
+                                       "no scene written: the body does not hold together (%s "
+                                       "after %d steps under full thrust), even with softened "
+                                       "constants",
+                                       k.check.problem.c_str(), k.check.stepsRun));
+        return 1;
+    }
+    if (k.stable) {
+        std::printf(
+            "  check      %d steps of %.2g under full forward thrust, turning right "
+            "from step %d: held together\n",
+            StabilityCheck::kSteps, StabilityCheck::kTimeStep, StabilityCheck::kTurnFromStep + 1);
+        std::printf(
+            "             (largest size %.2f x loaded, at most %.1f %% of tetras "
+            "inverted, travelled %.0f)\n",
+            k.check.largestGrowth, 100.0 * k.check.largestTangle, k.check.distanceTravelled);
+    } else {
+        std::printf(
+            "  check      warning: with the given constants %s after %d steps under "
+            "full thrust; written as given\n",
+            k.check.problem.c_str(), k.check.stepsRun);
+    }
+
+    Result<std::string> written = WriteScene(options.outDir, cage, surface, *controls, k);
+    if (!written) {
+        PrintError(written.error());
+        return 1;
+    }
+    std::printf("  wrote      %s/{config.txt, body.tet, surface.obj}\n", written->c_str());
+    std::printf("run it with:\n  cd %s && %s\n", ShellWord(*written).c_str(),
+                ProgramCommand().c_str());
+    return 0;
+}
+
+}  // namespace wobble::builder

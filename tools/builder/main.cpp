@@ -1,0 +1,23 @@
+// wobble-scene: makes a wobble scene folder from any OBJ surface.
+
+#include <cstdio>
+#include <string>
+
+#include "builder/SceneBuilder.h"
+#include "builder/SceneOptions.h"
+
+int main(int argc, char** argv) {
+    wobble::builder::SceneOptions options;
+    std::string error;
+    if (!options.Parse(argc - 1, argv + 1, error)) {
+        std::fprintf(stderr, "wobble-scene: %s\n%s", error.c_str(),
+                     wobble::builder::SceneOptions::Usage());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(wobble::builder::SceneOptions::Usage(), stdout);
+        return 0;
+    }
+    wobble::builder::SceneBuilder builder;
+    return builder.Run(options);
+}
