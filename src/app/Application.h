@@ -40,6 +40,9 @@ class MouseDevice;
 // Exit statuses of the program.
 constexpr int kExitOk = 0;
 constexpr int kExitStartupFailed = 1;
+// A file asked for on the command line (--screenshot, --dump, --record)
+// could not be written: the run is not a success, whatever it showed.
+constexpr int kExitOutputFailed = 1;
 constexpr int kExitBadCommandLine = 2;
 
 // The display mode the fullscreen toggle switches to, prepared on the first
@@ -113,7 +116,8 @@ private:
     bool FrameLimitReached() const;
     void RunOneFrame();
     void RecordFrame();
-    void FinishRun();
+    // Writes the files asked for at the end; false when one could not be written.
+    bool FinishRun();
     void PrepareFullscreenMode();
 
     // Platform parts (src/app/platform/ApplicationWindow.cpp).
@@ -138,6 +142,7 @@ private:
     bool screenshotRequested_ = false;
     bool recordDirReady_ = false;
     bool lastFrameCaptured_ = false;
+    bool recordingFailed_ = false;
     Image lastFrame_;
     std::chrono::steady_clock::time_point lastFrameStart_;
 };

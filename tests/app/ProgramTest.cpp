@@ -207,6 +207,33 @@ TEST_F(Program, UnusableScenesStopWithOneLineAndStatusOne) {
     EXPECT_NE(broken.err.find("body.tet:9:"), std::string::npos) << broken.err;
 }
 
+TEST_F(Program, OutputThatCannotBeWrittenIsSaidAndEndsWithStatusOne) {
+    struct Case {
+        std::vector<std::string> option;
+        std::string line;
+    };
+    // Output paths are taken as absolute ones from the start.
+    const std::string missing = scene.Path("missing");
+    const Case cases[] = {
+        {{"--screenshot", "missing/shot.png"},
+         "wobble: cannot write the screenshot " + missing +
+             "/shot.png: No such file or directory\n"},
+        {{"--dump", "missing/state.txt"},
+         "wobble: cannot write the state file " + missing +
+             "/state.txt: No such file or directory\n"},
+        {{"--record", "missing/frames"},
+         "wobble: cannot create the recording folder " + missing +
+             "/frames: No such file or directory\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--headless", "--frames", "2"};
+        args.insert(args.end(), c.option.begin(), c.option.end());
+        const ProcessResult r = RunWobble(args, scene.path());
+        EXPECT_EQ(r.exitCode, 1) << c.option[0];
+        EXPECT_EQ(r.err, c.line);
+    }
+}
+
 TEST_F(Program, AWindowWithoutADisplayIsRefusedRatherThanRunUnseen) {
     const ProcessResult r = RunWobble({"--frames", "5"}, scene.path(),
                                       {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
