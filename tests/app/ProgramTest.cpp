@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -250,6 +251,53 @@ TEST_F(Program, SceneFolderArgumentWorksFromElsewhere) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     // Relative output paths still mean the folder the program was started in.
     EXPECT_EQ(ReadDump(elsewhere.Path("d.txt")).frame, "frame 3");
+}
+
+// FNV-1a over all bytes: a 64-bit name for a whole state file, short enough
+// for a failure message.
+uint64_t Fnv1a(const std::string& bytes) {
+    uint64_t hash = 0xcbf29ce484222325u;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3u;
+    }
+    return hash;
+}
+
+// Where two state files part: the first line that differs, from the first
+// character that differs, cut short.
+std::string FirstDifference(const std::string& got, const std::string& want) {
+    const size_t at =
+        std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
+    const size_t lineStart = got.rfind('\n', at == 0 ? 0 : at - 1);
+    const size_t from = lineStart == std::string::npos ? 0 : lineStart + 1;
+    const long line = std::count(got.begin(), got.begin() + from, '\n') + 1;
+    return "line " + std::to_string(line) + ": got \"" + got.substr(from, 80) + "...\", want \"" +
+           want.substr(from, 80) + "...\"";
+}
+
+// The sample scene after a short replay that uses every part of the step:
+// thrust, both turns, the mouse, the pump and the splash. The whole state is
+// checked in (tests/data/sample-40-frames.dump) and must come back exactly, so
+// a change to any constant or any order of operations shows here. When a
+// change of the simulation is meant, write the file again (from the top folder)
+//   build/wobble assets --headless --frames 40 --replay
+//   tests/data/sample-40-frames.replay --dump tests/data/sample-40-frames.dump
+// as one command, and put the hash the failure shows below.
+TEST(GoldenState, SampleSceneAfterFortyFramesIsTheCheckedInDump) {
+    constexpr uint64_t kGoldenHash = 0x69c273c17eb28b38u;
+    const std::string data = WOBBLE_TEST_DATA_DIR;
+    ScratchDir out;
+    const ProcessResult r =
+        RunWobble({WOBBLE_SOURCE_DIR "/assets", "--headless", "--frames", "40", "--replay",
+                   data + "/sample-40-frames.replay", "--dump", "state.txt"},
+                  out.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string got = ReadWholeFile(out.Path("state.txt"));
+    const std::string want = ReadWholeFile(data + "/sample-40-frames.dump");
+    ASSERT_FALSE(want.empty());
+    EXPECT_EQ(Fnv1a(got), kGoldenHash) << std::hex << "0x" << Fnv1a(got);
+    EXPECT_TRUE(got == want) << FirstDifference(got, want);
 }
 
 }  // namespace
