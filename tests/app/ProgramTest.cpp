@@ -154,7 +154,10 @@ TEST_F(Program, AfterResetTheRunGoesOnLikeAFreshStart) {
 }
 
 TEST_F(Program, BadCommandLinesAndReplaysAreRefusedWithStatusTwo) {
-    const ProcessResult unknown = RunWobble({"--warp"}, scene.path());
+    // Every run here would go on without end if the program wrongly took its
+    // input, so each is bounded: --frames 1, or the test's time limit where
+    // --frames itself is what must be refused.
+    const ProcessResult unknown = RunWobble({"--warp", "--frames", "1"}, scene.path());
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_NE(unknown.err.find("unknown option '--warp'"), std::string::npos);
     EXPECT_NE(unknown.err.find("usage: wobble"), std::string::npos);
@@ -164,15 +167,17 @@ TEST_F(Program, BadCommandLinesAndReplaysAreRefusedWithStatusTwo) {
     EXPECT_EQ(RunWobble({"--frames"}, scene.path()).exitCode, 2);
 
     scene.Write("bad.txt", "# fine\n1 down Up\n\n2 sideways Up\n");
-    const ProcessResult bad = RunWobble({"--headless", "--replay", "bad.txt"}, scene.path());
+    const std::vector<std::string> replayBad = {"--headless", "--frames", "1", "--replay",
+                                                "bad.txt"};
+    const ProcessResult bad = RunWobble(replayBad, scene.path());
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_EQ(bad.err,
               scene.Path("bad.txt") + ":4: unknown event 'sideways' (down, up, mouse or close)\n");
     EXPECT_EQ(bad.out, "");  // refused before anything started
     scene.Write("bad.txt", "0 down Up\n");
-    EXPECT_EQ(RunWobble({"--headless", "--replay", "bad.txt"}, scene.path()).exitCode, 2);
+    EXPECT_EQ(RunWobble(replayBad, scene.path()).exitCode, 2);
     scene.Write("bad.txt", "3 down Shift\n");
-    EXPECT_EQ(RunWobble({"--headless", "--replay", "bad.txt"}, scene.path()).exitCode, 2);
+    EXPECT_EQ(RunWobble(replayBad, scene.path()).exitCode, 2);
 }
 
 TEST_F(Program, HelpAndVersion) {
@@ -186,7 +191,9 @@ TEST_F(Program, HelpAndVersion) {
 
 TEST_F(Program, UnusableScenesStopWithOneLineAndStatusOne) {
     ScratchDir empty;
-    const ProcessResult missing = RunWobble({"--headless"}, empty.path());
+    // --frames 1: a scene wrongly accepted ends the run rather than the test's time.
+    const std::vector<std::string> oneFrame = {"--headless", "--frames", "1"};
+    const ProcessResult missing = RunWobble(oneFrame, empty.path());
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
     EXPECT_NE(missing.err.find("config.txt"), std::string::npos);
@@ -194,7 +201,7 @@ TEST_F(Program, UnusableScenesStopWithOneLineAndStatusOne) {
     std::string config = ReadWholeFile(scene.Path("config.txt"));
     config.replace(config.find("points ") + 7, 2, "99");  // an index far outside the body
     scene.Write("config.txt", config);
-    const ProcessResult outside = RunWobble({"--headless"}, scene.path());
+    const ProcessResult outside = RunWobble(oneFrame, scene.path());
     EXPECT_EQ(outside.exitCode, 1);
     EXPECT_EQ(std::count(outside.err.begin(), outside.err.end(), '\n'), 1) << outside.err;
 
@@ -202,7 +209,7 @@ TEST_F(Program, UnusableScenesStopWithOneLineAndStatusOne) {
     scene.Write("body.tet",
                 "tet version 1.0\nnum_materials 1\nnum_vertices 3\nnum_tetras 1\n"
                 "num_triangles 0\nMATERIALS\nVERTICES\n0 0 0\n1 1\n");
-    const ProcessResult broken = RunWobble({"--headless"}, scene.path());
+    const ProcessResult broken = RunWobble(oneFrame, scene.path());
     EXPECT_EQ(broken.exitCode, 1);
     EXPECT_EQ(std::count(broken.err.begin(), broken.err.end(), '\n'), 1) << broken.err;
     EXPECT_NE(broken.err.find("body.tet:9:"), std::string::npos) << broken.err;
