@@ -154,8 +154,7 @@ void Application::ResetScene() {
 int Application::Run() {
     while (RunTurn()) {
     }
-    FinishRun();
-    return kExitOk;
+    return FinishRun() ? kExitOk : kExitOutputFailed;
 }
 
 bool Application::RunTurn() {
@@ -289,6 +288,7 @@ void Application::RecordFrame() {
             std::fprintf(stderr, "wobble: cannot create the recording folder %s: %s\n",
                          options_.recordDir.c_str(), std::strerror(errno));
             options_.recordDir.clear();
+            recordingFailed_ = true;
             return;
         }
     }
@@ -300,6 +300,7 @@ void Application::RecordFrame() {
         std::fprintf(stderr, "wobble: cannot write %s%s: %s; recording stops\n",
                      options_.recordDir.c_str(), name, error.c_str());
         options_.recordDir.clear();
+        recordingFailed_ = true;
         return;
     }
     if (framesRun % kRecordProgressEvery == 0) {
@@ -307,14 +308,15 @@ void Application::RecordFrame() {
     }
 }
 
-void Application::FinishRun() {
+bool Application::FinishRun() {
     std::fflush(stdout);
+    bool written = !recordingFailed_;
     if (!options_.screenshotFile.empty()) {
         // A run closed from outside has drawn its last frame already; it is
         // still on the front buffer.
         if (!lastFrameCaptured_)
             lastFrame_ = ReadFramebuffer(display.width, display.height, !window_->IsHeadless());
-        WriteScreenshot(options_.screenshotFile, lastFrame_);
+        written = WriteScreenshot(options_.screenshotFile, lastFrame_) && written;
     }
     if (!options_.dumpFile.empty()) {
         DumpedState state;
@@ -322,10 +324,11 @@ void Application::FinishRun() {
         state.scene = scene.get();
         state.camera = &camera;
         state.surfaceView = surfaceView;
-        WriteStateDump(options_.dumpFile, state);
+        written = WriteStateDump(options_.dumpFile, state) && written;
     }
     std::fflush(stdout);
     Shutdown();
+    return written;
 }
 
 }  // namespace wobble

@@ -41,6 +41,9 @@ namespace wobble {
 // Exit statuses of the program.
 constexpr int kExitOk = 0;
 constexpr int kExitStartupFailed = 1;
+// A file asked for on the command line (--screenshot, --dump, --record)
+// could not be written: the run is not a success, whatever it showed.
+constexpr int kExitOutputFailed = 1;
 constexpr int kExitBadCommandLine = 2;
 
 class Application {
@@ -107,7 +110,8 @@ private:
     void RunOneFrame();
     void CaptureFrame();
     void RecordFrame();
-    void FinishRun();
+    // Writes the files asked for at the end; false when one could not be written.
+    bool FinishRun();
     void PrepareFullscreenMode();
 
     AppOptions options_;
@@ -122,6 +126,7 @@ private:
     bool screenshotRequested_ = false;
     bool recordDirReady_ = false;
     bool lastFrameCaptured_ = false;
+    bool recordingFailed_ = false;
     Image lastFrame_;
     std::chrono::steady_clock::time_point lastFrameStart_;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -156,7 +157,10 @@ TEST_F(Program, AfterResetTheRunGoesOnLikeAFreshStart) {
 }
 
 TEST_F(Program, BadCommandLinesAndReplaysAreRefusedWithStatusTwo) {
-    const ProcessResult unknown = RunWobble({"--warp"}, scene.path());
+    // Every run here would go on without end if the program wrongly took its
+    // input, so each is bounded: --frames 1, or the test's time limit where
+    // --frames itself is what must be refused.
+    const ProcessResult unknown = RunWobble({"--warp", "--frames", "1"}, scene.path());
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_NE(unknown.err.find("unknown option '--warp'"), std::string::npos);
     EXPECT_NE(unknown.err.find("usage: wobble"), std::string::npos);
@@ -166,15 +170,17 @@ TEST_F(Program, BadCommandLinesAndReplaysAreRefusedWithStatusTwo) {
     EXPECT_EQ(RunWobble({"--frames"}, scene.path()).exitCode, 2);
 
     scene.Write("bad.txt", "# fine\n1 down Up\n\n2 sideways Up\n");
-    const ProcessResult bad = RunWobble({"--headless", "--replay", "bad.txt"}, scene.path());
+    const std::vector<std::string> replayBad = {"--headless", "--frames", "1", "--replay",
+                                                "bad.txt"};
+    const ProcessResult bad = RunWobble(replayBad, scene.path());
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_EQ(bad.err,
               scene.Path("bad.txt") + ":4: unknown event 'sideways' (down, up, mouse or close)\n");
     EXPECT_EQ(bad.out, "");  // refused before anything started
     scene.Write("bad.txt", "0 down Up\n");
-    EXPECT_EQ(RunWobble({"--headless", "--replay", "bad.txt"}, scene.path()).exitCode, 2);
+    EXPECT_EQ(RunWobble(replayBad, scene.path()).exitCode, 2);
     scene.Write("bad.txt", "3 down Shift\n");
-    EXPECT_EQ(RunWobble({"--headless", "--replay", "bad.txt"}, scene.path()).exitCode, 2);
+    EXPECT_EQ(RunWobble(replayBad, scene.path()).exitCode, 2);
 }
 
 TEST_F(Program, HelpAndVersion) {
@@ -188,7 +194,9 @@ TEST_F(Program, HelpAndVersion) {
 
 TEST_F(Program, UnusableScenesStopWithOneLineAndStatusOne) {
     ScratchDir empty;
-    const ProcessResult missing = RunWobble({"--headless"}, empty.path());
+    // --frames 1: a scene wrongly accepted ends the run rather than the test's time.
+    const std::vector<std::string> oneFrame = {"--headless", "--frames", "1"};
+    const ProcessResult missing = RunWobble(oneFrame, empty.path());
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
     EXPECT_NE(missing.err.find("config.txt"), std::string::npos);
@@ -196,7 +204,7 @@ TEST_F(Program, UnusableScenesStopWithOneLineAndStatusOne) {
     std::string config = ReadWholeFile(scene.Path("config.txt"));
     config.replace(config.find("points ") + 7, 2, "99");  // an index far outside the body
     scene.Write("config.txt", config);
-    const ProcessResult outside = RunWobble({"--headless"}, scene.path());
+    const ProcessResult outside = RunWobble(oneFrame, scene.path());
     EXPECT_EQ(outside.exitCode, 1);
     EXPECT_EQ(std::count(outside.err.begin(), outside.err.end(), '\n'), 1) << outside.err;
 
@@ -204,10 +212,37 @@ TEST_F(Program, UnusableScenesStopWithOneLineAndStatusOne) {
     scene.Write("body.tet",
                 "tet version 1.0\nnum_materials 1\nnum_vertices 3\nnum_tetras 1\n"
                 "num_triangles 0\nMATERIALS\nVERTICES\n0 0 0\n1 1\n");
-    const ProcessResult broken = RunWobble({"--headless"}, scene.path());
+    const ProcessResult broken = RunWobble(oneFrame, scene.path());
     EXPECT_EQ(broken.exitCode, 1);
     EXPECT_EQ(std::count(broken.err.begin(), broken.err.end(), '\n'), 1) << broken.err;
     EXPECT_NE(broken.err.find("body.tet:9:"), std::string::npos) << broken.err;
+}
+
+TEST_F(Program, OutputThatCannotBeWrittenIsSaidAndEndsWithStatusOne) {
+    struct Case {
+        std::vector<std::string> option;
+        std::string line;
+    };
+    // Output paths are taken as absolute ones from the start.
+    const std::string missing = scene.Path("missing");
+    const Case cases[] = {
+        {{"--screenshot", "missing/shot.png"},
+         "wobble: cannot write the screenshot " + missing +
+             "/shot.png: No such file or directory\n"},
+        {{"--dump", "missing/state.txt"},
+         "wobble: cannot write the state file " + missing +
+             "/state.txt: No such file or directory\n"},
+        {{"--record", "missing/frames"},
+         "wobble: cannot create the recording folder " + missing +
+             "/frames: No such file or directory\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--headless", "--frames", "2"};
+        args.insert(args.end(), c.option.begin(), c.option.end());
+        const ProcessResult r = RunWobble(args, scene.path());
+        EXPECT_EQ(r.exitCode, 1) << c.option[0];
+        EXPECT_EQ(r.err, c.line);
+    }
 }
 
 TEST_F(Program, AWindowWithoutADisplayIsRefusedRatherThanRunUnseen) {
@@ -226,6 +261,53 @@ TEST_F(Program, SceneFolderArgumentWorksFromElsewhere) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     // Relative output paths still mean the folder the program was started in.
     EXPECT_EQ(ReadDump(elsewhere.Path("d.txt")).frame, "frame 3");
+}
+
+// FNV-1a over all bytes: a 64-bit name for a whole state file, short enough
+// for a failure message.
+uint64_t Fnv1a(const std::string& bytes) {
+    uint64_t hash = 0xcbf29ce484222325u;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3u;
+    }
+    return hash;
+}
+
+// Where two state files part: the first line that differs, from the first
+// character that differs, cut short.
+std::string FirstDifference(const std::string& got, const std::string& want) {
+    const size_t at =
+        std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
+    const size_t lineStart = got.rfind('\n', at == 0 ? 0 : at - 1);
+    const size_t from = lineStart == std::string::npos ? 0 : lineStart + 1;
+    const long line = std::count(got.begin(), got.begin() + from, '\n') + 1;
+    return "line " + std::to_string(line) + ": got \"" + got.substr(from, 80) + "...\", want \"" +
+           want.substr(from, 80) + "...\"";
+}
+
+// The sample scene after a short replay that uses every part of the step:
+// thrust, both turns, the mouse, the pump and the splash. The whole state is
+// checked in (tests/data/sample-40-frames.dump) and must come back exactly, so
+// a change to any constant or any order of operations shows here. When a
+// change of the simulation is meant, write the file again (from the top folder)
+//   build/wobble assets --headless --frames 40 --replay
+//   tests/data/sample-40-frames.replay --dump tests/data/sample-40-frames.dump
+// as one command, and put the hash the failure shows below.
+TEST(GoldenState, SampleSceneAfterFortyFramesIsTheCheckedInDump) {
+    constexpr uint64_t kGoldenHash = 0x69c273c17eb28b38u;
+    const std::string data = WOBBLE_TEST_DATA_DIR;
+    ScratchDir out;
+    const ProcessResult r =
+        RunWobble({WOBBLE_SOURCE_DIR "/assets", "--headless", "--frames", "40", "--replay",
+                   data + "/sample-40-frames.replay", "--dump", "state.txt"},
+                  out.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string got = ReadWholeFile(out.Path("state.txt"));
+    const std::string want = ReadWholeFile(data + "/sample-40-frames.dump");
+    ASSERT_FALSE(want.empty());
+    EXPECT_EQ(Fnv1a(got), kGoldenHash) << std::hex << "0x" << Fnv1a(got);
+    EXPECT_TRUE(got == want) << FirstDifference(got, want);
 }
 
 }  // namespace

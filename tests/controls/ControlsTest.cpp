@@ -63,8 +63,9 @@ TEST_F(Controls, EachArrowAloneRampsItsThrustToTheCapAndItDecaysWhenReleased) {
             Frame();
             EXPECT_EQ(thrust().*arrow.grows, static_cast<float>(std::min(frame, 30)));
             for (float ThrustController::*other : kThrusts) {
-                if (other != arrow.grows)
+                if (other != arrow.grows) {
                     EXPECT_EQ(thrust().*other, 0.0f);
+                }
             }
         }
         keys.Release(arrow.code);

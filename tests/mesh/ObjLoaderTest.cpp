@@ -241,23 +241,47 @@ TEST_F(ObjLoader, IndexZeroFailsNamingFileAndLine) {
     ExpectEmpty(mesh);
 }
 
-TEST_F(ObjLoader, IndexBeyondTheCountFails) {
-    const auto r = LoadText("far.obj", kSquare + "f 1 2 6\n");
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.err, path + ":6: face index 6 is beyond the file's 5 vertices\n");
-    ExpectEmpty(mesh);
+TEST_F(ObjLoader, IndexOnePastItsKindFailsInEveryCornerFormAndPlace) {
+    // 5 vertices, 2 texture coordinates, 3 normals; the face is line 11. Each
+    // case names one index just outside its kind, in each corner form, as a
+    // triangle's first or last corner or a fan's later one.
+    const std::string kinds = kSquare + "vt 0 0\nvt 1 0\nvn 0 0 1\nvn 0 1 0\nvn 1 0 0\n";
+    const struct {
+        const char* face;
+        const char* problem;
+    } cases[] = {
+        {"f 1 2 6", "face index 6 is beyond the file's 5 vertices"},
+        {"f 6 1 2", "face index 6 is beyond the file's 5 vertices"},
+        {"f 1 2 3 6", "face index 6 is beyond the file's 5 vertices"},
+        {"f -6 1 2", "face index -6 reaches back past the 5 vertices read before it"},
+        {"f 1/1 2/2 6/1", "face index 6 is beyond the file's 5 vertices"},
+        {"f 1/1 2/3 3/1", "face index 3 is beyond the file's 2 texture coordinates"},
+        {"f 1/-3 2/1 3/1",
+         "face index -3 reaches back past the 2 texture coordinates read "
+         "before it"},
+        {"f 1//1 2//4 3//1", "face index 4 is beyond the file's 3 normals"},
+        {"f 1/1/1 2/2/2 6/1/1", "face index 6 is beyond the file's 5 vertices"},
+        {"f 1/1/1 2/3/2 3/1/1", "face index 3 is beyond the file's 2 texture coordinates"},
+        {"f 1/1/1 2/2/2 3/1/4", "face index 4 is beyond the file's 3 normals"},
+        {"f 1/1/1 2/2/2 3/1/1 4/2/4", "face index 4 is beyond the file's 3 normals"},
+    };
+    for (const auto& c : cases) {
+        const auto r = LoadText("far.obj", kinds + c.face + "\n");
+        EXPECT_FALSE(r.ok) << c.face;
+        EXPECT_EQ(r.err, path + ":11: " + c.problem + "\n");
+        ExpectEmpty(mesh);
+    }
+    // The last of each kind, counted from either end, is fine.
+    ASSERT_TRUE(LoadText("edge.obj", kinds + "f 5/2/3 -5/-2/-3 1/1/1\n").ok);
+    EXPECT_EQ(mesh.vertexIndices, (std::vector<int>{4, 0, 0, -1}));
+    EXPECT_EQ(mesh.texCoordIndices, (std::vector<int>{1, 0, 0, -1}));
+    EXPECT_EQ(mesh.normalIndices, (std::vector<int>{2, 0, 0, -1}));
 }
 
 TEST_F(ObjLoader, NegativeIndexReachingBeforeTheFirstVertexFails) {
     const auto r = LoadText("before.obj", "v 0 0 0\nv 1 0 0\nf -1 -2 -3\nv 0 1 0\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, path + ":3: face index -3 reaches back past the 2 vertices read before it\n");
-}
-
-TEST_F(ObjLoader, NormalIndexOutOfRangeFailsToo) {
-    const auto r = LoadText("badn.obj", kSquare + "vn 0 0 1\nf 1//1 2//1 3//2\n");
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.err, path + ":7: face index 2 is beyond the file's 1 normals\n");
 }
 
 TEST_F(ObjLoader, FaceWithTwoCornersRepeatsItsFirstCorner) {

@@ -61,14 +61,23 @@ TEST(Overlay, WithABodyItsThrustsAndCountsAreShown) {
     EXPECT_STREQ(text.lines[12], "F12 SCREENSHOT   F1 THIS OVERLAY   ESC QUIT");
 }
 
-TEST(Overlay, NoFrameRateYetAndUnknownCameraModesShowAsZeroAndQuestionMark) {
-    for (const int mode : {-1, 5}) {
+TEST(Overlay, NoFrameRateYetShowsZeroAndEveryCameraModeItsName) {
+    const struct {
+        int mode;
+        const char* line;
+    } cases[] = {
+        {-1, "CAMERA ?  VIEW SURFACE"},     {0, "CAMERA free  VIEW SURFACE"},
+        {1, "CAMERA behind  VIEW SURFACE"}, {2, "CAMERA side  VIEW SURFACE"},
+        {3, "CAMERA front  VIEW SURFACE"},  {4, "CAMERA orbit  VIEW SURFACE"},
+        {5, "CAMERA ?  VIEW SURFACE"},
+    };
+    for (const auto& c : cases) {
         OverlayInfo info;
-        info.cameraMode = mode;
+        info.cameraMode = c.mode;
         const OverlayText text = LinesOver(info);
-        ASSERT_EQ(text.count, 11) << mode;
+        ASSERT_EQ(text.count, 11) << c.mode;
         EXPECT_STREQ(text.lines[1], "0 FRAMES/S  0.00 MS/FRAME");
-        EXPECT_STREQ(text.lines[4], "CAMERA ?  VIEW SURFACE") << mode;
+        EXPECT_STREQ(text.lines[4], c.line) << c.mode;
     }
 }
 

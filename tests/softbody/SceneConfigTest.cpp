@@ -166,6 +166,7 @@ TEST_F(SceneConfigTest, StiffnessThatIsNotFiniteIsRefused) {
 }
 
 TEST_F(SceneConfigTest, IndexOutsideTheParticlesLeavesNoControlParticles) {
+    // 27: one past the last of the model's 27 particles.
     for (const char* points : {"points 0 1 2 3 4 5 6 27", "points -1 1 2 3 4 5 6 7",
                                "points 0 1 2 3 4 5 0x100000000 7"}) {
         SoftBody body;

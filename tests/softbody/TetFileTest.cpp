@@ -231,6 +231,10 @@ TEST(TetFile, MalformedContentIsRefusedWithFileAndLine) {
         {Header(5, 1) + "0 0 0\n1 inf 0\n", ":10: vertex 1 has a coordinate that is not finite\n"},
         {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2\n",
          ":15: tetra 0 has 3 of its 4 corner indices\n"},
+        {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2 5\n",
+         ":15: corner index 5 is outside 0..4\n"},  // one past the last particle
+        {Header(5, 1) + kFiveVertices + "TETRAS\n5 1 2 3\n",
+         ":15: corner index 5 is outside 0..4\n"},
         {Header(5, 1) + kFiveVertices + "TETRAS\n0 1 2 57\n",
          ":15: corner index 57 is outside 0..4\n"},
         {Header(5, 1) + kFiveVertices + "TETRAS\n0 -1 2 3\n",
@@ -241,6 +245,8 @@ TEST(TetFile, MalformedContentIsRefusedWithFileAndLine) {
          ":3: num_vertices -3 is outside 0..2147483647\n"},
         {"tet version 1.0\nnum_materials 1\nnum_vertices 5\nnum_tetras 0\nnum_triangles -1\n",
          ":5: num_triangles -1 is outside 0..2147483647\n"},
+        {"tet version 1.0\nnum_materials 1\nnum_vertices 5\nnum_tetras 2147483648\n",
+         ":4: num_tetras 2147483648 is outside 0..2147483647\n"},
         {"tet version 1.0\nnum_materials 1\nnum_vertices 2000000000\nnum_tetras 1\nnum_triangles "
          "0\n"
          "MATERIALS\nVERTICES\n",
