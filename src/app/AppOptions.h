@@ -15,6 +15,7 @@ struct AppOptions {
     std::string screenshotFile;  // PNG of the last drawn frame
     std::string recordDir;       // every drawn frame as a numbered PNG
     std::string sceneDir;        // run as if started in this folder
+    std::string outputDir;       // F12 screenshots and F9 videos; "": the working folder
 };
 
 enum class CommandLineResult { Run, ExitOk, Error };

@@ -79,6 +79,8 @@ bool Application::Initialize() {
     bindings_.reset = [this] { ResetScene(); };
     bindings_.screenshot = [this] { screenshotRequested_ = true; };
     bindings_.toggleOverlay = [this] { overlay.Toggle(); };
+    bindings_.toggleRecording = [this] { video_.Toggle(options_.outputDir, display); };
+    video_.RecordFromStart(options_.recordDir);
     return true;
 }
 
@@ -245,12 +247,13 @@ void Application::RunOneFrame() {
     }
     if (screenshotRequested_) {
         screenshotRequested_ = false;
-        const std::string name = NextFreeName("", "wobble");
+        const std::string name = NextFreeName(options_.outputDir, "wobble");
         if (WriteScreenshot(name, ReadFramebuffer(display.width, display.height)))
             std::printf("Screenshot written to %s\n", name.c_str());
     }
-    if (!options_.recordDir.empty())
+    if (!options_.recordDir.empty() && !VideoRecorder::IsVideoPath(options_.recordDir))
         RecordFrame();
+    video_.CaptureFrame(display, !options_.headless);  // last: the red dot goes over the frame
     SwapWindowBuffers();
     timings.frame = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -281,6 +284,7 @@ void Application::RecordFrame() {
 }
 
 void Application::FinishRun() {
+    video_.Finish();
     std::fflush(stdout);
     if (!options_.screenshotFile.empty()) {
         // A run closed from outside has drawn its last frame already; it is

@@ -18,6 +18,7 @@
 #include "app/AppOptions.h"
 #include "app/Replay.h"
 #include "app/SceneSnapshot.h"
+#include "app/VideoCapture.h"
 #include "app/platform/Events.h"
 #include "camera/Camera.h"
 #include "input/KeyBindings.h"
@@ -139,6 +140,7 @@ private:
     bool recordDirReady_ = false;
     bool lastFrameCaptured_ = false;
     Image lastFrame_;
+    VideoCapture video_;  // --record FILE.mp4 and F9
     std::chrono::steady_clock::time_point lastFrameStart_;
 };
 

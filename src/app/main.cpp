@@ -9,6 +9,7 @@
 
 #include "app/AppOptions.h"
 #include "app/Application.h"
+#include "app/InstalledScene.h"
 #include "app/Replay.h"
 
 int main(int argc, char** argv) {
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     if (!options.replayFile.empty() && !replay.Load(options.replayFile)) {
         return wobble::kExitBadCommandLine;
     }
+    wobble::UseInstalledSceneWithoutConfig(options);
     if (!options.sceneDir.empty() && chdir(options.sceneDir.c_str()) != 0) {
         std::fprintf(stderr, "wobble: cannot enter the scene folder %s: %s\n",
                      options.sceneDir.c_str(), std::strerror(errno));

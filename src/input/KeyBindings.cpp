@@ -95,6 +95,8 @@ void ApplyKeyBindings(KeyTable& keys, BindingTargets& t) {
         Call(t.screenshot);
     if (TakeOnce(keys, vk::kF1))
         Call(t.toggleOverlay);
+    if (TakeOnce(keys, vk::kF9))
+        Call(t.toggleRecording);
 }
 
 }  // namespace wobble

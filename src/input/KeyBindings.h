@@ -20,6 +20,7 @@
 //   O           once   while paused: one frame's simulation
 //   R           once   reset the scene to its state after start-up
 //   F12         once   screenshot of the current frame
+//   F9          once   start or stop recording a video
 //   F1          once   show or hide the overlay
 
 #include <functional>
@@ -47,6 +48,7 @@ struct BindingTargets {
     std::function<void()> reset;
     std::function<void()> screenshot;
     std::function<void()> toggleOverlay;
+    std::function<void()> toggleRecording;
 };
 
 // The point the splash key pushes the water down at.

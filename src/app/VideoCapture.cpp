@@ -1,0 +1,54 @@
+#include "app/VideoCapture.h"
+
+#include <cstdio>
+
+#include "render/RecordingDot.h"
+
+namespace wobble {
+
+void VideoCapture::RecordFromStart(const std::string& path) {
+    if (VideoRecorder::IsVideoPath(path))
+        fromStart_ = path;
+}
+
+void VideoCapture::Toggle(const std::string& folder, const DisplaySettings& display) {
+    if (recorder_.IsRecording()) {
+        Stop();
+        return;
+    }
+    const std::string path = NextFreeName(folder, "wobble", ".mp4");
+    Start(path, display);
+    if (recorder_.IsRecording())
+        std::printf("Recording video to %s (F9 stops)\n", path.c_str());
+}
+
+void VideoCapture::CaptureFrame(const DisplaySettings& display, bool showDot) {
+    if (!fromStart_.empty()) {
+        Start(fromStart_, display);
+        fromStart_.clear();
+    }
+    if (!recorder_.IsRecording())
+        return;
+    ReadFramebuffer(frame_, display.width, display.height);
+    recorder_.AddFrame(frame_);
+    if (showDot && recorder_.IsRecording())
+        DrawRecordingDot(display);
+}
+
+void VideoCapture::Finish() {
+    fromStart_.clear();
+    if (recorder_.IsRecording())
+        Stop();
+}
+
+void VideoCapture::Start(const std::string& path, const DisplaySettings& display) {
+    recorder_.Start(path, display.width, display.height);
+}
+
+void VideoCapture::Stop() {
+    const long long frames = recorder_.framesWritten();
+    if (recorder_.Finish())
+        std::printf("Video written to %s (%lld frames)\n", recorder_.path().c_str(), frames);
+}
+
+}  // namespace wobble
