@@ -12,6 +12,12 @@ void VideoCapture::RecordFromStart(const std::string& path) {
 }
 
 void VideoCapture::Toggle(const std::string& folder, const DisplaySettings& display) {
+    // F9 before the first frame: the --record video counts as running, and
+    // stopping it before it has a frame leaves no file.
+    if (!fromStart_.empty()) {
+        fromStart_.clear();
+        return;
+    }
     if (recorder_.IsRecording()) {
         Stop();
         return;

@@ -19,8 +19,8 @@ public:
     // any other path (a folder of PNGs) is not ours.
     void RecordFromStart(const std::string& path);
 
-    // F9: stops the running recording, or starts one to the next free
-    // wobble-NNNN.mp4 in `folder` ("" for the working folder).
+    // F9: stops the running recording (the --record one too), or starts one
+    // to the next free wobble-NNNN.mp4 in `folder` ("" for the working folder).
     void Toggle(const std::string& folder, const DisplaySettings& display);
 
     // After a frame is drawn and before the buffers swap: the frame goes to
