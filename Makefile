@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 SANITIZE_BUILD := build-sanitize
 
-.PHONY: all deps build run test bench sanitize fuzz-smoke long-run format clean
+.PHONY: all deps build run test bench sanitize fuzz-smoke long-run format clean install deb
 
 all: build
 
@@ -24,6 +24,16 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The programs, the sample scene, manual pages, desktop entry, icon and bash
+# completion under PREFIX (DESTDIR=... stages them elsewhere, as packagers do).
+PREFIX ?= /usr/local
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the same, in $(BUILD)/wobble_<version>_<arch>.deb.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@bash scripts/run-benchmarks $(BUILD)

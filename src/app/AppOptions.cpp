@@ -14,10 +14,12 @@ const char* const kVersionText = "wobble 1.0.0\n";
 
 std::string UsageText() {
     return "usage: wobble [SCENE_DIR] [--headless] [--frames N] [--replay FILE] [--dump FILE]\n"
-           "              [--screenshot FILE] [--record DIR] [--help] [--version]\n"
+           "              [--screenshot FILE] [--record DIR|FILE.mp4|FILE.webm] [--help]\n"
+           "              [--version]\n"
            "\n"
            "Runs the soft-body demo on the scene described by config.txt in SCENE_DIR\n"
-           "(default: the working directory).\n"
+           "(default: the working directory; an installed wobble started where there is\n"
+           "no config.txt runs its sample scene).\n"
            "\n"
            "  SCENE_DIR          read config.txt and the files it names from this folder\n"
            "  --headless         no visible window: an offscreen OpenGL context of the same size\n"
@@ -26,6 +28,8 @@ std::string UsageText() {
            "  --dump FILE        after the last frame, write the simulation state to FILE\n"
            "  --screenshot FILE  after the last frame, write the last drawn frame to FILE (PNG)\n"
            "  --record DIR       write every drawn frame to DIR as frame-000001.png, ...\n"
+           "  --record FILE.mp4  record every drawn frame as a video at 60 frames a second\n"
+           "                     (H.264; FILE.webm: VP9) with the ffmpeg program\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
@@ -44,6 +48,8 @@ std::string UsageText() {
            "  O                  while paused: advance one frame\n"
            "  R                  reset the scene to its start\n"
            "  F12                screenshot into the working directory\n"
+           "  F9                 start or stop a video (wobble-0001.mp4, ...) in the working\n"
+           "                     directory; a red dot shows while it records\n"
            "  F1                 show or hide the overlay (keys, speed, thrusts, camera)\n"
            "  Escape             quit\n";
 }

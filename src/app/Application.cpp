@@ -64,6 +64,7 @@ bool Application::Initialize() {
         return false;
     }
     startCamera_ = camera;
+    video_.RecordFromStart(options_.recordDir);
     return true;
 }
 
@@ -144,6 +145,8 @@ void Application::HandleKeys() {
         screenshotRequested_ = true;
     if (asked.toggleOverlay)
         overlay.Toggle();
+    if (asked.toggleRecording)
+        video_.Toggle("", display);
 }
 
 void Application::ResetScene() {
@@ -277,8 +280,10 @@ void Application::CaptureFrame() {
         if (WriteScreenshot(name, ReadFramebuffer(display.width, display.height)))
             std::printf("Screenshot written to %s\n", name.c_str());
     }
-    if (!options_.recordDir.empty())
+    if (!options_.recordDir.empty() && !VideoRecorder::IsVideoPath(options_.recordDir))
         RecordFrame();
+    // Last: the red dot goes over the frame once it has been read.
+    video_.CaptureFrame(display, !window_->IsHeadless());
 }
 
 void Application::RecordFrame() {
@@ -309,8 +314,8 @@ void Application::RecordFrame() {
 }
 
 bool Application::FinishRun() {
+    bool written = video_.Finish() && !recordingFailed_;
     std::fflush(stdout);
-    bool written = !recordingFailed_;
     if (!options_.screenshotFile.empty()) {
         // A run closed from outside has drawn its last frame already; it is
         // still on the front buffer.

@@ -25,6 +25,7 @@
 #include "app/AppOptions.h"
 #include "app/Replay.h"
 #include "app/ReplayMouse.h"
+#include "app/VideoCapture.h"
 #include "app/Window.h"
 #include "camera/Camera.h"
 #include "input/InputEvent.h"
@@ -128,6 +129,7 @@ private:
     bool lastFrameCaptured_ = false;
     bool recordingFailed_ = false;
     Image lastFrame_;
+    VideoCapture video_;  // --record FILE.mp4 and F9
     std::chrono::steady_clock::time_point lastFrameStart_;
 };
 

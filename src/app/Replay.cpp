@@ -21,9 +21,9 @@ struct KeyName {
 };
 
 constexpr KeyName kKeyNames[] = {
-    {"Up", vk::kUp},         {"Down", vk::kDown},   {"Left", vk::kLeft}, {"Right", vk::kRight},
-    {"Escape", vk::kEscape}, {"F1", vk::kF1},       {"F5", vk::kF5},     {"F11", vk::kF11},
-    {"F12", vk::kF12},       {"KP2", vk::kNumpad2},
+    {"Up", vk::kUp},         {"Down", vk::kDown}, {"Left", vk::kLeft},   {"Right", vk::kRight},
+    {"Escape", vk::kEscape}, {"F1", vk::kF1},     {"F5", vk::kF5},       {"F11", vk::kF11},
+    {"F12", vk::kF12},       {"F9", vk::kF9},     {"KP2", vk::kNumpad2},
 };
 
 // A whole-number field: digits only, with an optional leading minus sign when allowed.

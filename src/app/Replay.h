@@ -8,7 +8,7 @@
 //
 // The events of frame F enter the event queue, in file order, before frame F
 // runs. Keys: Up Down Left Right Escape W S A D C M Z B T F5 F11 KP2 P O R F1
-// F12, or a virtual-key code written 0xNN.
+// F9 F12, or a virtual-key code written 0xNN.
 
 #include <string>
 #include <vector>

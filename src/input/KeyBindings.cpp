@@ -36,6 +36,7 @@ KeyIntents ReadKeyBindings(KeyTable& keys) {
     in.reset = TakeOnce(keys, vk::Letter('R'));
     in.screenshot = TakeOnce(keys, vk::kF12);
     in.toggleOverlay = TakeOnce(keys, vk::kF1);
+    in.toggleRecording = TakeOnce(keys, vk::kF9);
     keys.EndFrame();
     return in;
 }

@@ -21,6 +21,7 @@
 //   O           once   while paused: one frame's simulation
 //   R           once   reset the scene to its state after start-up
 //   F12         once   screenshot of the current frame
+//   F9          once   start or stop recording a video
 //   F1          once   show or hide the overlay
 //
 // The application acts on the value in the order of the fields below, which
@@ -51,6 +52,7 @@ struct KeyIntents {
     bool reset = false;
     bool screenshot = false;
     bool toggleOverlay = false;
+    bool toggleRecording = false;
 };
 
 // Reads this frame's intents from the table: clears the entries of the once

@@ -24,6 +24,7 @@ constexpr int kDown = 0x28;
 constexpr int kNumpad2 = 0x62;
 constexpr int kF1 = 0x70;
 constexpr int kF5 = 0x74;
+constexpr int kF9 = 0x78;
 constexpr int kF11 = 0x7A;
 constexpr int kF12 = 0x7B;
 // 'A'..'Z' are their own codes.

@@ -9,6 +9,7 @@
 
 #include "app/AppOptions.h"
 #include "app/Application.h"
+#include "app/InstalledScene.h"
 #include "app/Replay.h"
 #include "platform/SdlWindow.h"
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
             return wobble::kExitBadCommandLine;
         }
     }
+    wobble::UseInstalledSceneWithoutConfig(options);
     if (!options.sceneDir.empty() && !SceneFolderUsable(options.sceneDir))
         return wobble::kExitStartupFailed;
 

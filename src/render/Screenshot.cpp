@@ -13,6 +13,11 @@ namespace wobble {
 
 Image ReadFramebuffer(int width, int height, bool front) {
     Image image;
+    ReadFramebuffer(image, width, height, front);
+    return image;
+}
+
+void ReadFramebuffer(Image& image, int width, int height, bool front) {
     image.width = width;
     image.height = height;
     image.rgb.resize(static_cast<size_t>(width) * height * 3);
@@ -25,7 +30,6 @@ Image ReadFramebuffer(int width, int height, bool front) {
         uint8_t* top = &image.rgb[y * stride];
         std::swap_ranges(top, top + stride, &image.rgb[(height - 1 - y) * stride]);
     }
-    return image;
 }
 
 bool WritePng(const std::string& path, const Image& image, std::string* error) {
@@ -62,10 +66,11 @@ bool WritePng(const std::string& path, const Image& image, std::string* error) {
     return true;
 }
 
-std::string NextFreeName(const std::string& folder, const std::string& stem) {
+std::string NextFreeName(const std::string& folder, const std::string& stem,
+                         const std::string& extension) {
     char name[64];
     for (int n = 1;; ++n) {
-        std::snprintf(name, sizeof name, "%s-%04d.png", stem.c_str(), n);
+        std::snprintf(name, sizeof name, "%s-%04d%s", stem.c_str(), n, extension.c_str());
         const std::string path = folder.empty() ? name : folder + "/" + name;
         struct stat info;
         if (stat(path.c_str(), &info) != 0)

@@ -17,10 +17,17 @@ extern char** environ;
 namespace wobble::test {
 
 ProcessResult RunWobble(const std::vector<std::string>& args, const std::string& cwd,
-                        const std::vector<std::string>& unset) {
+                        const std::vector<std::string>& unset,
+                        const std::vector<std::string>& set) {
+    return RunProgram(WOBBLE_BINARY, args, cwd, unset, set);
+}
+
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& cwd, const std::vector<std::string>& unset,
+                         const std::vector<std::string>& set) {
     ScratchDir capture;
     const std::string outPath = capture.Path("out"), errPath = capture.Path("err");
-    std::vector<std::string> argv = {WOBBLE_BINARY};
+    std::vector<std::string> argv = {program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> raw;
     for (std::string& a : argv)
@@ -36,15 +43,20 @@ ProcessResult RunWobble(const std::vector<std::string>& args, const std::string&
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     pid_t pid = 0;
     ProcessResult result;
+    std::vector<std::string> replaced = unset;
+    for (const std::string& entry : set)
+        replaced.push_back(entry.substr(0, entry.find('=')));
     std::vector<char*> env;
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;
         bool keep = true;
-        for (const std::string& name : unset)
+        for (const std::string& name : replaced)
             keep = keep && entry.rfind(name + "=", 0) != 0;
         if (keep)
             env.push_back(*e);
     }
+    for (const std::string& entry : set)
+        env.push_back(const_cast<char*>(entry.c_str()));
     env.push_back(nullptr);
     if (posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), env.data()) == 0) {
         int status = 0;

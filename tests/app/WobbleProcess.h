@@ -14,9 +14,15 @@ struct ProcessResult {
 };
 
 // Runs the built program with `args` in the folder `cwd`, with the test's
-// environment less the variables named in `unset`.
+// environment less the variables named in `unset`, and with the NAME=VALUE
+// entries of `set` in place of their names' values.
 ProcessResult RunWobble(const std::vector<std::string>& args, const std::string& cwd,
-                        const std::vector<std::string>& unset = {});
+                        const std::vector<std::string>& unset = {},
+                        const std::vector<std::string>& set = {});
+// The same with another copy of the program.
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& cwd, const std::vector<std::string>& unset = {},
+                         const std::vector<std::string>& set = {});
 
 // A small steerable scene in `folder`: config.txt, body.tet (a box of
 // tetrahedral cubes floating at the water's middle) and box.obj around it.
