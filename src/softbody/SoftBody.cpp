@@ -1,6 +1,7 @@
 #include "softbody/SoftBody.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -65,8 +66,8 @@ void SoftBody::Clear() {
     particleCount = 0;
     tetraCount = 0;
     springCount = 0;
-    springs.clear();
-    springs.shrink_to_fit();
+    springs.Clear();
+    springForces_.Clear();
     tetras.clear();
     tetras.shrink_to_fit();
     particles.clear();
@@ -74,7 +75,7 @@ void SoftBody::Clear() {
 }
 
 Status SoftBody::Build(const TetModel& model, float stiffness, float mass,
-                       const std::string& source) {
+                       const std::string& source, int maxSprings) {
     Clear();
     const size_t vertexCount = model.vertices.size();
     for (size_t t = 0; t < model.tetras.size(); ++t) {
@@ -100,32 +101,43 @@ Status SoftBody::Build(const TetModel& model, float stiffness, float mass,
         }
     }
     tetraCount = static_cast<int>(tetras.size());
-    Status springsMade = GenerateSprings(stiffness, source);
-    if (!springsMade)
+    Status springsMade = GenerateSprings(stiffness, source, maxSprings);
+    if (!springsMade) {
         Clear();
-    return springsMade;
+        return springsMade;
+    }
+    springForces_.Prepare(springs, particleCount);
+    return Done{};
 }
 
-Status SoftBody::GenerateSprings(float stiffness, const std::string& source) {
-    const size_t mostSprings = std::min<size_t>(static_cast<size_t>(tetraCount) * 6, kMaxSprings);
-    springs.reserve(mostSprings);
-    EdgeSet seen(mostSprings);
-    springCount = 0;
+Status SoftBody::GenerateSprings(float stiffness, const std::string& source, int maxSprings) {
+    // The edges in the order and orientation of their first tetra, gathered
+    // before the springs so that the spring arrays take exactly their size.
+    // A tetra mesh has about 1.2 distinct edges a tetra (7 a cube of 6 in a
+    // lattice); the set starts near that and grows when a model has more.
+    const size_t cornerPairs = static_cast<size_t>(tetraCount) * 6;
+    const size_t mostEdges = std::min<size_t>(cornerPairs, static_cast<size_t>(maxSprings));
+    EdgeSet seen(std::min(mostEdges, static_cast<size_t>(tetraCount) * 3 / 2 + 16));
+    std::vector<std::array<int, 2>> edges;
+    edges.reserve(std::min(mostEdges, static_cast<size_t>(tetraCount) * 3 / 2 + 16));
     for (const Tetra& tetra : tetras) {
         for (const auto& pair : Tetra::kEdges) {
             const int a = tetra.cornerIndices[pair[0]];
             const int b = tetra.cornerIndices[pair[1]];
             if (!seen.Insert(static_cast<uint32_t>(a), static_cast<uint32_t>(b)))
                 continue;
-            if (springCount == kMaxSprings) {
+            if (edges.size() == static_cast<size_t>(maxSprings)) {
                 return MakeInputError(source, 0,
                                       "the model has more than %d distinct edges, the spring limit",
-                                      kMaxSprings);
+                                      maxSprings);
             }
-            springs.emplace_back(&particles[a], &particles[b], stiffness);
-            ++springCount;
+            edges.push_back({a, b});
         }
     }
+    springs.Reserve(edges.size());
+    for (const auto& [a, b] : edges)
+        springs.Add(a, b, particles.data(), stiffness);
+    springCount = springs.size();
     return Done{};
 }
 
