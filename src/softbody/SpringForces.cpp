@@ -1,6 +1,7 @@
 #include "softbody/SpringForces.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "math/VecMath.h"
 
@@ -26,6 +27,14 @@ inline void FormPull(const SbVec3f& a, const SbVec3f& b, float stiffness, float 
     pull[1] = p[1];
     pull[2] = p[2];
 }
+
+#if defined(__SSE2__)
+// The particle's position and the float that follows it in the particle.
+static_assert(offsetof(Particle, velocity) == offsetof(Particle, position) + 3 * sizeof(float));
+inline __m128 LoadPosition(const Particle& p) {
+    return _mm_loadu_ps(p.position.getValue());
+}
+#endif
 
 }  // namespace
 
@@ -135,20 +144,21 @@ void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int 
     const __m128 zero = _mm_setzero_ps();
     const __m128 one = _mm_set1_ps(1.0f);
     for (; s + 4 <= to; s += 4) {
-        const float* const a0 = particles[endA[s]].position.getValue();
-        const float* const a1 = particles[endA[s + 1]].position.getValue();
-        const float* const a2 = particles[endA[s + 2]].position.getValue();
-        const float* const a3 = particles[endA[s + 3]].position.getValue();
-        const float* const b0 = particles[endB[s]].position.getValue();
-        const float* const b1 = particles[endB[s + 1]].position.getValue();
-        const float* const b2 = particles[endB[s + 2]].position.getValue();
-        const float* const b3 = particles[endB[s + 3]].position.getValue();
-        __m128 dx = _mm_sub_ps(_mm_setr_ps(b0[0], b1[0], b2[0], b3[0]),
-                               _mm_setr_ps(a0[0], a1[0], a2[0], a3[0]));
-        __m128 dy = _mm_sub_ps(_mm_setr_ps(b0[1], b1[1], b2[1], b3[1]),
-                               _mm_setr_ps(a0[1], a1[1], a2[1], a3[1]));
-        __m128 dz = _mm_sub_ps(_mm_setr_ps(b0[2], b1[2], b2[2], b3[2]),
-                               _mm_setr_ps(a0[2], a1[2], a2[2], a3[2]));
+        // Each particle's position with the float after it (its velocity's x,
+        // unused), then four of them turned into x, y and z across the lanes.
+        __m128 a0 = LoadPosition(particles[endA[s]]);
+        __m128 a1 = LoadPosition(particles[endA[s + 1]]);
+        __m128 a2 = LoadPosition(particles[endA[s + 2]]);
+        __m128 a3 = LoadPosition(particles[endA[s + 3]]);
+        __m128 b0 = LoadPosition(particles[endB[s]]);
+        __m128 b1 = LoadPosition(particles[endB[s + 1]]);
+        __m128 b2 = LoadPosition(particles[endB[s + 2]]);
+        __m128 b3 = LoadPosition(particles[endB[s + 3]]);
+        _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
+        _MM_TRANSPOSE4_PS(b0, b1, b2, b3);
+        __m128 dx = _mm_sub_ps(b0, a0);
+        __m128 dy = _mm_sub_ps(b1, a1);
+        __m128 dz = _mm_sub_ps(b2, a2);
         const __m128 len = _mm_sqrt_ps(
             _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz)));
         // The reciprocal where the length is above zero; elsewhere 1, which
@@ -186,31 +196,66 @@ void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int 
 void SpringForces::SumForces(Particle* particles, int from, int to) const {
     const int* const ends = ends_.data();
     const Pull* const ring = ring_.data();
-    for (int n = from; n < to; ++n) {
-        const int p = summingOrder_[n];
-        const int* end = ends + firstEnd_[p];
-        const int* const last = ends + firstEnd_[p + 1];
+    const unsigned mask = static_cast<unsigned>(ringMask_);
 #if defined(__SSE2__)
-        // End B feels the negated pull: a flip of the sign bit, as -pull is.
-        const __m128 flip[2] = {_mm_setzero_ps(), _mm_set1_ps(-0.0f)};
-        __m128 force = _mm_setzero_ps();
-        for (; end != last; ++end) {
-            const __m128 pull = _mm_load_ps(&ring[*end / 2 & ringMask_].x);
-            force = _mm_add_ps(force, _mm_xor_ps(pull, flip[*end & 1]));
-        }
+    // End B feels the negated pull: a flip of the sign bit, as -pull is.
+    const __m128 flip[2] = {_mm_setzero_ps(), _mm_set1_ps(-0.0f)};
+    auto pullAt = [&](int end) {
+        const unsigned e = static_cast<unsigned>(end);
+        return _mm_xor_ps(_mm_load_ps(&ring[(e >> 1) & mask].x), flip[e & 1]);
+    };
+    auto store = [&](int p, __m128 force) {
         alignas(16) float sum[4];
         _mm_store_ps(sum, force);
         particles[p].force.setValue(sum[0], sum[1], sum[2]);
+    };
+    // Each particle's sum is one chain of additions in spring order; four
+    // particles at a time keep four chains going side by side.
+    int n = from;
+    for (; n + 4 <= to; n += 4) {
+        const int p[4] = {summingOrder_[n], summingOrder_[n + 1], summingOrder_[n + 2],
+                          summingOrder_[n + 3]};
+        const int* e[4];
+        int count[4];
+        for (int k = 0; k < 4; ++k) {
+            e[k] = ends + firstEnd_[p[k]];
+            count[k] = firstEnd_[p[k] + 1] - firstEnd_[p[k]];
+        }
+        const int common = std::min(std::min(count[0], count[1]), std::min(count[2], count[3]));
+        __m128 f0 = _mm_setzero_ps(), f1 = f0, f2 = f0, f3 = f0;
+        for (int i = 0; i < common; ++i) {
+            f0 = _mm_add_ps(f0, pullAt(e[0][i]));
+            f1 = _mm_add_ps(f1, pullAt(e[1][i]));
+            f2 = _mm_add_ps(f2, pullAt(e[2][i]));
+            f3 = _mm_add_ps(f3, pullAt(e[3][i]));
+        }
+        __m128 f[4] = {f0, f1, f2, f3};
+        for (int k = 0; k < 4; ++k) {
+            for (int i = common; i < count[k]; ++i)
+                f[k] = _mm_add_ps(f[k], pullAt(e[k][i]));
+            store(p[k], f[k]);
+        }
+    }
+    for (; n < to; ++n) {
+        const int p = summingOrder_[n];
+        __m128 force = _mm_setzero_ps();
+        for (int i = firstEnd_[p]; i < firstEnd_[p + 1]; ++i)
+            force = _mm_add_ps(force, pullAt(ends[i]));
+        store(p, force);
+    }
 #else
+    for (int n = from; n < to; ++n) {
+        const int p = summingOrder_[n];
         SbVec3f force(0.0f, 0.0f, 0.0f);
-        for (; end != last; ++end) {
-            const Pull& pull = ring[*end / 2 & ringMask_];
+        for (int i = firstEnd_[p]; i < firstEnd_[p + 1]; ++i) {
+            const unsigned e = static_cast<unsigned>(ends[i]);
+            const Pull& pull = ring[(e >> 1) & mask];
             const SbVec3f v(pull.x, pull.y, pull.z);
-            force = force + ((*end & 1) ? -v : v);
+            force = force + ((e & 1) ? -v : v);
         }
         particles[p].force = force;
-#endif
     }
+#endif
 }
 
 }  // namespace wobble
