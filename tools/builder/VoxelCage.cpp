@@ -284,9 +284,36 @@ void VoxelCage::JoinParts() {
                      [&](int a, int b) { return parts[a].size() > parts[b].size(); });
     std::vector<int> body = parts[bySize[0]];
     const bool bodyIsSingle = body.size() == 1;
+    std::vector<uint8_t> inBody(total, 0);
+    for (int index : body)
+        inBody[index] = 1;
+    // The cells of a set with a face neighbour outside it. The nearest pair
+    // of two sets is always such a pair (an inner cell has a neighbour of
+    // its own set that is nearer to any cell outside), so searching these
+    // alone finds the same pair, first in the same order, in far less time.
+    auto onBorder = [&](const std::vector<int>& set, auto&& inSet) {
+        std::vector<int> border;
+        for (int index : set) {
+            int at[3];
+            coords(index, at);
+            bool inner = true;
+            for (int axis = 0; axis < 3 && inner; ++axis) {
+                for (int step = -1; step <= 1 && inner; step += 2) {
+                    int next[3] = {at[0], at[1], at[2]};
+                    next[axis] += step;
+                    inner = next[axis] >= 0 && next[axis] < size[axis] &&
+                            inSet(CellIndex(next[0], next[1], next[2]));
+                }
+            }
+            if (!inner)
+                border.push_back(index);
+        }
+        return border;
+    };
 
     for (size_t rank = 1; rank < bySize.size(); ++rank) {
-        const std::vector<int>& loose = parts[bySize[rank]];
+        const int label = bySize[rank];
+        const std::vector<int>& loose = parts[label];
         if (loose.size() == 1 && !bodyIsSingle) {
             // A lone cell hanging on nothing: its bit of surface rides on the
             // nearest tetras of the body instead.
@@ -302,12 +329,16 @@ void VoxelCage::JoinParts() {
             continue;
         }
         // The nearest pair of cells between the body and the loose part.
+        const std::vector<int> looseBorder =
+            onBorder(loose, [&](int index) { return part[index] == label; });
+        const std::vector<int> bodyBorder =
+            onBorder(body, [&](int index) { return inBody[index] != 0; });
         long long best = -1;
         int from[3] = {0, 0, 0}, to[3] = {0, 0, 0};
-        for (int a : loose) {
+        for (int a : looseBorder) {
             int pa[3];
             coords(a, pa);
-            for (int b : body) {
+            for (int b : bodyBorder) {
                 int pb[3];
                 coords(b, pb);
                 const long long d = 1LL * (pa[0] - pb[0]) * (pa[0] - pb[0]) +
@@ -336,6 +367,7 @@ void VoxelCage::JoinParts() {
                             cells[index] = kBridge;
                             ++bridgeCells;
                             body.push_back(index);
+                            inBody[index] = 1;
                         }
                     }
                 }
@@ -350,6 +382,8 @@ void VoxelCage::JoinParts() {
             at[axis] += to[axis] > at[axis] ? 1 : -1;
         }
         body.insert(body.end(), loose.begin(), loose.end());
+        for (int index : loose)
+            inBody[index] = 1;
     }
 }
 
