@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace wobble {
@@ -76,6 +77,18 @@ void SoftBody::Clear() {
 
 Status SoftBody::Build(const TetModel& model, float stiffness, float mass,
                        const std::string& source, int maxSprings) {
+    try {
+        return Assemble(model, stiffness, mass, source, maxSprings);
+    } catch (const std::bad_alloc&) {
+        // The body takes several times the memory of the model it is built
+        // from: a model that was read may still be too big to build.
+        Clear();
+        return MakeInputError(source, 0, "not enough memory for the model");
+    }
+}
+
+Status SoftBody::Assemble(const TetModel& model, float stiffness, float mass,
+                          const std::string& source, int maxSprings) {
     Clear();
     const size_t vertexCount = model.vertices.size();
     for (size_t t = 0; t < model.tetras.size(); ++t) {

@@ -32,9 +32,10 @@ Result<TetModel> ReadTetFile(const std::string& fileName, const std::string& fol
 
 class SoftBody {
 public:
-    // Limit on the springs of one body, a bound of sanity far above any body
-    // that can be stepped at a frame rate (about 2 GB of springs); a model with
-    // more distinct edges is refused.
+    // Limit on the springs of one body: a bound of sanity far above any body
+    // that steps at a usable rate (a body takes about 230 bytes a spring with
+    // its particles and tetras, so this one would need some 11 GB). A model
+    // with more distinct edges is refused.
     static constexpr int kMaxSprings = 50'000'000;
 
     SoftBody() = default;
@@ -51,7 +52,8 @@ public:
     // spring of stiffness `stiffness` per distinct tetra edge, in generation
     // order. Refuses a corner index outside the vertices and more distinct
     // edges than `maxSprings`, naming `source` in the error; the body is then
-    // left empty. Prints nothing. Time and memory grow linearly with the model.
+    // left empty, as it is when memory runs out. Prints nothing. Time and
+    // memory grow linearly with the model.
     Status Build(const TetModel& model, float stiffness, float mass, const std::string& source,
                  int maxSprings = kMaxSprings);
 
@@ -90,6 +92,8 @@ public:
     ThrustController controller;
 
 private:
+    Status Assemble(const TetModel& model, float stiffness, float mass, const std::string& source,
+                    int maxSprings);
     Status GenerateSprings(float stiffness, const std::string& source, int maxSprings);
 
     SpringForces springForces_;  // the step's index of the springs

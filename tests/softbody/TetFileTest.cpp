@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <utility>
@@ -367,6 +370,43 @@ TEST(TetFile, SpringLimitIsEnforcedWithOneLineNamingTheFile) {
 
     ASSERT_TRUE(body.Build(tets, 1.0f, 1.0f, "box.tet", 98));
     EXPECT_EQ(body.springCount, 98);
+}
+
+// The address space this process has mapped, in bytes.
+long long MappedBytes() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    long long kilobytes = -1;
+    char line[256];
+    while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr)
+        std::sscanf(line, "VmSize: %lld kB", &kilobytes);
+    if (status != nullptr)
+        std::fclose(status);
+    return kilobytes * 1024;
+}
+
+// Builds `model` with 48 MB of address space to spare and exits with 0 when
+// the build was refused for want of memory, leaving the body empty.
+[[noreturn]] void BuildWithLittleMemoryLeft(const TetModel& model) {
+    const long long limit = MappedBytes() + (48LL << 20);
+    const rlimit space{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+    if (MappedBytes() <= 0 || setrlimit(RLIMIT_AS, &space) != 0)
+        std::_Exit(2);
+    SoftBody body;
+    const Status built = body.Build(model, 1.0f, 1.0f, "big.tet");
+    const bool refused = !built && built.error().file == "big.tet" &&
+                         built.error().message == "not enough memory for the model";
+    std::_Exit(refused && body.particleCount == 0 && body.tetras.empty() ? 0 : 1);
+}
+
+TEST(TetFile, ModelTooBigToBuildInTheMemoryLeftIsRefusedWithALine) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer reserves address space of its own";
+#endif
+    // A million tetras take 16 MB as read and about 110 MB as the body's tetras.
+    TetModel model;
+    model.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    model.tetras.assign(1'000'000, {0, 1, 2, 3});
+    EXPECT_EXIT(BuildWithLittleMemoryLeft(model), testing::ExitedWithCode(0), "");
 }
 
 TEST(TetFile, UpdateMatrixPutsCornersInColumns) {
