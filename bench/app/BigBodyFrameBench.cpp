@@ -1,6 +1,6 @@
-// Whole frames of the program, headless, on bodies past the old spring limit:
-// a box of 253 410 springs (38 115 particles, 208 896 tetras) steered under
-// full thrust, dressed in its own box surface or in a surface of a million
+// Whole frames of the program, headless, on box bodies of 10 000 to
+// 1 000 000 springs steered under full thrust, each dressed in its own box
+// surface, and on the 250 000-spring box under a surface of a million
 // triangles. Reports frames per second and where a frame's time goes, and
 // fails when any position stops being finite.
 
@@ -21,19 +21,20 @@
 namespace wobble::bench {
 namespace {
 
-// 34 x 32 x 32 cubes of 1.2: a body 40.8 long centred over the water, its
-// underside just below the water's rest height. Stiffness over mass 40, and
-// the springs stiff enough for the cells to hold under the thrust, as the
-// scene builder chooses them.
-test::LatticeModel BigBox() {
+// Boxes of about 10 000, 50 000, 250 000 and 1 000 000 springs, each 40.8
+// long, centred over the water with the underside just below its rest
+// height. The third is the box of the README: 34 x 32 x 32 cubes, 253 410
+// springs, 38 115 particles, 208 896 tetras.
+test::LatticeModel Box(int index) {
+    static const int kCubes[][3] = {{12, 10, 10}, {20, 18, 18}, {34, 32, 32}, {54, 52, 50}};
     test::LatticeModel m;
-    m.cubesX = 34;
-    m.cubesY = 32;
-    m.cubesZ = 32;
-    m.spacing = 1.2f;
-    m.originX = 198.0f - 17 * 1.2f;
+    m.cubesX = kCubes[index][0];
+    m.cubesY = kCubes[index][1];
+    m.cubesZ = kCubes[index][2];
+    m.spacing = 40.8f / static_cast<float>(m.cubesX);
+    m.originX = 198.0f - 0.5f * m.cubesX * m.spacing;
     m.originY = -3.0f;
-    m.originZ = 198.0f - 16 * 1.2f;
+    m.originZ = 198.0f - 0.5f * m.cubesZ * m.spacing;
     return m;
 }
 
@@ -83,9 +84,10 @@ std::string BoxSurface(const test::LatticeModel& m, int cuts, float lift) {
 }
 
 // Writes the scene folder: the box body, a surface, and a config that steers
-// the body by its end corners.
-void WriteScene(const test::ScratchDir& dir, int cuts, float lift) {
-    const test::LatticeModel m = BigBox();
+// the body by the middles of its end faces' edges. Stiffness over mass 40,
+// and springs stiff enough for the cells to hold under the thrust, as the
+// scene builder chooses them.
+void WriteScene(const test::ScratchDir& dir, const test::LatticeModel& m, int cuts, float lift) {
     dir.Write("body.tet", m.Text());
     dir.Write("surface.obj", BoxSurface(m, cuts, lift));
     const int nx = m.cubesX, ny = m.cubesY, nz = m.cubesZ;
@@ -96,15 +98,17 @@ void WriteScene(const test::ScratchDir& dir, int cuts, float lift) {
     std::string config = "version 0.1\ntetfile body.tet\nobjfile surface.obj\npoints";
     for (int p : points)
         config += " " + std::to_string(p);
-    config += "\nstiffness 50\nmass 1.25\n";
+    const float stiffness = 60.0f / m.spacing;
+    config += "\nstiffness " + std::to_string(stiffness) + "\nmass " +
+              std::to_string(stiffness / 40.0f) + "\n";
     dir.Write("config.txt", config);
 }
 
 // Runs frames with the forward key held, so that thrust, displacement and
 // waves all take part, and sums the parts of each frame.
-void RunFrames(benchmark::State& state, int cuts, float lift) {
+void RunFrames(benchmark::State& state, const test::LatticeModel& body, int cuts, float lift) {
     test::ScratchDir dir;
-    WriteScene(dir, cuts, lift);
+    WriteScene(dir, body, cuts, lift);
     char previous[PATH_MAX];
     if (getcwd(previous, sizeof previous) == nullptr || chdir(dir.path().c_str()) != 0) {
         state.SkipWithError("cannot enter the scene folder");
@@ -158,15 +162,17 @@ void RunFrames(benchmark::State& state, int cuts, float lift) {
         state.SkipWithError("a particle's position stopped being finite");
 }
 
-// The box in its own surface, each side cut into 32 x 32 squares (12 288 triangles).
-void BM_BigBoxFrame(benchmark::State& state) {
-    RunFrames(state, 32, 0.0f);
+// Each box in its own surface, each side cut into as many squares as the
+// box's cubes across (12 288 triangles for the third).
+void BM_BoxFrame(benchmark::State& state) {
+    const test::LatticeModel m = Box(static_cast<int>(state.range(0)));
+    RunFrames(state, m, m.cubesY, 0.0f);
 }
-BENCHMARK(BM_BigBoxFrame)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
+BENCHMARK(BM_BoxFrame)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
 
-// The same body under a surface of 1 002 252 triangles, a little outside it.
+// The 253 410-spring box under a surface of 1 002 252 triangles, a little outside it.
 void BM_BigBoxUnderMillionTriangles(benchmark::State& state) {
-    RunFrames(state, 289, 0.5f);
+    RunFrames(state, Box(2), 289, 0.5f);
 }
 BENCHMARK(BM_BigBoxUnderMillionTriangles)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
 

@@ -8,61 +8,6 @@
 
 namespace wobble {
 
-namespace {
-
-// The set of undirected edges that already have their spring. It stands in
-// for a particleCount x particleCount table of flags: memory follows the
-// number of edges, not the square of the number of particles, and the
-// springs come out in exactly the order and orientation the table gives.
-class EdgeSet {
-public:
-    explicit EdgeSet(size_t expectedEdges) {
-        size_t capacity = 16;
-        while (capacity < expectedEdges * 2)
-            capacity *= 2;
-        slots_.assign(capacity, kEmpty);
-    }
-
-    // Adds the edge {a, b}; false when it was there already.
-    bool Insert(uint32_t a, uint32_t b) {
-        const uint64_t key = a < b ? (uint64_t{a} << 32 | b) : (uint64_t{b} << 32 | a);
-        if ((count_ + 1) * 2 > slots_.size())
-            Grow();
-        return InsertKey(key);
-    }
-
-private:
-    static constexpr uint64_t kEmpty = ~uint64_t{0};
-
-    bool InsertKey(uint64_t key) {
-        const size_t mask = slots_.size() - 1;
-        size_t slot = (key * 0x9E3779B97F4A7C15ull) >> 20 & mask;
-        while (slots_[slot] != kEmpty) {
-            if (slots_[slot] == key)
-                return false;
-            slot = (slot + 1) & mask;
-        }
-        slots_[slot] = key;
-        ++count_;
-        return true;
-    }
-
-    void Grow() {
-        std::vector<uint64_t> old(slots_.size() * 2, kEmpty);
-        old.swap(slots_);
-        count_ = 0;
-        for (uint64_t key : old) {
-            if (key != kEmpty)
-                InsertKey(key);
-        }
-    }
-
-    std::vector<uint64_t> slots_;
-    size_t count_ = 0;
-};
-
-}  // namespace
-
 void SoftBody::Clear() {
     particleCount = 0;
     tetraCount = 0;
@@ -124,32 +69,60 @@ Status SoftBody::Assemble(const TetModel& model, float stiffness, float mass,
 }
 
 Status SoftBody::GenerateSprings(float stiffness, const std::string& source, int maxSprings) {
-    // The edges in the order and orientation of their first tetra, gathered
-    // before the springs so that the spring arrays take exactly their size.
-    // A tetra mesh has about 1.2 distinct edges a tetra (7 a cube of 6 in a
-    // lattice); the set starts near that and grows when a model has more.
-    const size_t cornerPairs = static_cast<size_t>(tetraCount) * 6;
-    const size_t mostEdges = std::min<size_t>(cornerPairs, static_cast<size_t>(maxSprings));
-    EdgeSet seen(std::min(mostEdges, static_cast<size_t>(tetraCount) * 3 / 2 + 16));
-    std::vector<std::array<int, 2>> edges;
-    edges.reserve(std::min(mostEdges, static_cast<size_t>(tetraCount) * 3 / 2 + 16));
+    // A spring for every distinct edge, in the order and orientation of the
+    // first tetra corner pair that names it. The pairs are sorted by their
+    // lower particle with one counting pass (memory follows the model, and
+    // neighbouring tetras touch neighbouring buckets, which a hash set of
+    // edges scattered over memory does not); within a bucket the first pair
+    // to name an upper particle is that edge's first.
+    const size_t n = static_cast<size_t>(particleCount);
+    auto lowerOf = [](int a, int b) { return static_cast<size_t>(std::min(a, b)); };
+    std::vector<size_t> bucket(n + 1, 0);  // pairs under lower particle p: bucket[p] .. bucket[p + 1]
+    for (const Tetra& tetra : tetras) {
+        for (const auto& pair : Tetra::kEdges)
+            ++bucket[lowerOf(tetra.cornerIndices[pair[0]], tetra.cornerIndices[pair[1]]) + 1];
+    }
+    for (size_t p = 0; p < n; ++p)
+        bucket[p + 1] += bucket[p];
+    std::vector<int> upper(bucket[n]);
+    std::vector<size_t> next(bucket.begin(), bucket.end() - 1);
     for (const Tetra& tetra : tetras) {
         for (const auto& pair : Tetra::kEdges) {
             const int a = tetra.cornerIndices[pair[0]];
             const int b = tetra.cornerIndices[pair[1]];
-            if (!seen.Insert(static_cast<uint32_t>(a), static_cast<uint32_t>(b)))
+            upper[next[lowerOf(a, b)]++] = std::max(a, b);
+        }
+    }
+
+    std::vector<uint8_t> first(upper.size(), 0);
+    std::vector<int> seenUnder(n, -1);  // the latest lower particle seen with each upper one
+    size_t edgeCount = 0;
+    for (size_t p = 0; p < n; ++p) {
+        for (size_t k = bucket[p]; k < bucket[p + 1]; ++k) {
+            if (seenUnder[upper[k]] == static_cast<int>(p))
                 continue;
-            if (edges.size() == static_cast<size_t>(maxSprings)) {
+            seenUnder[upper[k]] = static_cast<int>(p);
+            first[k] = 1;
+            if (++edgeCount > static_cast<size_t>(maxSprings)) {
                 return MakeInputError(source, 0,
                                       "the model has more than %d distinct edges, the spring limit",
                                       maxSprings);
             }
-            edges.push_back({a, b});
         }
     }
-    springs.Reserve(edges.size());
-    for (const auto& [a, b] : edges)
-        springs.Add(a, b, particles.data(), stiffness);
+
+    // The pairs again in tetra order, each finding its place in its bucket
+    // as the sorting did.
+    springs.Reserve(edgeCount);
+    std::copy(bucket.begin(), bucket.end() - 1, next.begin());
+    for (const Tetra& tetra : tetras) {
+        for (const auto& pair : Tetra::kEdges) {
+            const int a = tetra.cornerIndices[pair[0]];
+            const int b = tetra.cornerIndices[pair[1]];
+            if (first[next[lowerOf(a, b)]++])
+                springs.Add(a, b, particles.data(), stiffness);
+        }
+    }
     springCount = springs.size();
     return Done{};
 }
