@@ -1,7 +1,6 @@
 #include "softbody/SoftBody.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <new>
 #include <vector>
