@@ -20,12 +20,10 @@ StepYardstick::StepYardstick(const SoftBody& body) : n_(body.particleCount) {
         cx_[i] = p.oldAcceleration[0], cy_[i] = p.oldAcceleration[1], cz_[i] = p.oldAcceleration[2];
         mass_[i] = p.mass;
     }
-    for (const Spring& s : body.springs) {
-        springA_.push_back(static_cast<int>(s.particleA - body.particles.data()));
-        springB_.push_back(static_cast<int>(s.particleB - body.particles.data()));
-        stiffness_.push_back(s.stiffness);
-        rest_.push_back(s.restLength);
-    }
+    springA_ = body.springs.particleA;
+    springB_ = body.springs.particleB;
+    stiffness_ = body.springs.stiffness;
+    rest_ = body.springs.restLength;
     for (int k = 0; k < 8; ++k) {
         control_[k] = static_cast<int>(body.controller.controlParticles[k] - body.particles.data());
     }

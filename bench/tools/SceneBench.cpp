@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+
 #include "TestShapes.h"
 #include "builder/ObjModel.h"
 #include "builder/PlacedSurface.h"
@@ -28,9 +30,10 @@ const std::string& DetailedSphere() {
 const PlacedSurface& PlacedSphere() {
     static const PlacedSurface placed = [] {
         ObjModel model;
-        model.Parse("sphere.obj", DetailedSphere());
         PlacedSurface p;
-        p.Place(model, 40.0, "sphere.obj");
+        // The sphere is made here: a failure is a fault of this program.
+        if (!model.Parse("sphere.obj", DetailedSphere()) || !p.Place(model, 40.0, "sphere.obj"))
+            std::abort();
         return p;
     }();
     return placed;

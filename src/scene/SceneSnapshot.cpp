@@ -9,12 +9,8 @@ namespace wobble {
 
 void SceneSnapshot::Capture(const SoftBody& body, const WaterSurface& water) {
     particles_ = body.particles;
-    restLengths_.clear();
-    lengths_.clear();
-    for (const Spring& s : body.springs) {
-        restLengths_.push_back(s.restLength);
-        lengths_.push_back(s.length);
-    }
+    restLengths_ = body.springs.restLength;
+    lengths_ = body.springs.length;
     matrices_.clear();
     for (const Tetra& t : body.tetras)
         matrices_.push_back(t.matrix);
@@ -28,10 +24,8 @@ void SceneSnapshot::Capture(const SoftBody& body, const WaterSurface& water) {
 
 void SceneSnapshot::Restore(SoftBody& body, WaterSurface& water) const {
     std::copy(particles_.begin(), particles_.end(), body.particles.begin());
-    for (size_t k = 0; k < body.springs.size(); ++k) {
-        body.springs[k].restLength = restLengths_[k];
-        body.springs[k].length = lengths_[k];
-    }
+    std::copy(restLengths_.begin(), restLengths_.end(), body.springs.restLength.begin());
+    std::copy(lengths_.begin(), lengths_.end(), body.springs.length.begin());
     for (size_t k = 0; k < body.tetras.size(); ++k)
         body.tetras[k].matrix = matrices_[k];
     std::copy(surfaceVertices_.begin(), surfaceVertices_.end(), body.surface.vertices.begin());

@@ -7,6 +7,12 @@
 //
 // The forces that give a(t+dt) are evaluated at the new positions but with
 // the velocities of time t in the damping.
+//
+// A big body outgrows the caches, and then the step's time goes into
+// carrying particles through memory: passes that need nothing from another
+// particle share one trip through the array (1 with 5's sum, 6 with 7 and 8).
+
+#include <algorithm>
 
 #include "softbody/SoftBody.h"
 
@@ -28,59 +34,57 @@ void SoftBody::Step(float dt) {
     Particle* const begin = particles.data();
     Particle* const end = begin + particleCount;
 
-    // 1. Positions.
+    // 1. Positions. Passes 2 to 4 change forces only, so the velocities are
+    // already those whose mean pass 5 takes: they are summed here, in
+    // particle order.
     const float h = dt * dt;
+    SbVec3f sum(0.0f, 0.0f, 0.0f);
     for (Particle* p = begin; p != end; ++p) {
         p->position = (p->position + dt * p->velocity) +
                       h * (0.6666667f * p->acceleration - 0.16666667f * p->prevAcceleration);
+        sum += p->velocity;
     }
 
-    // 2. Clear forces.
-    for (Particle* p = begin; p != end; ++p)
-        p->force.setValue(0.0f, 0.0f, 0.0f);
-
-    // 3. Spring forces, in generation order.
-    for (Spring& spring : springs)
-        spring.ApplyForce();
+    // 2 and 3. Spring forces: every force cleared, then the springs' pulls
+    // added in generation order.
+    springForces_.Apply(springs, begin, particleCount);
 
     // 4. Thrust. It also computes the body frame, whose centre the scene
     // hands to the water after the step.
     controller.ApplyThrust();
 
-    // 5. Mean velocity.
-    SbVec3f sum(0.0f, 0.0f, 0.0f);
-    for (const Particle* p = begin; p != end; ++p)
-        sum += p->velocity;
+    // 5. Mean velocity, of the sum taken in pass 1.
     const SbVec3f mean = sum / static_cast<float>(particleCount);
 
-    // 6. Damping against the mean of pass 5, then the overall retention.
     for (Particle* p = begin; p != end; ++p) {
+        // 6. Damping against the mean of pass 5, then the overall retention.
         p->force = p->force - (p->velocity - mean) * kRelativeDamping;
         p->velocity = p->velocity * kVelocityRetention;
-    }
-
-    // 7. Acceleration history.
-    for (Particle* p = begin; p != end; ++p) {
+        // 7. Acceleration history.
         p->oldAcceleration = p->prevAcceleration;
         p->prevAcceleration = p->acceleration;
         p->acceleration = p->force / p->mass;
-    }
-
-    // 8. Velocities.
-    for (Particle* p = begin; p != end; ++p) {
+        // 8. Velocities.
         p->velocity = p->velocity +
                       dt * ((p->acceleration * 5.0f) / 12.0f + (p->prevAcceleration * 2.0f) / 3.0f -
                             (p->oldAcceleration * 1.0f) / 12.0f);
     }
 
-    // 9. Tetra matrices, for the surface that follows the tetras.
-    for (Tetra& tetra : tetras)
-        tetra.UpdateMatrix();
+    // 9. Matrices of the tetras that carry the surface (DeformSurface reads
+    // no others). Neighbouring vertices mostly share their tetra.
+    const int carried = std::min(surface.vertexCount, static_cast<int>(surface.vertexTetra.size()));
+    int previous = -1;
+    for (int v = 0; v < carried; ++v) {
+        const int t = surface.vertexTetra[v];
+        if (t == previous || t < 0 || t >= tetraCount)
+            continue;
+        tetras[t].UpdateMatrix();
+        previous = t;
+    }
 }
 
 void SoftBody::Pump() {
-    for (Spring& spring : springs)
-        spring.Grow();
+    springs.Grow();
 }
 
 }  // namespace wobble

@@ -2,71 +2,17 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace wobble {
-
-namespace {
-
-// The set of undirected edges that already have their spring. It stands in
-// for a particleCount x particleCount table of flags: memory follows the
-// number of edges, not the square of the number of particles, and the
-// springs come out in exactly the order and orientation the table gives.
-class EdgeSet {
-public:
-    explicit EdgeSet(size_t expectedEdges) {
-        size_t capacity = 16;
-        while (capacity < expectedEdges * 2)
-            capacity *= 2;
-        slots_.assign(capacity, kEmpty);
-    }
-
-    // Adds the edge {a, b}; false when it was there already.
-    bool Insert(uint32_t a, uint32_t b) {
-        const uint64_t key = a < b ? (uint64_t{a} << 32 | b) : (uint64_t{b} << 32 | a);
-        if ((count_ + 1) * 2 > slots_.size())
-            Grow();
-        return InsertKey(key);
-    }
-
-private:
-    static constexpr uint64_t kEmpty = ~uint64_t{0};
-
-    bool InsertKey(uint64_t key) {
-        const size_t mask = slots_.size() - 1;
-        size_t slot = (key * 0x9E3779B97F4A7C15ull) >> 20 & mask;
-        while (slots_[slot] != kEmpty) {
-            if (slots_[slot] == key)
-                return false;
-            slot = (slot + 1) & mask;
-        }
-        slots_[slot] = key;
-        ++count_;
-        return true;
-    }
-
-    void Grow() {
-        std::vector<uint64_t> old(slots_.size() * 2, kEmpty);
-        old.swap(slots_);
-        count_ = 0;
-        for (uint64_t key : old) {
-            if (key != kEmpty)
-                InsertKey(key);
-        }
-    }
-
-    std::vector<uint64_t> slots_;
-    size_t count_ = 0;
-};
-
-}  // namespace
 
 void SoftBody::Clear() {
     particleCount = 0;
     tetraCount = 0;
     springCount = 0;
-    springs.clear();
-    springs.shrink_to_fit();
+    springs.Clear();
+    springForces_.Clear();
     tetras.clear();
     tetras.shrink_to_fit();
     particles.clear();
@@ -74,7 +20,19 @@ void SoftBody::Clear() {
 }
 
 Status SoftBody::Build(const TetModel& model, float stiffness, float mass,
-                       const std::string& source) {
+                       const std::string& source, int maxSprings) {
+    try {
+        return Assemble(model, stiffness, mass, source, maxSprings);
+    } catch (const std::bad_alloc&) {
+        // The body takes several times the memory of the model it is built
+        // from: a model that was read may still be too big to build.
+        Clear();
+        return MakeInputError(source, 0, "not enough memory for the model");
+    }
+}
+
+Status SoftBody::Assemble(const TetModel& model, float stiffness, float mass,
+                          const std::string& source, int maxSprings) {
     Clear();
     const size_t vertexCount = model.vertices.size();
     for (size_t t = 0; t < model.tetras.size(); ++t) {
@@ -100,32 +58,71 @@ Status SoftBody::Build(const TetModel& model, float stiffness, float mass,
         }
     }
     tetraCount = static_cast<int>(tetras.size());
-    Status springsMade = GenerateSprings(stiffness, source);
-    if (!springsMade)
+    Status springsMade = GenerateSprings(stiffness, source, maxSprings);
+    if (!springsMade) {
         Clear();
-    return springsMade;
+        return springsMade;
+    }
+    springForces_.Prepare(springs, particleCount);
+    return Done{};
 }
 
-Status SoftBody::GenerateSprings(float stiffness, const std::string& source) {
-    const size_t mostSprings = std::min<size_t>(static_cast<size_t>(tetraCount) * 6, kMaxSprings);
-    springs.reserve(mostSprings);
-    EdgeSet seen(mostSprings);
-    springCount = 0;
+Status SoftBody::GenerateSprings(float stiffness, const std::string& source, int maxSprings) {
+    // A spring for every distinct edge, in the order and orientation of the
+    // first tetra corner pair that names it. The pairs are sorted by their
+    // lower particle with one counting pass (memory follows the model, and
+    // neighbouring tetras touch neighbouring buckets, which a hash set of
+    // edges scattered over memory does not); within a bucket the first pair
+    // to name an upper particle is that edge's first.
+    const size_t n = static_cast<size_t>(particleCount);
+    auto lowerOf = [](int a, int b) { return static_cast<size_t>(std::min(a, b)); };
+    std::vector<size_t> bucket(n + 1, 0);  // pairs under lower particle p: bucket[p] .. bucket[p + 1]
+    for (const Tetra& tetra : tetras) {
+        for (const auto& pair : Tetra::kEdges)
+            ++bucket[lowerOf(tetra.cornerIndices[pair[0]], tetra.cornerIndices[pair[1]]) + 1];
+    }
+    for (size_t p = 0; p < n; ++p)
+        bucket[p + 1] += bucket[p];
+    std::vector<int> upper(bucket[n]);
+    std::vector<size_t> next(bucket.begin(), bucket.end() - 1);
     for (const Tetra& tetra : tetras) {
         for (const auto& pair : Tetra::kEdges) {
             const int a = tetra.cornerIndices[pair[0]];
             const int b = tetra.cornerIndices[pair[1]];
-            if (!seen.Insert(static_cast<uint32_t>(a), static_cast<uint32_t>(b)))
-                continue;
-            if (springCount == kMaxSprings) {
-                return MakeInputError(source, 0,
-                                      "the model has more than %d distinct edges, the spring limit",
-                                      kMaxSprings);
-            }
-            springs.emplace_back(&particles[a], &particles[b], stiffness);
-            ++springCount;
+            upper[next[lowerOf(a, b)]++] = std::max(a, b);
         }
     }
+
+    std::vector<uint8_t> first(upper.size(), 0);
+    std::vector<int> seenUnder(n, -1);  // the latest lower particle seen with each upper one
+    size_t edgeCount = 0;
+    for (size_t p = 0; p < n; ++p) {
+        for (size_t k = bucket[p]; k < bucket[p + 1]; ++k) {
+            if (seenUnder[upper[k]] == static_cast<int>(p))
+                continue;
+            seenUnder[upper[k]] = static_cast<int>(p);
+            first[k] = 1;
+            if (++edgeCount > static_cast<size_t>(maxSprings)) {
+                return MakeInputError(source, 0,
+                                      "the model has more than %d distinct edges, the spring limit",
+                                      maxSprings);
+            }
+        }
+    }
+
+    // The pairs again in tetra order, each finding its place in its bucket
+    // as the sorting did.
+    springs.Reserve(edgeCount);
+    std::copy(bucket.begin(), bucket.end() - 1, next.begin());
+    for (const Tetra& tetra : tetras) {
+        for (const auto& pair : Tetra::kEdges) {
+            const int a = tetra.cornerIndices[pair[0]];
+            const int b = tetra.cornerIndices[pair[1]];
+            if (first[next[lowerOf(a, b)]++])
+                springs.Add(a, b, particles.data(), stiffness);
+        }
+    }
+    springCount = springs.size();
     return Done{};
 }
 

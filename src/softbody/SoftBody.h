@@ -10,6 +10,7 @@
 #include "mesh/SurfaceMesh.h"
 #include "softbody/Particle.h"
 #include "softbody/Spring.h"
+#include "softbody/SpringForces.h"
 #include "softbody/Tetra.h"
 #include "softbody/ThrustController.h"
 #include "text/InputError.h"
@@ -31,8 +32,11 @@ Result<TetModel> ReadTetFile(const std::string& fileName, const std::string& fol
 
 class SoftBody {
 public:
-    // Limit on the springs of one body; a model with more distinct edges is refused.
-    static constexpr int kMaxSprings = 10000;
+    // Limit on the springs of one body: a bound of sanity far above any body
+    // that steps at a usable rate (a body takes about 230 bytes a spring with
+    // its particles and tetras, so this one would need some 11 GB). A model
+    // with more distinct edges is refused.
+    static constexpr int kMaxSprings = 50'000'000;
 
     SoftBody() = default;
     // Springs, tetras and the controller point into `particles`: a body is never copied.
@@ -47,16 +51,20 @@ public:
     // Creates one particle of mass `mass` per vertex, the tetras, and one
     // spring of stiffness `stiffness` per distinct tetra edge, in generation
     // order. Refuses a corner index outside the vertices and more distinct
-    // edges than kMaxSprings, naming `source` in the error; the body is then
-    // left empty. Prints nothing.
-    Status Build(const TetModel& model, float stiffness, float mass, const std::string& source);
+    // edges than `maxSprings`, naming `source` in the error; the body is then
+    // left empty, as it is when memory runs out. Prints nothing. Time and
+    // memory grow linearly with the model.
+    Status Build(const TetModel& model, float stiffness, float mass, const std::string& source,
+                 int maxSprings = kMaxSprings);
 
     // Empties the body: counts 0, no particles, tetras or springs.
     void Clear();
 
     // Advances the body by dt: Beeman-type integration, spring forces, thrust,
-    // damping relative to the mean velocity, and fresh tetra matrices. Does
-    // nothing on a body without particles.
+    // damping relative to the mean velocity, and fresh matrices for the tetras
+    // that carry surface vertices (the only ones DeformSurface reads; the
+    // others keep the matrices BindSurface gave them). Does nothing on a body
+    // without particles. Allocates nothing after the body's first step.
     void Step(float dt);
 
     // Lengthens every spring's rest length by 10 %, inflating the body.
@@ -79,12 +87,16 @@ public:
     int springCount = 0;
     std::vector<Particle> particles;  // file order: index = vertex index of the file
     std::vector<Tetra> tetras;        // tetraCount entries
-    std::vector<Spring> springs;      // generation order, which is also the force order
+    SpringSet springs;                // generation order, which is also the force order
     SurfaceMesh surface;
     ThrustController controller;
 
 private:
-    Status GenerateSprings(float stiffness, const std::string& source);
+    Status Assemble(const TetModel& model, float stiffness, float mass, const std::string& source,
+                    int maxSprings);
+    Status GenerateSprings(float stiffness, const std::string& source, int maxSprings);
+
+    SpringForces springForces_;  // the step's index of the springs
 };
 
 }  // namespace wobble

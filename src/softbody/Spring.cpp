@@ -4,15 +4,34 @@
 
 namespace wobble {
 
-Spring::Spring(Particle* a, Particle* b, float stiffness)
-    : particleA(a), particleB(b), stiffness(stiffness) {
-    SbVec3f stretched = a->position - b->position;
-    stretched *= 1.1f;
-    restLength = VecLength(stretched);
+void SpringSet::Reserve(size_t count) {
+    particleA.reserve(count);
+    particleB.reserve(count);
+    stiffness.reserve(count);
+    restLength.reserve(count);
+    length.reserve(count);
 }
 
-void Spring::Grow() {
-    restLength = static_cast<float>(static_cast<double>(restLength) * 1.1);
+void SpringSet::Clear() {
+    for (std::vector<int>* ends : {&particleA, &particleB})
+        std::vector<int>().swap(*ends);
+    for (std::vector<float>* values : {&stiffness, &restLength, &length})
+        std::vector<float>().swap(*values);
+}
+
+void SpringSet::Add(int a, int b, const Particle* particles, float k) {
+    SbVec3f stretched = particles[a].position - particles[b].position;
+    stretched *= 1.1f;
+    particleA.push_back(a);
+    particleB.push_back(b);
+    stiffness.push_back(k);
+    restLength.push_back(VecLength(stretched));
+    length.push_back(0.0f);
+}
+
+void SpringSet::Grow() {
+    for (float& rest : restLength)
+        rest = static_cast<float>(static_cast<double>(rest) * 1.1);
 }
 
 }  // namespace wobble

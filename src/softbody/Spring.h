@@ -1,37 +1,42 @@
 #pragma once
+// The springs of a body, one per distinct tetra edge, held as parallel
+// arrays: spring s joins particles particleA[s] and particleB[s] (indices
+// into the body's particles). Their order is the generation order, which is
+// also the order in which each particle's spring forces are summed.
+//
+// Arrays rather than one record a spring: the step streams through millions
+// of springs every frame, so every byte a spring carries costs time.
 
-#include "math/VecMath.h"
+#include <vector>
+
 #include "softbody/Particle.h"
 
 namespace wobble {
 
-// One edge spring between two particles of the body (not owned).
-class Spring {
+class SpringSet {
 public:
-    // The rest length is the length of 1.1 * (a - b): every spring starts 10 %
-    // longer than its loaded edge, so a freshly loaded body swells at first.
-    Spring(Particle* a, Particle* b, float stiffness);
+    int size() const { return static_cast<int>(particleA.size()); }
+    bool empty() const { return particleA.empty(); }
 
-    // Adds stiffness * (length - restLength) along the unit vector from A to B
-    // to A, and its negation to B; also stores the current length. Inline: the
-    // step calls it for every spring, every frame.
-    void ApplyForce() {
-        SbVec3f d = particleB->position - particleA->position;
-        length = VecNormalize(d);  // coincident ends leave d at zero: no force
-        const float f = stiffness * (length - restLength);
-        const SbVec3f pull = f * d;
-        particleA->force = particleA->force + pull;
-        particleB->force = particleB->force + (-pull);
-    }
+    // Room for `count` springs, so that adding them does not reallocate.
+    void Reserve(size_t count);
+    // Removes every spring and frees the arrays.
+    void Clear();
 
-    // restLength *= 1.1, formed in double and stored as float (the pump).
+    // Appends a spring from particles[a] to particles[b] of stiffness
+    // `stiffness`. Its rest length is the length of 1.1 * (a - b): every
+    // spring starts 10 % longer than its loaded edge, so a freshly loaded
+    // body swells at first.
+    void Add(int a, int b, const Particle* particles, float stiffness);
+
+    // restLength *= 1.1 for every spring, formed in double and stored as float (the pump).
     void Grow();
 
-    Particle* particleA;
-    Particle* particleB;
-    float stiffness;
-    float restLength;
-    float length = 0.0f;  // current length, written by every ApplyForce
+    std::vector<int> particleA;
+    std::vector<int> particleB;
+    std::vector<float> stiffness;
+    std::vector<float> restLength;
+    std::vector<float> length;  // current length, written by every step
 };
 
 }  // namespace wobble

@@ -153,17 +153,15 @@ TEST_F(Controls, PumpKeysGrowEveryRestLengthByATenthWhileSimulating) {
     for (int code : {int{'B'}, vk::kNumpad2}) {
         SCOPED_TRACE(code);
         scene.Reset();
-        std::vector<float> before;
-        for (const Spring& s : scene.body.springs)
-            before.push_back(s.restLength);
+        const std::vector<float> before = scene.body.springs.restLength;
         keys.Press(code);
         Frame(false);
-        EXPECT_EQ(scene.body.springs[0].restLength, before[0]);  // paused: nothing
+        EXPECT_EQ(scene.body.springs.restLength[0], before[0]);  // paused: nothing
         Frame();
         Frame();
         for (size_t k = 0; k < before.size(); k += 97) {
             const float once = static_cast<float>(static_cast<double>(before[k]) * 1.1);
-            EXPECT_EQ(scene.body.springs[k].restLength,
+            EXPECT_EQ(scene.body.springs.restLength[k],
                       static_cast<float>(static_cast<double>(once) * 1.1));
         }
         keys.Release(code);

@@ -92,13 +92,13 @@ TEST_F(SampleScene, FixedScenarioGivesTheStoredStateHash) {
 
 TEST_F(SampleScene, ResetReturnsEveryEvolvingValueToTheLoadedState) {
     const uint64_t loadedHash = HashOf(scene);
-    const float restLength = scene.body.springs[0].restLength;
+    const float restLength = scene.body.springs.restLength[0];
     RunScenario();
     ASSERT_NE(HashOf(scene), loadedHash);
     scene.Reset();
     EXPECT_EQ(HashOf(scene), loadedHash);
     EXPECT_EQ(scene.body.controller.forwardThrust, 0.0f);
-    EXPECT_EQ(scene.body.springs[0].restLength, restLength);  // the pump undone
+    EXPECT_EQ(scene.body.springs.restLength[0], restLength);  // the pump undone
 }
 
 TEST_F(SampleScene, TheWaterGivesWayWhereTheBodyIs) {

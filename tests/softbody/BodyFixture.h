@@ -35,8 +35,11 @@ inline void SteerByEndCorners(SoftBody& body, const LatticeModel& m) {
 
 // Makes every spring's rest length its current length: a body in equilibrium.
 inline void RelaxSprings(SoftBody& body) {
-    for (Spring& s : body.springs) {
-        s.restLength = (s.particleB->position - s.particleA->position).length();
+    const SpringSet& s = body.springs;
+    for (int k = 0; k < s.size(); ++k) {
+        body.springs.restLength[k] =
+            (body.particles[s.particleB[k]].position - body.particles[s.particleA[k]].position)
+                .length();
     }
 }
 

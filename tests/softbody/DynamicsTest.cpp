@@ -36,9 +36,9 @@ TEST(Dynamics, FirstStepKeepsPositionsAndPushesEverySpringApart) {
 
     // Each spring pushes its ends apart with stiffness * 0.1 * its loaded length.
     std::vector<SbVec3f> expectedForce(body.particleCount, SbVec3f(0, 0, 0));
-    for (const Spring& s : body.springs) {
-        const int a = static_cast<int>(s.particleA - body.particles.data());
-        const int b = static_cast<int>(s.particleB - body.particles.data());
+    for (int s = 0; s < body.springs.size(); ++s) {
+        const int a = body.springs.particleA[s];
+        const int b = body.springs.particleB[s];
         SbVec3f dir = loaded[b] - loaded[a];
         const float len = dir.length();
         dir.normalize();
@@ -115,29 +115,38 @@ TEST(Dynamics, OneMovingParticleIsDampedRelativeToTheMean) {
     EXPECT_NEAR(total[2], 0.0f, 1e-6f);
 }
 
+// One spring between two free particles, its forces applied as the step applies them.
+struct LoneSpring {
+    Particle p[2];
+    SpringSet springs;
+    SpringForces forces;
+
+    LoneSpring(const SbVec3f& a, const SbVec3f& b, float stiffness) {
+        p[0].position = a;
+        p[1].position = b;
+        springs.Add(0, 1, p, stiffness);
+    }
+    void Apply() { forces.Apply(springs, p, 2); }
+};
+
 TEST(Dynamics, SpringWithCoincidentEndsExertsNoForce) {
-    Particle a, b;
-    a.position.setValue(1, 2, 3);
-    b.position.setValue(1, 2, 3);
-    Spring s(&a, &b, 50.0f);
-    EXPECT_EQ(s.restLength, 0.0f);
-    s.restLength = 2.0f;  // even when it "wants" to be long
-    s.ApplyForce();
-    EXPECT_EQ(s.length, 0.0f);
-    EXPECT_EQ(a.force, SbVec3f(0, 0, 0));
-    EXPECT_EQ(b.force, SbVec3f(0, 0, 0));
+    LoneSpring s(SbVec3f(1, 2, 3), SbVec3f(1, 2, 3), 50.0f);
+    EXPECT_EQ(s.springs.restLength[0], 0.0f);
+    s.springs.restLength[0] = 2.0f;  // even when it "wants" to be long
+    s.Apply();
+    EXPECT_EQ(s.springs.length[0], 0.0f);
+    EXPECT_EQ(s.p[0].force, SbVec3f(0, 0, 0));
+    EXPECT_EQ(s.p[1].force, SbVec3f(0, 0, 0));
 }
 
 TEST(Dynamics, StretchedSpringPullsEndsTogetherWithEqualAndOppositeForces) {
-    Particle a, b;
-    b.position.setValue(3, 4, 0);
-    Spring s(&a, &b, 2.0f);
-    s.restLength = 4.0f;
-    s.ApplyForce();
-    EXPECT_EQ(s.length, 5.0f);
-    EXPECT_FLOAT_EQ(a.force[0], 2.0f * 0.6f);
-    EXPECT_FLOAT_EQ(a.force[1], 2.0f * 0.8f);
-    EXPECT_EQ(b.force, -a.force);
+    LoneSpring s(SbVec3f(0, 0, 0), SbVec3f(3, 4, 0), 2.0f);
+    s.springs.restLength[0] = 4.0f;
+    s.Apply();
+    EXPECT_EQ(s.springs.length[0], 5.0f);
+    EXPECT_FLOAT_EQ(s.p[0].force[0], 2.0f * 0.6f);
+    EXPECT_FLOAT_EQ(s.p[0].force[1], 2.0f * 0.8f);
+    EXPECT_EQ(s.p[1].force, -s.p[0].force);
 }
 
 TEST(Dynamics, PumpMultipliesInDoubleThenRoundsToFloat) {
@@ -146,24 +155,20 @@ TEST(Dynamics, PumpMultipliesInDoubleThenRoundsToFloat) {
     float r = 1.0f;
     while (static_cast<float>(double(r) * 1.1) == r * 1.1f)
         r = std::nextafter(r, 2.0f);
-    Particle a, b;
-    b.position.setValue(1, 0, 0);
-    Spring s(&a, &b, 1.0f);
-    s.restLength = r;
-    s.Grow();
-    EXPECT_EQ(s.restLength, static_cast<float>(double(r) * 1.1));
-    EXPECT_NE(s.restLength, r * 1.1f);
+    LoneSpring s(SbVec3f(0, 0, 0), SbVec3f(1, 0, 0), 1.0f);
+    s.springs.restLength[0] = r;
+    s.springs.Grow();
+    EXPECT_EQ(s.springs.restLength[0], static_cast<float>(double(r) * 1.1));
+    EXPECT_NE(s.springs.restLength[0], r * 1.1f);
 
     SoftBody body;
     test::LoadLattice(body, SmallBox(), 1.0f, 1.0f);
-    std::vector<float> before;
-    for (const Spring& sp : body.springs)
-        before.push_back(sp.restLength);
+    const std::vector<float> before = body.springs.restLength;
     body.Pump();
     body.Pump();
     for (size_t k = 0; k < before.size(); ++k) {
         const float once = static_cast<float>(double(before[k]) * 1.1);
-        EXPECT_EQ(body.springs[k].restLength, static_cast<float>(double(once) * 1.1));
+        EXPECT_EQ(body.springs.restLength[k], static_cast<float>(double(once) * 1.1));
     }
 }
 

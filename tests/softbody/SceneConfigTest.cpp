@@ -74,7 +74,7 @@ TEST_F(SceneConfigTest, GoodFileLoadsBothModelsAndSetsTheControlParticles) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(body_.particleCount, 27);
     EXPECT_EQ(body_.particles[0].mass, 2.0f);
-    EXPECT_EQ(body_.springs[0].stiffness, 20.5f);
+    EXPECT_EQ(body_.springs.stiffness[0], 20.5f);
     EXPECT_EQ(body_.surface.triangleCount, 1);
     const int expected[8] = {26, 25, 24, 23, 3, 2, 1, 0};
     for (int k = 0; k < 8; ++k) {
@@ -94,7 +94,7 @@ TEST_F(SceneConfigTest, ValueRightAfterItsKeywordIsAccepted) {
     const auto r = Load("version 0.1\ntetfile" + tet_ + "\nobjfile" + obj_ +
                         "\npoints0 1 2 3 4 5 6 7\nstiffness3.5\nmass0.5\n");
     ASSERT_TRUE(r.ok) << r.err;
-    EXPECT_EQ(body_.springs[0].stiffness, 3.5f);
+    EXPECT_EQ(body_.springs.stiffness[0], 3.5f);
     EXPECT_EQ(body_.particles[0].mass, 0.5f);
     EXPECT_TRUE(body_.controller.HasControlParticles());
 }

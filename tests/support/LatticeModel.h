@@ -1,8 +1,11 @@
 #pragma once
 // Generated tetrahedral models for tests and benchmarks: a box of cubes, each
-// cut into six tetras around its main diagonal, written in the model file format.
+// cut into six tetras around its main diagonal, as a model in memory or
+// written in the model file format.
 
 #include <string>
+
+#include "softbody/SoftBody.h"
 
 namespace wobble::test {
 
@@ -14,6 +17,10 @@ struct LatticeModel {
     int VertexCount() const { return (cubesX + 1) * (cubesY + 1) * (cubesZ + 1); }
     int TetraCount() const { return 6 * cubesX * cubesY * cubesZ; }
     int VertexIndex(int i, int j, int k) const { return (i * (cubesY + 1) + j) * (cubesZ + 1) + k; }
+    // The distinct tetra edges: 3 axis directions, 3 face diagonals and the main diagonal.
+    long long EdgeCount() const;
+    // The model as the file reader would return it.
+    TetModel Model() const;
     // The whole model file.
     std::string Text() const;
 };

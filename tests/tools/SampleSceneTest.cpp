@@ -46,9 +46,11 @@ protected:
     // The largest strain |length / restLength - 1| of any spring.
     float WorstStrain() const {
         float worst = 0.0f;
-        for (const Spring& s : body_.springs) {
-            const float length = VecLength(s.particleA->position - s.particleB->position);
-            worst = std::max(worst, std::fabs(length / s.restLength - 1.0f));
+        const SpringSet& s = body_.springs;
+        for (int k = 0; k < s.size(); ++k) {
+            const float length = VecLength(body_.particles[s.particleA[k]].position -
+                                           body_.particles[s.particleB[k]].position);
+            worst = std::max(worst, std::fabs(length / s.restLength[k] - 1.0f));
         }
         return worst;
     }
@@ -87,7 +89,7 @@ TEST_F(SampleScene, LoadsWithItsCountsPrinted) {
     EXPECT_GT(body_.surface.triangleCount, 1000);
     EXPECT_TRUE(body_.controller.HasControlParticles());
     // The constants keep the explicit step far from its limit.
-    EXPECT_LT(body_.springs[0].stiffness / body_.particles[0].mass, 35.0f);
+    EXPECT_LT(body_.springs.stiffness[0] / body_.particles[0].mass, 35.0f);
 }
 
 TEST_F(SampleScene, FloatsInTheMiddleOfTheWaterAndDipsIntoIt) {

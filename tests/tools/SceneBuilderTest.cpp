@@ -90,15 +90,18 @@ SceneRun RunScene(const std::string& folder, int frames) {
     return run;
 }
 
-// Makes a scene of `obj` and runs it for 3000 frames under full thrust.
-void ExpectGoodScene(const std::string& obj, std::vector<const char*> extra = {}) {
+// Makes a scene of `obj` and runs it for 3000 frames under full thrust;
+// returns the tool's report.
+std::string ExpectGoodScene(const std::string& obj, std::vector<const char*> extra = {}) {
     test::ScratchDir dir;
     const std::string input = dir.Write("model.obj", obj);
     const std::string out = dir.Path("scene");
     std::vector<const char*> args = {input.c_str(), out.c_str()};
     args.insert(args.end(), extra.begin(), extra.end());
     const ToolRun tool = RunTool(args);
-    ASSERT_EQ(tool.status, 0) << tool.out << tool.err;
+    EXPECT_EQ(tool.status, 0) << tool.out << tool.err;
+    if (tool.status != 0)
+        return tool.out;
     EXPECT_EQ(tool.err, "");
     EXPECT_NE(tool.out.find("held together"), std::string::npos) << tool.out;
     EXPECT_NE(tool.out.find("run it with:\n  cd " + fs::absolute(out).string() + " && "),
@@ -106,7 +109,9 @@ void ExpectGoodScene(const std::string& obj, std::vector<const char*> extra = {}
         << tool.out;
 
     const SceneRun scene = RunScene(out, 3000);
-    ASSERT_TRUE(scene.loaded) << scene.loaderErrors;
+    EXPECT_TRUE(scene.loaded) << scene.loaderErrors;
+    if (!scene.loaded)
+        return tool.out;
     EXPECT_EQ(scene.loaderErrors, "");
     EXPECT_EQ(scene.controlParticlesDistinct, 8);
     EXPECT_TRUE(scene.allFinite);
@@ -115,6 +120,7 @@ void ExpectGoodScene(const std::string& obj, std::vector<const char*> extra = {}
     char radius[32];
     std::snprintf(radius, sizeof radius, "water body radius %.3g", scene.waterRadius);
     EXPECT_NE(tool.out.find(radius), std::string::npos) << tool.out;
+    return tool.out;
 }
 
 TEST(SceneBuilder, SphereMakesAGoodScene) {
@@ -135,6 +141,17 @@ TEST(SceneBuilder, HoleAndDuplicatedSeamVerticesMakeAGoodScene) {
 
 TEST(SceneBuilder, TwoLoosePartsMakeOneGoodScene) {
     ExpectGoodScene(test::TwoSpheresObj(), {"--max-springs", "4000"});
+}
+
+TEST(SceneBuilder, BudgetPastTenThousandSpringsMakesAGoodScene) {
+    const std::string report =
+        ExpectGoodScene(test::SphereObj(1.0, 0, 0, 0), {"--max-springs", "14000"});
+    int springs = 0;
+    const size_t at = report.find(" springs (budget 14000)");
+    ASSERT_NE(at, std::string::npos) << report;
+    ASSERT_EQ(std::sscanf(report.c_str() + report.rfind(' ', at - 1), " %d", &springs), 1);
+    EXPECT_GT(springs, 10000);
+    EXPECT_LE(springs, 14000);
 }
 
 TEST(SceneBuilder, TwoHundredThousandTrianglesMakeAGoodScene) {

@@ -52,7 +52,8 @@ TEST(SceneOptions, BadCommandLinesSayWhatIsWrong) {
         {{"in.obj", "out", "--size", "-3"}, "--size -3"},
         {{"in.obj", "out", "--size", "1e9"}, "--size 1e9"},
         {{"in.obj", "out", "--size", "nan"}, "--size nan"},
-        {{"in.obj", "out", "--max-springs", "20000"}, "the program's limit"},
+        {{"in.obj", "out", "--max-springs", "2000001"}, "from 1 to 2000000"},
+        {{"in.obj", "out", "--detail", "ultra"}, "--detail ultra is not one of"},
         {{"in.obj", "out", "--max-springs", "12.5"}, "--max-springs 12.5"},
         {{"in.obj", "out", "--stiffness", "abc"}, "--stiffness abc is not a positive number"},
         {{"in.obj", "out", "--mass", "0"}, "--mass 0 is not a positive number"},
@@ -65,6 +66,24 @@ TEST(SceneOptions, BadCommandLinesSayWhatIsWrong) {
         std::string error;
         EXPECT_FALSE(ParseArgs(o, args, error)) << message;
         EXPECT_NE(error.find(message), std::string::npos) << error;
+    }
+}
+
+TEST(SceneOptions, DetailNamesABudgetAndTheLastBudgetGivenCounts) {
+    const std::pair<std::vector<const char*>, int> cases[] = {
+        {{"in.obj", "out", "--max-springs", "2000000"}, 2000000},
+        {{"in.obj", "out", "--detail", "coarse"}, 10000},
+        {{"in.obj", "out", "--detail", "medium"}, 50000},
+        {{"in.obj", "out", "--detail", "fine"}, 250000},
+        {{"in.obj", "out", "--detail", "finest"}, 1000000},
+        {{"in.obj", "out", "--detail", "fine", "--max-springs", "300"}, 300},
+        {{"in.obj", "out", "--max-springs", "300", "--detail", "fine"}, 250000},
+    };
+    for (const auto& [args, springs] : cases) {
+        SceneOptions o;
+        std::string error;
+        ASSERT_TRUE(ParseArgs(o, args, error)) << error;
+        EXPECT_EQ(o.maxSprings, springs) << springs;
     }
 }
 

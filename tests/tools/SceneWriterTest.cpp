@@ -78,7 +78,7 @@ TEST(SceneWriter, ConfigLoadsWithTheProgramsConfigReader) {
     ASSERT_TRUE(body.controller.HasControlParticles());
     for (int k = 0; k < 8; ++k)
         EXPECT_EQ(body.controller.controlParticles[k], &body.particles[controls[k]]) << k;
-    EXPECT_EQ(body.springs[0].stiffness, 42.5f);
+    EXPECT_EQ(body.springs.stiffness[0], 42.5f);
     EXPECT_EQ(body.particles[0].mass, 1.06f);
 }
 

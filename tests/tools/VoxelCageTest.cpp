@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
 #include <cmath>
 
 #include "SceneFixture.h"
@@ -105,6 +108,62 @@ TEST(VoxelCage, SpringCountIsWhatTheProgramsLoaderMakes) {
     ASSERT_TRUE(loaded);
     EXPECT_EQ(body.springCount, b.cage.springCount);
     EXPECT_EQ(body.particleCount, static_cast<int>(b.cage.vertices.size()));
+}
+
+// A tetra by its corners' positions, in its corner order.
+using CornerPositions = std::array<std::array<float, 3>, 4>;
+
+std::vector<CornerPositions> TetrasByPosition(const VoxelCage& c) {
+    std::vector<CornerPositions> out;
+    for (const auto& t : c.tetras) {
+        CornerPositions corners;
+        for (int k = 0; k < 4; ++k)
+            corners[k] = {c.vertices[t[k]][0], c.vertices[t[k]][1], c.vertices[t[k]][2]};
+        out.push_back(corners);
+    }
+    return out;
+}
+
+TEST(VoxelCage, OrderAlongTheCurveNumbersTheSameBodyByMortonCodeAndFirstUse) {
+    BuiltCage b;
+    BuildAt(b, test::TorusObj(1.0, 0.35), 14);
+    const std::vector<CornerPositions> inGridOrder = TetrasByPosition(b.cage);
+    const int springs = b.cage.springCount;
+    b.cage.OrderAlongCurve();
+    ExpectSoundBody(b);
+    EXPECT_EQ(b.cage.springCount, springs);
+    std::vector<CornerPositions> alongCurve = TetrasByPosition(b.cage);
+    ASSERT_EQ(alongCurve.size(), inGridOrder.size());
+    EXPECT_NE(alongCurve, inGridOrder);
+    // The same tetras, each with its corners in the same order.
+    std::vector<CornerPositions> sorted = inGridOrder;
+    std::sort(sorted.begin(), sorted.end());
+    std::sort(alongCurve.begin(), alongCurve.end());
+    EXPECT_EQ(alongCurve, sorted);
+    // Cells (six tetras each, corner 0 their lowest corner) by rising Morton
+    // code; vertices numbered where a tetra first uses them.
+    const VoxelCage& c = b.cage;
+    auto morton = [&](int vertex) {
+        const SbVec3f& p = c.vertices[vertex];
+        uint64_t code = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            const auto n = static_cast<uint64_t>(std::lround((p[axis] - c.origin[axis]) / c.cellSize));
+            for (int bit = 0; bit < 21; ++bit)
+                code |= (n >> bit & 1) << (3 * bit + axis);
+        }
+        return code;
+    };
+    int nextNew = 0;
+    for (size_t t = 0; t < c.tetras.size(); ++t) {
+        if (t % 6 == 0 && t > 0) {
+            ASSERT_LT(morton(c.tetras[t - 6][0]), morton(c.tetras[t][0])) << t;
+        }
+        for (const int v : c.tetras[t]) {
+            ASSERT_LE(v, nextNew) << t;
+            nextNew = std::max(nextNew, v + 1);
+        }
+    }
+    EXPECT_EQ(nextNew, static_cast<int>(c.vertices.size()));
 }
 
 TEST(VoxelCage, TorusKeepsItsHoleOpen) {

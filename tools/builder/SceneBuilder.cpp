@@ -11,6 +11,7 @@
 #include "builder/ControlParticles.h"
 #include "builder/ObjModel.h"
 #include "builder/PlacedSurface.h"
+#include "builder/ProgressBar.h"
 #include "builder/SceneWriter.h"
 #include "builder/StabilityCheck.h"
 #include "builder/VoxelCage.h"
@@ -97,6 +98,8 @@ Result<CageStep> SceneBuilder::BuildCage(PlacedSurface& surface, int maxSprings,
                               "springs",
                               maxSprings, step.cage.springCount);
     }
+    if (step.cage.springCount > kGridOrderMostSprings)
+        step.cage.OrderAlongCurve();
     // The program lights one side of a face only: a surface whose faces run
     // clockwise seen from outside (inside out) would show its dark back.
     if (step.cage.MeanInsideWinding(winding, kOrientationSamples) < -0.5) {
@@ -116,7 +119,7 @@ Result<ControlParticles> SceneBuilder::ChooseControls(const VoxelCage& cage,
 
 Result<ConstantsStep> SceneBuilder::ChooseConstants(
     const VoxelCage& cage, const ControlParticles& controls, const SceneOptions& options,
-    const std::function<void(const std::string&)>& note) {
+    const std::function<void(const std::string&)>& note, const std::function<void(int)>& progress) {
     ConstantsStep step;
     // Chosen where the user left them open.
     const double cell = cage.cellSize;
@@ -147,7 +150,7 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
         step.stiffnessText = Format(stiffness);
         step.massText = Format(mass);
         step.stable = step.check.Run(model, AsLoaded(step.stiffnessText), AsLoaded(step.massText),
-                                     controls.indices);
+                                     controls.indices, progress);
         if (step.stable || userFixedBoth || attempt == kMaxSoftenings)
             break;
         char line[256];
@@ -287,9 +290,15 @@ int SceneBuilder::Run(const SceneOptions& options) {
         "distance of particles 2 and 3)\n",
         controls->length, controls->width, controls->waterRadius);
 
+    ProgressBar bar(ProgressBar::Terminal());
     Result<ConstantsStep> constants = ChooseConstants(
         cage, *controls, options,
-        [](const std::string& line) { std::printf("  check      %s\n", line.c_str()); });
+        [&](const std::string& line) {
+            bar.Clear();
+            std::printf("  check      %s\n", line.c_str());
+        },
+        [&](int steps) { bar.Show("check", steps, StabilityCheck::kSteps, "steps"); });
+    bar.Clear();
     if (!constants) {
         PrintError(constants.error());
         return 1;

@@ -56,6 +56,10 @@ public:
     static constexpr int kMaxSoftenings = 3;
     // Inside cells asked for the winding number to tell whether the surface is inside out.
     static constexpr int kOrientationSamples = 64;
+    // A cage of more springs than this is numbered along a space-filling
+    // curve (VoxelCage::OrderAlongCurve); smaller ones, which fit the cache
+    // in any order, keep the grid order the tool has always written.
+    static constexpr int kGridOrderMostSprings = 10000;
 
     // Runs the whole tool, printing each step's report as it is done;
     // returns the exit status (0 made, 1 refused).
@@ -70,10 +74,12 @@ public:
                                       const std::string& name);
     static Result<ControlParticles> ChooseControls(const VoxelCage& cage, const std::string& name);
     // Chooses the constants the user left open and checks them, softening
-    // chosen ones while the body fails; `note` hears of each softening.
+    // chosen ones while the body fails; `note` hears of each softening, and
+    // `progress` of the steps each check has done.
     static Result<ConstantsStep> ChooseConstants(
         const VoxelCage& cage, const ControlParticles& controls, const SceneOptions& options,
-        const std::function<void(const std::string&)>& note);
+        const std::function<void(const std::string&)>& note,
+        const std::function<void(int)>& progress = nullptr);
     // Writes the three files into `outDir`; returns the folder's absolute path.
     static Result<std::string> WriteScene(const std::string& outDir, const VoxelCage& cage,
                                           const PlacedSurface& surface,

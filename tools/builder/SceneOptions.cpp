@@ -20,11 +20,13 @@ bool ParsePositive(const char* text, double& value) {
 
 const char* SceneOptions::Usage() {
     return "usage: wobble-scene SURFACE.obj OUTDIR [--size LENGTH] [--max-springs N]\n"
-           "                    [--stiffness K] [--mass M]\n"
+           "                    [--detail LEVEL] [--stiffness K] [--mass M]\n"
            "Makes a wobble scene from any OBJ surface: OUTDIR/config.txt, OUTDIR/body.tet\n"
            "and OUTDIR/surface.obj.\n"
            "  --size LENGTH     length of the surface's longest side (default 40)\n"
-           "  --max-springs N   spring budget of the body (default and most 10000)\n"
+           "  --max-springs N   spring budget of the body (default 10000, at most 2000000)\n"
+           "  --detail LEVEL    a budget by name: coarse (10000 springs), medium (50000),\n"
+           "                    fine (250000), finest (1000000)\n"
            "  --stiffness K     spring stiffness (default: chosen and checked)\n"
            "  --mass M          particle mass (default: chosen and checked)\n";
 }
@@ -54,13 +56,24 @@ bool SceneOptions::Parse(int argc, const char* const* argv, std::string& error) 
                 size = number;
             } else if (arg == "--max-springs") {
                 if (!ParsePositive(value, number) || number != std::floor(number) ||
-                    number > kSpringLimit) {
+                    number > kMostSprings) {
                     error = "--max-springs " + std::string(value) +
-                            " is not a whole number from 1 to " + std::to_string(kSpringLimit) +
-                            " (the program's limit)";
+                            " is not a whole number from 1 to " + std::to_string(kMostSprings);
                     return false;
                 }
                 maxSprings = static_cast<int>(number);
+            } else if (arg == "--detail") {
+                const DetailLevel* level = nullptr;
+                for (const DetailLevel& known : kDetailLevels) {
+                    if (std::strcmp(value, known.name) == 0)
+                        level = &known;
+                }
+                if (level == nullptr) {
+                    error = "--detail " + std::string(value) +
+                            " is not one of coarse, medium, fine, finest";
+                    return false;
+                }
+                maxSprings = level->springs;
             } else if (arg == "--stiffness" || arg == "--mass") {
                 // Checked as the float the program will hold, so that a tiny
                 // value does not round to zero and a huge one to infinity.

@@ -2,7 +2,7 @@
 // The command line of wobble-scene:
 //
 //   wobble-scene SURFACE.obj OUTDIR [--size LENGTH] [--max-springs N]
-//                [--stiffness K] [--mass M]
+//                [--detail LEVEL] [--stiffness K] [--mass M]
 
 #include <string>
 
@@ -12,7 +12,17 @@ class SceneOptions {
 public:
     static constexpr double kDefaultSize = 40.0;
     static constexpr double kLargestSize = 1000.0;  // the water is 396 across
-    static constexpr int kSpringLimit = 10000;      // the program's limit per body
+    static constexpr int kDefaultSprings = 10000;
+    // The largest budget: a body that still steps at a few frames a second here.
+    static constexpr int kMostSprings = 2'000'000;
+
+    // --detail LEVEL names a spring budget.
+    struct DetailLevel {
+        const char* name;
+        int springs;
+    };
+    static constexpr DetailLevel kDetailLevels[] = {
+        {"coarse", 10000}, {"medium", 50000}, {"fine", 250000}, {"finest", 1000000}};
 
     // Reads the arguments after the program name. False with a message in
     // `error` on a bad command line; true with `help` set for --help.
@@ -23,7 +33,7 @@ public:
     std::string surfacePath;
     std::string outDir;
     double size = kDefaultSize;  // world length of the surface's longest side
-    int maxSprings = kSpringLimit;
+    int maxSprings = kDefaultSprings;  // the last of --max-springs and --detail given
     bool stiffnessGiven = false;
     float stiffness = 0.0f;  // given by the user, else chosen
     bool massGiven = false;

@@ -60,7 +60,7 @@ SbVec3f ControlCentre(const SoftBody& body) {
 }  // namespace
 
 bool StabilityCheck::Run(const TetModel& model, float stiffness, float mass,
-                         const int controls[8]) {
+                         const int controls[8], const std::function<void(int)>& progress) {
     stepsRun = 0;
     largestGrowth = 0.0;
     largestTangle = 0.0;
@@ -96,6 +96,8 @@ bool StabilityCheck::Run(const TetModel& model, float stiffness, float mass,
             body.controller.DecayLeftRight();
         body.Step(kTimeStep);
         stepsRun = step;
+        if (progress)
+            progress(step);
 
         for (const Particle& p : body.particles) {
             if (!VecIsFinite(p.position)) {

@@ -8,6 +8,7 @@
 // from its centre (it swells by about a tenth at first, since every rest length starts at 1.1 times
 // the loaded edge), or when more than kTangledShare of its tetras turn inside out.
 
+#include <functional>
 #include <string>
 
 #include "softbody/SoftBody.h"
@@ -25,8 +26,11 @@ public:
 
     // Runs the check on `model` with the given constants and control
     // particles (config slot order). False when the body fails or cannot be
-    // built; `problem` then says why.
-    bool Run(const TetModel& model, float stiffness, float mass, const int controls[8]);
+    // built; `problem` then says why. `progress`, if given, hears the number
+    // of steps done after each step: a body of a million springs takes tens
+    // of seconds.
+    bool Run(const TetModel& model, float stiffness, float mass, const int controls[8],
+             const std::function<void(int)>& progress = nullptr);
 
     int stepsRun = 0;
     double largestGrowth = 0.0;      // largest reach over the loaded one
