@@ -46,6 +46,7 @@ void SoftBody::Step(float dt) {
     // 4. Thrust. It also computes the body frame, whose centre the scene
     // hands to the water after the step.
     controller.ApplyThrust();
+    pull.ApplyForce(particles);  // the mouse's hand, if it holds a particle
 
     // 5. Mean velocity.
     SbVec3f sum(0.0f, 0.0f, 0.0f);
@@ -78,9 +79,9 @@ void SoftBody::Step(float dt) {
         tetra.UpdateMatrix();
 }
 
-void SoftBody::Pump() {
+void SoftBody::Pump(double growth) {
     for (Spring& spring : springs)
-        spring.Grow();
+        spring.Grow(growth);
 }
 
 }  // namespace wobble

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mesh/SurfaceMesh.h"
+#include "softbody/BodyPull.h"
 #include "softbody/Particle.h"
 #include "softbody/Spring.h"
 #include "softbody/Tetra.h"
@@ -59,8 +60,12 @@ public:
     // nothing on a body without particles.
     void Step(float dt);
 
-    // Lengthens every spring's rest length by 10 %, inflating the body.
-    void Pump();
+    // The pump's growth of every rest length per call: 10 %.
+    static constexpr double kPumpGrowth = 1.1;
+
+    // Lengthens every spring's rest length by the factor `growth` (formed in
+    // double, see Spring::Grow), inflating the body.
+    void Pump(double growth = kPumpGrowth);
 
     // Binds every surface vertex to the tetra whose centroid is nearest (the
     // lowest index among equally near ones) by its barycentric weights in
@@ -82,6 +87,7 @@ public:
     std::vector<Spring> springs;      // generation order, which is also the force order
     SurfaceMesh surface;
     ThrustController controller;
+    BodyPull pull;  // the mouse's hand; released unless the user holds the body
 
 private:
     Status GenerateSprings(float stiffness, const std::string& source);

@@ -11,8 +11,8 @@ Spring::Spring(Particle* a, Particle* b, float stiffness)
     restLength = VecLength(stretched);
 }
 
-void Spring::Grow() {
-    restLength = static_cast<float>(static_cast<double>(restLength) * 1.1);
+void Spring::Grow(double factor) {
+    restLength = static_cast<float>(static_cast<double>(restLength) * factor);
 }
 
 }  // namespace wobble

@@ -24,8 +24,9 @@ public:
         particleB->force = particleB->force + (-pull);
     }
 
-    // restLength *= 1.1, formed in double and stored as float (the pump).
-    void Grow();
+    // restLength *= factor, formed in double and stored as float (the pump;
+    // its own factor is 1.1).
+    void Grow(double factor);
 
     Particle* particleA;
     Particle* particleB;

@@ -150,7 +150,7 @@ TEST(Dynamics, PumpMultipliesInDoubleThenRoundsToFloat) {
     b.position.setValue(1, 0, 0);
     Spring s(&a, &b, 1.0f);
     s.restLength = r;
-    s.Grow();
+    s.Grow(SoftBody::kPumpGrowth);
     EXPECT_EQ(s.restLength, static_cast<float>(double(r) * 1.1));
     EXPECT_NE(s.restLength, r * 1.1f);
 
