@@ -99,7 +99,8 @@ bool ViewMatrix(const CameraView& view, Mat& out) {
 
 // gluPerspective(fieldOfView, width / height, near, far).
 Mat Projection(const Lens& lens) {
-    const double half = static_cast<double>(lens.fieldOfView) / 2.0 * 3.14159265358979323846 / 180.0;
+    const double half =
+        static_cast<double>(lens.fieldOfView) / 2.0 * 3.14159265358979323846 / 180.0;
     const double cotangent = std::cos(half) / std::sin(half);
     const double aspect = static_cast<double>(lens.width) / static_cast<double>(lens.height);
     const double n = lens.nearPlane, f = lens.farPlane;
@@ -203,7 +204,8 @@ bool ViewDirection(const CameraView& view, SbVec3f& direction) {
 }
 
 bool RayHitsPlane(const Ray& ray, const SbVec3f& point, const SbVec3f& normal, SbVec3f& hit) {
-    const double facing = double(ray.direction[0]) * normal[0] + double(ray.direction[1]) * normal[1] +
+    const double facing = double(ray.direction[0]) * normal[0] +
+                          double(ray.direction[1]) * normal[1] +
                           double(ray.direction[2]) * normal[2];
     if (!(std::fabs(facing) > 1e-9))
         return false;

@@ -68,10 +68,9 @@ Touch TouchAlongRay(const Scene& scene, const Ray& ray, const Lens& lens, bool s
         const int slots = SurfaceMesh::kSlotsPerTriangle;
         for (int t = 0; t < surface.triangleCount; ++t) {
             const int* corner = &surface.vertexIndices[static_cast<size_t>(t) * slots];
-            const double hit =
-                RayTriangle(ray, surface.vertices[static_cast<size_t>(corner[0])],
-                            surface.vertices[static_cast<size_t>(corner[1])],
-                            surface.vertices[static_cast<size_t>(corner[2])]);
+            const double hit = RayTriangle(ray, surface.vertices[static_cast<size_t>(corner[0])],
+                                           surface.vertices[static_cast<size_t>(corner[1])],
+                                           surface.vertices[static_cast<size_t>(corner[2])]);
             if (hit < nearest)
                 nearest = hit;
         }

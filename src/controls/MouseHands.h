@@ -58,9 +58,9 @@ private:
     bool holding_ = false;
     CameraView view_;
     Lens lens_;
-    SbVec3f grabPoint_{0.0f, 0.0f, 0.0f};   // the touched point at the press
-    SbVec3f facing_{0.0f, 0.0f, -1.0f};     // the grab plane's normal: the view direction
-    SbVec3f offset_{0.0f, 0.0f, 0.0f};      // the particle's place less the grab point
+    SbVec3f grabPoint_{0.0f, 0.0f, 0.0f};  // the touched point at the press
+    SbVec3f facing_{0.0f, 0.0f, -1.0f};    // the grab plane's normal: the view direction
+    SbVec3f offset_{0.0f, 0.0f, 0.0f};     // the particle's place less the grab point
 };
 
 }  // namespace wobble

@@ -21,6 +21,8 @@ struct Pointer {
         if (event.type == EventType::ButtonDown) {
             down[event.button] = true;
             pressed[event.button] = true;
+            pressX[event.button] = x;
+            pressY[event.button] = y;
         } else if (event.type == EventType::ButtonUp) {
             down[event.button] = false;
         }
@@ -35,6 +37,10 @@ struct Pointer {
     int y = 0;
     bool down[kMouseButtons] = {};     // held now
     bool pressed[kMouseButtons] = {};  // went down since the last frame
+    // Where each button last went down: the cursor may move on before the
+    // frame that acts on the press.
+    int pressX[kMouseButtons] = {};
+    int pressY[kMouseButtons] = {};
 };
 
 }  // namespace wobble

@@ -43,13 +43,27 @@ constexpr Binding kBindings[] = {
 
 // Every intent of the value, to check that a key asks for nothing else.
 constexpr bool KeyIntents::*kAllIntents[] = {
-    &KeyIntents::toggleFullscreen, &KeyIntents::quit,           &KeyIntents::thrustForward,
-    &KeyIntents::thrustBackward,   &KeyIntents::turnLeft,       &KeyIntents::turnRight,
-    &KeyIntents::cameraForward,    &KeyIntents::cameraBackward, &KeyIntents::cameraLeft,
-    &KeyIntents::cameraRight,      &KeyIntents::toggleView,     &KeyIntents::nextCameraMode,
-    &KeyIntents::splash,           &KeyIntents::pump,           &KeyIntents::togglePause,
-    &KeyIntents::stepOnce,         &KeyIntents::reset,          &KeyIntents::screenshot,
-    &KeyIntents::toggleOverlay,    &KeyIntents::toggleRecording, &KeyIntents::togglePanel,
+    &KeyIntents::toggleFullscreen,
+    &KeyIntents::quit,
+    &KeyIntents::thrustForward,
+    &KeyIntents::thrustBackward,
+    &KeyIntents::turnLeft,
+    &KeyIntents::turnRight,
+    &KeyIntents::cameraForward,
+    &KeyIntents::cameraBackward,
+    &KeyIntents::cameraLeft,
+    &KeyIntents::cameraRight,
+    &KeyIntents::toggleView,
+    &KeyIntents::nextCameraMode,
+    &KeyIntents::splash,
+    &KeyIntents::pump,
+    &KeyIntents::togglePause,
+    &KeyIntents::stepOnce,
+    &KeyIntents::reset,
+    &KeyIntents::screenshot,
+    &KeyIntents::toggleOverlay,
+    &KeyIntents::toggleRecording,
+    &KeyIntents::togglePanel,
 };
 
 TEST(KeyBindings, EachKeyAsksForItsIntentAloneHeldOrOnce) {

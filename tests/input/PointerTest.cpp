@@ -23,8 +23,12 @@ TEST(Pointer, APressShorterThanAFrameStillCountsForTheNextFrame) {
     pointer.Handle(moved);
     pointer.Handle(Button(EventType::ButtonDown, kLeftButton));
     pointer.Handle(Button(EventType::ButtonUp, kLeftButton));
-    EXPECT_EQ(pointer.x, 12);
+    moved.x = 40;
+    pointer.Handle(moved);
+    EXPECT_EQ(pointer.x, 40);
     EXPECT_EQ(pointer.y, -3);
+    EXPECT_EQ(pointer.pressX[kLeftButton], 12);  // where it went down
+    EXPECT_EQ(pointer.pressY[kLeftButton], -3);
     EXPECT_FALSE(pointer.down[kLeftButton]);
     EXPECT_TRUE(pointer.pressed[kLeftButton]);
     pointer.EndFrame();

@@ -119,6 +119,13 @@ TEST_F(Tuning, APullHeldStillComesToRestWithItsParticleAtTheTarget) {
         scene.Step();
     EXPECT_LT((scene.body.particles[40].position - target).length(), 0.5f);
     EXPECT_LT(Measure(scene).bodySpeed, 0.01);
+    // Let go, it settles where it was left: no swing, no drift.
+    scene.body.pull.Release();
+    const SbVec3f left = scene.body.controller.centre;
+    for (int frame = 0; frame < 300; ++frame)
+        scene.Step();
+    EXPECT_LT((scene.body.controller.centre - left).length(), 0.5f);
+    EXPECT_LT(Measure(scene).kineticEnergy, 0.5);
     // A body past its limit leaves no room: the pull holds nothing.
     SceneTuning t = scene.Tuning();
     t.stiffness = 1.1f * float(scene.StiffnessPerMassLimit(t.bodyTimeStep));

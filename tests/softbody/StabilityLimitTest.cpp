@@ -92,8 +92,7 @@ TEST(StabilityLimit, OneTetraHasTheEigenvalueOfItsBreathingMode) {
     // K has the eigenvalue 4 there, the largest of a lone tetra.
     SoftBody body;
     TetModel model;
-    model.vertices = {SbVec3f(1, 1, 1), SbVec3f(1, -1, -1), SbVec3f(-1, 1, -1),
-                      SbVec3f(-1, -1, 1)};
+    model.vertices = {SbVec3f(1, 1, 1), SbVec3f(1, -1, -1), SbVec3f(-1, 1, -1), SbVec3f(-1, -1, 1)};
     model.tetras = {{0, 1, 2, 3}};
     ASSERT_TRUE(body.Build(model, 1.0f, 1.0f, "tetra").ok());
     EXPECT_NEAR(UnitSpringEigenvalue(body), 4.0, 1e-6);
