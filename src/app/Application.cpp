@@ -283,7 +283,7 @@ void Application::RunOneFrame() {
     CaptureFrame();
     // Where the hidden cursor points; after the captures, as a cursor is
     // never part of a screenshot.
-    if (window_->CursorHidden() && !panel.TakesMouse())
+    if (window_->CursorHidden())
         DrawCrosshair(display, ViewportX(pointer.x), ViewportY(pointer.y));
     window_->SwapBuffers();
     timings.frame = std::chrono::duration<double, std::milli>(Clock::now() - start).count();

@@ -67,10 +67,12 @@ void Panel::Start(Window& window) {
     if (window_ != nullptr)
         return;
     IMGUI_CHECKVERSION();
-    ImGui::CreateContext();
+    context_ = ImGui::CreateContext();
+    ImGui::SetCurrentContext(context_);
     ImGuiIO& io = ImGui::GetIO();
     // Nothing is written beside the scene, and the cursor is the window's
-    // business (hidden in fullscreen), never the panel's.
+    // business (hidden in fullscreen, where the crosshair marks it), never
+    // the panel's.
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
     io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
@@ -83,9 +85,11 @@ void Panel::Start(Window& window) {
 void Panel::Stop() {
     if (window_ == nullptr)
         return;
+    ImGui::SetCurrentContext(context_);
     StopPanelDrawing();
     window_->StopPanelInput();
-    ImGui::DestroyContext();
+    ImGui::DestroyContext(context_);
+    context_ = nullptr;
     window_ = nullptr;
     built_ = false;
 }
@@ -123,6 +127,7 @@ KeyIntents Panel::Build(Window& window, const Pointer& pointer, Scene& scene,
     takesMouse_ = false;
     if (!Shown() || window_ != &window)
         return asked;
+    ImGui::SetCurrentContext(context_);
     window.BeginPanelFrame();
     PreparePanelDrawing();
     // The back end reads the system's mouse; the application's pointer also
@@ -131,7 +136,6 @@ KeyIntents Panel::Build(Window& window, const Pointer& pointer, Scene& scene,
     io.MousePos = ImVec2(static_cast<float>(pointer.x), static_cast<float>(pointer.y));
     for (int b = 0; b < kMouseButtons; ++b)
         io.MouseDown[b] = pointer.down[b] || pointer.pressed[b];
-    io.MouseDrawCursor = window.CursorHidden();
     ImGui::NewFrame();
     built_ = true;
     takesMouse_ = io.WantCaptureMouse;
@@ -283,6 +287,7 @@ void Panel::Draw() {
     if (!built_)
         return;
     built_ = false;
+    ImGui::SetCurrentContext(context_);
     DrawPanel();
 }
 

@@ -22,6 +22,8 @@
 #include "render/DisplaySettings.h"
 #include "render/FrameRenderer.h"
 
+struct ImGuiContext;
+
 namespace wobble {
 
 class Scene;
@@ -85,8 +87,9 @@ private:
                    float right);
     void BuildCompact(const Scene& scene, const PanelState& state, float top, float left);
 
-    Window* window_ = nullptr;  // while started
-    bool built_ = false;        // a frame is built and not yet drawn
+    Window* window_ = nullptr;         // while started
+    ImGuiContext* context_ = nullptr;  // the panel's own, made current for each use
+    bool built_ = false;               // a frame is built and not yet drawn
     bool takesMouse_ = false;
     PlotHistory speed_;
     PlotHistory energy_;
