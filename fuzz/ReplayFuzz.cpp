@@ -2,8 +2,9 @@
 //
 // Beyond crashes and sanitizer reports: a refused file leaves no events; an
 // accepted one hands out only events the main loop can take (key codes of
-// the key table, mouse counts that cannot overflow when a frame adds two),
-// each frame's events after the earlier frames' ones.
+// the key table, mouse counts that cannot overflow when a frame adds two,
+// cursor places as far from overflow, buttons the pointer knows), each
+// frame's events after the earlier frames' ones.
 
 #include <climits>
 #include <cstddef>
@@ -13,6 +14,7 @@
 #include "FuzzFile.h"
 #include "app/Replay.h"
 #include "input/KeyTable.h"
+#include "input/Pointer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = wobble::fuzz::WriteScratchFile("replay.txt", data, size);
@@ -24,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Frame by frame as the main loop asks, then everything that is left.
     std::vector<wobble::InputEvent> events;
     wobble::KeyTable keys;
+    wobble::Pointer pointer;
     for (long long frame = 1; frame <= 4; ++frame)
         replay.TakeEventsOf(frame, events);
     replay.TakeEventsOf(LLONG_MAX, events);
@@ -38,10 +41,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 FUZZ_CHECK(e.dx >= INT_MIN / 2 && e.dx <= INT_MAX / 2);
                 FUZZ_CHECK(e.dy >= INT_MIN / 2 && e.dy <= INT_MAX / 2);
                 break;
+            case wobble::EventType::CursorMoved:
+                FUZZ_CHECK(e.x >= INT_MIN / 2 && e.x <= INT_MAX / 2);
+                FUZZ_CHECK(e.y >= INT_MIN / 2 && e.y <= INT_MAX / 2);
+                pointer.Handle(e);
+                break;
+            case wobble::EventType::ButtonDown:
+            case wobble::EventType::ButtonUp:
+                FUZZ_CHECK(e.button >= 0 && e.button < wobble::kMouseButtons);
+                pointer.Handle(e);
+                break;
             case wobble::EventType::CloseRequest:
                 break;
             default:
-                FUZZ_CHECK(!"a replay holds only keys, mouse counts and close requests");
+                FUZZ_CHECK(
+                    !"a replay holds only keys, mouse counts, cursors, buttons and close requests");
         }
     }
     std::vector<wobble::InputEvent> more;

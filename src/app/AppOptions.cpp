@@ -24,7 +24,10 @@ std::string UsageText() {
            "  SCENE_DIR          read config.txt and the files it names from this folder\n"
            "  --headless         no visible window: an offscreen OpenGL context of the same size\n"
            "  --frames N         end after frame N (0: start-up only)\n"
-           "  --replay FILE      replay input events from FILE, in addition to the real devices\n"
+           "  --replay FILE      replay input events from FILE, in addition to the real devices:\n"
+           "                     one a line, '<frame> down|up <key>', '<frame> mouse DX DY',\n"
+           "                     '<frame> cursor X Y' (window pixels from the top left),\n"
+           "                     '<frame> button left|middle|right down|up', '<frame> close'\n"
            "  --dump FILE        after the last frame, write the simulation state to FILE\n"
            "  --screenshot FILE  after the last frame, write the last drawn frame to FILE (PNG)\n"
            "  --record DIR       write every drawn frame to DIR as frame-000001.png, ...\n"
@@ -38,6 +41,8 @@ std::string UsageText() {
            "  Left / Right       turn left / right\n"
            "  W S A D            move the free camera; W and S zoom a following camera\n"
            "  mouse              turn (and tilt) the camera\n"
+           "  left button        on the body: grab it and pull it while held (the view holds\n"
+           "                     still); on the water: poke it\n"
            "  C (hold)           next camera mode every 7 frames: orbit, free, behind, side, "
            "front\n"
            "  M                  dressed surface or red tetrahedron wireframe\n"
@@ -50,7 +55,9 @@ std::string UsageText() {
            "  F12                screenshot into the working directory\n"
            "  F9                 start or stop a video (wobble-0001.mp4, ...) in the working\n"
            "                     directory; a red dot shows while it records\n"
-           "  F1                 show or hide the overlay (keys, speed, thrusts, camera)\n"
+           "  F1                 show or hide the overview (keys, speed, thrusts, camera)\n"
+           "  Tab                show or hide the panel: timings, sliders for stiffness, mass,\n"
+           "                     thrust cap, pump, time steps and grab strength, live plots\n"
            "  Escape             quit\n";
 }
 

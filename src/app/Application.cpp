@@ -10,6 +10,8 @@
 #include "app/StateDump.h"
 #include "controls/Controls.h"
 #include "input/KeyBindings.h"
+#include "render/HandsDraw.h"
+#include "scene/SceneMeasures.h"
 
 namespace wobble {
 
@@ -76,6 +78,7 @@ bool Application::CreateRenderWindow() {
 void Application::Shutdown() {
     if (!windowOpen_)
         return;
+    panel.Stop();
     window_->Release();
     windowOpen_ = false;
     display.fullscreen = false;
@@ -131,6 +134,11 @@ void Application::HandleKeys() {
     if (asked.quit)
         quit = true;
     ApplyControls(asked, simulating, *scene, camera);
+    ActOnIntents(asked);
+}
+
+void Application::ActOnIntents(const KeyIntents& asked) {
+    const bool simulating = !paused;
     if (asked.toggleView) {
         surfaceView = !surfaceView;
         SetViewLighting(surfaceView);
@@ -144,12 +152,15 @@ void Application::HandleKeys() {
     if (asked.screenshot)
         screenshotRequested_ = true;
     if (asked.toggleOverlay)
-        overlay.Toggle();
+        panel.ToggleCompact(*window_);
     if (asked.toggleRecording)
         video_.Toggle("", display);
+    if (asked.togglePanel)
+        panel.ToggleFull(*window_);
 }
 
 void Application::ResetScene() {
+    hands.Release(*scene);
     scene->Reset();
     camera = startCamera_;
 }
@@ -183,6 +194,11 @@ bool Application::RunTurn() {
             break;
         case EventType::MouseCounts:
             replayMouse_->AddCounts(message.dx, message.dy);
+            break;
+        case EventType::CursorMoved:
+        case EventType::ButtonDown:
+        case EventType::ButtonUp:
+            pointer.Handle(message);
             break;
         default:
             WindowProc(message);
@@ -218,7 +234,7 @@ void Application::RunOneFrame() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     if (lastFrameStart_ != Clock::time_point()) {
-        overlay.RecordFrame(
+        panel.RecordFrame(
             std::chrono::duration<double, std::milli>(start - lastFrameStart_).count(), timings);
     }
     lastFrameStart_ = start;
@@ -226,11 +242,25 @@ void Application::RunOneFrame() {
     // Controls.
     HandleKeys();
     mouse.Update();
+    PanelState shown;
+    shown.framesPerSecond = panel.averageFrameMs > 0.0 ? 1000.0 / panel.averageFrameMs : 0.0;
+    shown.timings = panel.average;
+    shown.cameraMode = camera.mode;
+    shown.surfaceView = surfaceView;
+    shown.paused = paused;
+    shown.recording = video_.IsRecording();
+    ActOnIntents(panel.Build(*window_, pointer, *scene, shown, display));
+    UseHands();
+    // A held grab and the panel keep the mouse to themselves.
+    if (hands.Holding() || panel.TakesMouse())
+        mouse.dx = mouse.dy = 0.0f;
     camera.Turn(mouse.dx);
     camera.Tilt(mouse.dy);
     // The camera's view is taken before the step, so a following camera sees
-    // the body frame of the previous step.
-    const CameraView view = camera.View();
+    // the body frame of the previous step; a held grab holds the view.
+    const CameraView view = hands.Holding() ? hands.HeldView() : camera.View();
+    drawnView_ = view;
+    viewDrawn_ = true;
     // The step, unless paused.
     StepTimings stepped;
     if (!paused || stepOnce) {
@@ -243,7 +273,7 @@ void Application::RunOneFrame() {
         scene->DeformSurface();
         stepped.surface = scene->timings.surface;
     }
-    // Draw, overlay, captures.
+    // Draw, the pull and the panel, captures.
     timings.bodyStep = stepped.bodyStep;
     timings.waterStep = stepped.waterStep;
     timings.surface = stepped.surface;
@@ -251,21 +281,58 @@ void Application::RunOneFrame() {
     DrawFrame();
     ++framesRun;
     CaptureFrame();
+    // Where the hidden cursor points; after the captures, as a cursor is
+    // never part of a screenshot.
+    if (window_->CursorHidden())
+        DrawCrosshair(display, ViewportX(pointer.x), ViewportY(pointer.y));
     window_->SwapBuffers();
     timings.frame = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 void Application::DrawFrame() {
-    if (!overlay.visible)
-        return;
-    OverlayInfo info;
-    info.framesPerSecond = overlay.averageFrameMs > 0.0 ? 1000.0 / overlay.averageFrameMs : 0.0;
-    info.timings = overlay.average;
-    info.body = &scene->body;
-    info.cameraMode = camera.mode;
-    info.paused = paused;
-    info.surfaceView = surfaceView;
-    overlay.Draw(info, display);
+    const BodyPull& pull = scene->body.pull;
+    if (pull.Active())
+        DrawPullLine(scene->body.particles[static_cast<size_t>(pull.particle)].position,
+                     pull.target);
+    if (panel.full)
+        panel.RecordMeasures(Measure(*scene));
+    panel.Draw();
+}
+
+void Application::UseHands() {
+    if (pointer.pressed[kLeftButton] && !panel.TakesMouse()) {
+        // What the user saw when pressing: the latest frame drawn, at the
+        // place the button went down.
+        const CameraView seen = viewDrawn_ ? drawnView_ : camera.View();
+        Lens lens;
+        lens.width = display.width;
+        lens.height = display.height;
+        lens.fieldOfView = display.fieldOfView;
+        lens.nearPlane = display.nearPlane;
+        lens.farPlane = display.farPlane;
+        hands.Press(*scene, seen, lens, ViewportX(pointer.pressX[kLeftButton]),
+                    ViewportY(pointer.pressY[kLeftButton]), surfaceView, !paused);
+    }
+    if (hands.Holding()) {
+        if (pointer.down[kLeftButton])
+            hands.Drag(*scene, ViewportX(pointer.x), ViewportY(pointer.y));
+        else
+            hands.Release(*scene);
+    }
+    pointer.EndFrame();
+}
+
+float Application::ViewportX(int windowX) const {
+    return static_cast<float>(windowX);
+}
+
+float Application::ViewportY(int windowY) const {
+    // The viewport keeps the display's size at the window's bottom-left
+    // corner: in a taller window its top row is lower down.
+    int width = 0, height = 0;
+    window_->Size(width, height);
+    const int below = height > 0 ? height - display.height : 0;
+    return static_cast<float>(windowY - below);
 }
 
 void Application::CaptureFrame() {

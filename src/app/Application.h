@@ -8,11 +8,13 @@
 //                           window events on to WindowProc (key-ups go no further)
 //       otherwise        -> one frame:
 //                             controls   keys -> intents -> thrust, camera, view...
+//                                        the panel's widgets, if shown
+//                                        left button -> grab, pull, poke
 //                                        mouse -> camera turn and tilt
 //                             camera     the view, from the body frame of the
 //                                        previous step
 //                             step       scene.Step(): body, water giving way, waves
-//                             draw       DrawFrame, then the overlay and captures
+//                             draw       DrawFrame, the pull, the panel, captures
 //                             swap
 //
 // There is no clock: the simulation advances one step per drawn frame.
@@ -23,17 +25,20 @@
 #include <string>
 
 #include "app/AppOptions.h"
+#include "app/Panel.h"
 #include "app/Replay.h"
 #include "app/ReplayMouse.h"
 #include "app/VideoCapture.h"
 #include "app/Window.h"
 #include "camera/Camera.h"
+#include "controls/MouseHands.h"
 #include "input/InputEvent.h"
+#include "input/KeyBindings.h"
 #include "input/KeyTable.h"
 #include "input/MouseInput.h"
+#include "input/Pointer.h"
 #include "render/DisplaySettings.h"
 #include "render/FrameRenderer.h"
-#include "render/Overlay.h"
 #include "render/Screenshot.h"
 #include "scene/Scene.h"
 
@@ -80,7 +85,7 @@ public:
     void BuildScene();
     // Reads the key bindings and acts on what they ask, in their order.
     void HandleKeys();
-    // Draws the scene as it now stands, then the overlay.
+    // Draws over the scene as it now stands: the pull, the panel.
     void DrawFrame();
     // Puts the scene and the camera back to their state right after start-up.
     void ResetScene();
@@ -97,11 +102,14 @@ public:
     KeyTable keys;
     std::unique_ptr<Scene> scene;  // the body and the water; made by BuildScene
 
-    // Beyond the plain demo: pause and single steps, the overlay, timings.
+    // Beyond the plain demo: pause and single steps, the panel, timings,
+    // the mouse's hands.
     bool paused = false;
     bool stepOnce = false;
-    Overlay overlay;
+    Panel panel;
     FrameTimings timings;
+    Pointer pointer;
+    MouseHands hands;
     long long framesRun = 0;
 
 private:
@@ -114,6 +122,13 @@ private:
     // Writes the files asked for at the end; false when one could not be written.
     bool FinishRun();
     void PrepareFullscreenMode();
+    // The application's own intents (view, pause, reset...), from the keys or the panel.
+    void ActOnIntents(const KeyIntents& asked);
+    // The left button: presses grab or poke, the held button pulls.
+    void UseHands();
+    // A place of the window in the viewport's pixels.
+    float ViewportX(int windowX) const;
+    float ViewportY(int windowY) const;
 
     AppOptions options_;
     std::unique_ptr<Window> window_;
@@ -124,6 +139,8 @@ private:
     long long injectedForFrame_ = 0;   // latest frame whose replayed events were queued
     bool fullscreenModePrepared_ = false;
     Camera startCamera_;
+    CameraView drawnView_;  // the view the latest frame was drawn from
+    bool viewDrawn_ = false;
     bool screenshotRequested_ = false;
     bool recordDirReady_ = false;
     bool lastFrameCaptured_ = false;

@@ -23,8 +23,11 @@ struct KeyName {
 constexpr KeyName kKeyNames[] = {
     {"Up", vk::kUp},         {"Down", vk::kDown}, {"Left", vk::kLeft},   {"Right", vk::kRight},
     {"Escape", vk::kEscape}, {"F1", vk::kF1},     {"F5", vk::kF5},       {"F11", vk::kF11},
-    {"F12", vk::kF12},       {"F9", vk::kF9},     {"KP2", vk::kNumpad2},
+    {"F12", vk::kF12},       {"F9", vk::kF9},     {"KP2", vk::kNumpad2}, {"Tab", vk::kTab},
 };
+
+constexpr KeyName kButtonNames[] = {
+    {"left", kLeftButton}, {"middle", kMiddleButton}, {"right", kRightButton}};
 
 // A whole-number field: digits only, with an optional leading minus sign when allowed.
 bool ParseWhole(const std::string& text, bool allowNegative, long long& value) {
@@ -111,7 +114,7 @@ Status Replay::Load(const std::string& path) {
             return refuse("'" + words[0] + "' is not a frame number (1 or more)");
         }
         if (words.size() < 2)
-            return refuse("an event needs a kind: down, up, mouse or close");
+            return refuse("an event needs a kind: down, up, mouse, cursor, button or close");
         const std::string& kind = words[1];
         if (kind == "down" || kind == "up") {
             if (words.size() != 3)
@@ -133,12 +136,34 @@ Status Replay::Load(const std::string& path) {
             e.event.type = EventType::MouseCounts;
             e.event.dx = static_cast<int>(dx);
             e.event.dy = static_cast<int>(dy);
+        } else if (kind == "cursor") {
+            long long x = 0, y = 0;
+            if (words.size() != 4 || !ParseWhole(words[2], true, x) ||
+                !ParseWhole(words[3], true, y)) {
+                return refuse("cursor takes two whole numbers of pixels");
+            }
+            if (x < INT_MIN / 2 || x > INT_MAX / 2 || y < INT_MIN / 2 || y > INT_MAX / 2)
+                return refuse("cursor pixels are out of range");
+            e.event.type = EventType::CursorMoved;
+            e.event.x = static_cast<int>(x);
+            e.event.y = static_cast<int>(y);
+        } else if (kind == "button") {
+            const KeyName* button = nullptr;
+            for (const KeyName& b : kButtonNames) {
+                if (words.size() > 2 && words[2] == b.name)
+                    button = &b;
+            }
+            if (words.size() != 4 || button == nullptr || (words[3] != "down" && words[3] != "up"))
+                return refuse("button takes left, middle or right, then down or up");
+            e.event.type = words[3] == "down" ? EventType::ButtonDown : EventType::ButtonUp;
+            e.event.button = button->code;
         } else if (kind == "close") {
             if (words.size() != 2)
                 return refuse("close takes nothing more");
             e.event.type = EventType::CloseRequest;
         } else {
-            return refuse("unknown event '" + kind + "' (down, up, mouse or close)");
+            return refuse("unknown event '" + kind +
+                          "' (down, up, mouse, cursor, button or close)");
         }
         events.push_back(e);
     }

@@ -5,10 +5,12 @@
 //   # comment; blank lines are ignored
 //   <frame> down <key>       <frame> up <key>
 //   <frame> mouse <dx> <dy>  <frame> close
+//   <frame> cursor <x> <y>   <frame> button left|middle|right down|up
 //
 // The events of frame F enter the event queue, in file order, before frame F
 // runs. Keys: Up Down Left Right Escape W S A D C M Z B T F5 F11 KP2 P O R F1
-// F9 F12, or a virtual-key code written 0xNN.
+// F9 F12 Tab, or a virtual-key code written 0xNN. The cursor is placed in
+// window pixels from the top-left corner; a button acts where it is.
 
 #include <string>
 #include <vector>

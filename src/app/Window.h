@@ -3,8 +3,10 @@
 // (src/platform) provides: one window of width x height showing a
 // double-buffered RGBA OpenGL context with a 16-bit depth buffer, current on
 // the main thread; events; a buffer swap per frame; a switch of the display
-// to fullscreen and back with the cursor hidden and shown; the relative
-// mouse; message boxes.
+// to fullscreen and back with the cursor hidden and shown (and the mouse
+// relative there, so turning never stops at the screen's edge); the
+// relative mouse; the cursor and the buttons as events; message boxes; and
+// the input side of the panel's Dear ImGui.
 
 #include "input/InputEvent.h"
 #include "input/MouseDevice.h"
@@ -54,6 +56,21 @@ public:
 
     // No visible window: frames go to an offscreen buffer.
     virtual bool IsHeadless() const = 0;
+
+    // The window's size now, in pixels. The viewport keeps the display's
+    // size at the window's bottom-left corner whatever the window measures.
+    virtual void Size(int& width, int& height) const {
+        width = 0;
+        height = 0;
+    }
+    // The cursor is hidden (fullscreen): the application marks where it points.
+    virtual bool CursorHidden() const { return false; }
+
+    // The panel's input: the window's events go to Dear ImGui once started
+    // (its context exists), and each of the panel's frames begins here.
+    virtual void StartPanelInput() {}
+    virtual void BeginPanelFrame() {}
+    virtual void StopPanelInput() {}
 };
 
 }  // namespace wobble

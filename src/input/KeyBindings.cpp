@@ -37,6 +37,7 @@ KeyIntents ReadKeyBindings(KeyTable& keys) {
     in.screenshot = TakeOnce(keys, vk::kF12);
     in.toggleOverlay = TakeOnce(keys, vk::kF1);
     in.toggleRecording = TakeOnce(keys, vk::kF9);
+    in.togglePanel = TakeOnce(keys, vk::kTab);
     keys.EndFrame();
     return in;
 }

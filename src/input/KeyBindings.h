@@ -22,7 +22,8 @@
 //   R           once   reset the scene to its state after start-up
 //   F12         once   screenshot of the current frame
 //   F9          once   start or stop recording a video
-//   F1          once   show or hide the overlay
+//   F1          once   show or hide the overlay (the panel's compact view)
+//   Tab         once   show or hide the panel
 //
 // The application acts on the value in the order of the fields below, which
 // is the order of the list.
@@ -53,6 +54,7 @@ struct KeyIntents {
     bool screenshot = false;
     bool toggleOverlay = false;
     bool toggleRecording = false;
+    bool togglePanel = false;
 };
 
 // Reads this frame's intents from the table: clears the entries of the once

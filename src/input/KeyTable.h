@@ -16,6 +16,7 @@
 namespace wobble {
 
 namespace vk {
+constexpr int kTab = 0x09;
 constexpr int kEscape = 0x1B;
 constexpr int kLeft = 0x25;
 constexpr int kUp = 0x26;

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
+#include <imgui/backends/imgui_impl_sdl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -117,6 +118,7 @@ void SdlWindow::Release() {
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
         context_ = nullptr;
     }
+    StopPanelInput();
     mouse_.reset();
     if (window_ != nullptr) {
         SDL_DestroyWindow(window_);
@@ -124,6 +126,8 @@ void SdlWindow::Release() {
     }
     if (fullscreen_) {
         // Destroying the fullscreen window has restored the desktop's mode.
+        if (!headless_)
+            SDL_SetRelativeMouseMode(SDL_FALSE);
         SDL_ShowCursor(SDL_ENABLE);
         fullscreen_ = false;
     }
@@ -146,7 +150,13 @@ void SdlWindow::SetFullscreen(bool fullscreen, const FullscreenMode& mode) {
         SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN);
         SDL_ShowWindow(window_);
         SDL_ShowCursor(SDL_DISABLE);
+        // With the cursor hidden the mouse is relative: motion keeps coming
+        // at the screen's edge, so turning the camera never stops there.
+        if (!headless_)
+            SDL_SetRelativeMouseMode(SDL_TRUE);
     } else {
+        if (!headless_)
+            SDL_SetRelativeMouseMode(SDL_FALSE);
         SDL_SetWindowFullscreen(window_, 0);
         SDL_ShowWindow(window_);
         SDL_ShowCursor(SDL_ENABLE);
@@ -156,11 +166,18 @@ void SdlWindow::SetFullscreen(bool fullscreen, const FullscreenMode& mode) {
 bool SdlWindow::PollEvent(InputEvent& out) {
     if (!videoStarted_)
         return false;
+    if (buttonWaits_) {
+        buttonWaits_ = false;
+        out = waitingButton_;
+        return true;
+    }
     SDL_Event e;
     if (SDL_PollEvent(&e) == 0)
         return false;
     if (mouse_ != nullptr)
         mouse_->HandleEvent(e);
+    if (panelInput_)
+        ImGui_ImplSDL2_ProcessEvent(&e);
     out = InputEvent();
     switch (e.type) {
         case SDL_QUIT:
@@ -172,6 +189,29 @@ bool SdlWindow::PollEvent(InputEvent& out) {
             // A key with no code in the table is dropped, not written anywhere.
             if (out.virtualKey >= 0 && out.virtualKey < KeyTable::kSize) {
                 out.type = e.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            out.type = EventType::CursorMoved;
+            out.x = cursorX_ = e.motion.x;
+            out.y = cursorY_ = e.motion.y;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            out.button = e.button.button == SDL_BUTTON_LEFT     ? kLeftButton
+                         : e.button.button == SDL_BUTTON_RIGHT  ? kRightButton
+                         : e.button.button == SDL_BUTTON_MIDDLE ? kMiddleButton
+                                                                : -1;
+            if (out.button < 0)
+                break;
+            out.type = e.type == SDL_MOUSEBUTTONDOWN ? EventType::ButtonDown : EventType::ButtonUp;
+            if (e.button.x != cursorX_ || e.button.y != cursorY_) {
+                waitingButton_ = out;
+                buttonWaits_ = true;
+                out = InputEvent();
+                out.type = EventType::CursorMoved;
+                out.x = cursorX_ = e.button.x;
+                out.y = cursorY_ = e.button.y;
             }
             break;
         case SDL_WINDOWEVENT:
@@ -201,6 +241,30 @@ void SdlWindow::SwapBuffers() {
 
 MouseDevice* SdlWindow::Mouse() {
     return mouse_.get();
+}
+
+void SdlWindow::Size(int& width, int& height) const {
+    width = height = 0;
+    if (window_ != nullptr)
+        SDL_GetWindowSize(window_, &width, &height);
+}
+
+void SdlWindow::StartPanelInput() {
+    if (panelInput_ || window_ == nullptr)
+        return;
+    panelInput_ = ImGui_ImplSDL2_InitForOpenGL(window_, context_);
+}
+
+void SdlWindow::BeginPanelFrame() {
+    if (panelInput_)
+        ImGui_ImplSDL2_NewFrame();
+}
+
+void SdlWindow::StopPanelInput() {
+    if (!panelInput_)
+        return;
+    ImGui_ImplSDL2_Shutdown();
+    panelInput_ = false;
 }
 
 }  // namespace wobble

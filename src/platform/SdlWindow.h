@@ -1,6 +1,7 @@
 #pragma once
 // The program's window over SDL2: the window, its GL context, fullscreen,
-// the event queue (translated to the application's events) and the mouse.
+// the event queue (translated to the application's events), the mouse, and
+// Dear ImGui's SDL back end for the panel.
 // SDL has no separate device context or pixel-format steps: the request is
 // made through its GL attributes before the window exists.
 
@@ -30,11 +31,24 @@ public:
     MouseDevice* Mouse() override;
     void ShowMessage(const char* caption, const char* text, MessageIcon icon) override;
     bool IsHeadless() const override { return headless_; }
+    void Size(int& width, int& height) const override;
+    bool CursorHidden() const override { return fullscreen_ && !headless_; }
+    void StartPanelInput() override;
+    void BeginPanelFrame() override;
+    void StopPanelInput() override;
 
 private:
     bool headless_;
     bool videoStarted_ = false;
     bool fullscreen_ = false;
+    bool panelInput_ = false;  // Dear ImGui's SDL back end is started
+    // The cursor's place as last reported, and a button event held back for
+    // one PollEvent while the cursor's new place goes first: a button acts
+    // where the cursor is, and a cursor that has not moved since the window
+    // appeared under it has not been reported yet.
+    int cursorX_ = -1, cursorY_ = -1;
+    bool buttonWaits_ = false;
+    InputEvent waitingButton_;
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;  // the SDL_GLContext
     std::unique_ptr<SdlMouse> mouse_;

@@ -1,6 +1,9 @@
 #include "scene/Scene.h"
 
+#include <cmath>
+
 #include "softbody/SceneConfig.h"
+#include "softbody/StabilityLimit.h"
 
 namespace wobble {
 
@@ -30,6 +33,13 @@ Status Scene::Load(const std::string& folder, const std::string& configFile) {
         return water;
     }
     start_.Capture(body, this->water);
+    // Every spring and every particle got the configuration's values.
+    ownTuning_ = SceneTuning();
+    ownTuning_.stiffness = body.springs.empty() ? 0.0f : body.springs.stiffness[0];
+    ownTuning_.mass = body.particles[0].mass;
+    ownTuning_.maxThrust = body.controller.maxThrust;
+    tuning_ = ownTuning_;
+    unitSpringEigenvalue_ = UnitSpringEigenvalue(body);
     return Done{};
 }
 
@@ -39,7 +49,7 @@ bool Scene::IsSimulated() const {
 
 void Scene::Step() {
     Clock::time_point start = Clock::now();
-    body.Step(kBodyTimeStep);
+    body.Step(tuning_.bodyTimeStep);
     // The body's sphere presses the water where the step's thrust placed the
     // centre; nothing else in the step touches the water.
     if (IsSimulated())
@@ -47,7 +57,7 @@ void Scene::Step() {
     timings.bodyStep = MillisecondsSince(start);
 
     start = Clock::now();
-    water.Step(kWaterTimeStep);
+    water.Step(tuning_.waterTimeStep);
     timings.waterStep = MillisecondsSince(start);
 }
 
@@ -55,8 +65,12 @@ void Scene::Splash() {
     water.Displace(SbVec3f(kSplashPoint[0], kSplashPoint[1], kSplashPoint[2]));
 }
 
+void Scene::SplashAt(float x, float z) {
+    water.Displace(SbVec3f(x, kSplashPoint[1], z));
+}
+
 void Scene::Pump() {
-    body.Pump();
+    body.Pump(tuning_.pumpGrowth);
 }
 
 void Scene::DeformSurface() {
@@ -67,6 +81,50 @@ void Scene::DeformSurface() {
 
 void Scene::Reset() {
     start_.Restore(body, water);
+    body.pull.Release();
+    Tune(ownTuning_);
+}
+
+void Scene::Tune(const SceneTuning& asked) {
+    // What cannot be simulated keeps the value it replaces: a mass must be
+    // positive, like the configuration's; the rest finite and not negative.
+    SceneTuning tuning = asked;
+    const auto keep = [](auto& value, auto old, bool usable) {
+        if (!usable)
+            value = old;
+    };
+    keep(tuning.stiffness, tuning_.stiffness, std::isfinite(tuning.stiffness));
+    keep(tuning.mass, tuning_.mass, std::isfinite(tuning.mass) && tuning.mass > 0.0f);
+    keep(tuning.maxThrust, tuning_.maxThrust,
+         std::isfinite(tuning.maxThrust) && tuning.maxThrust >= 0.0f);
+    keep(tuning.pumpGrowth, tuning_.pumpGrowth,
+         std::isfinite(tuning.pumpGrowth) && tuning.pumpGrowth > 0.0);
+    keep(tuning.bodyTimeStep, tuning_.bodyTimeStep,
+         std::isfinite(tuning.bodyTimeStep) && tuning.bodyTimeStep >= 0.0f);
+    keep(tuning.waterTimeStep, tuning_.waterTimeStep,
+         std::isfinite(tuning.waterTimeStep) && tuning.waterTimeStep >= 0.0f);
+    keep(tuning.grabStrength, tuning_.grabStrength,
+         tuning.grabStrength >= 0.0f && tuning.grabStrength <= 1.0f);
+    if (tuning.stiffness != tuning_.stiffness) {
+        for (float& k : body.springs.stiffness)
+            k = tuning.stiffness;
+    }
+    if (tuning.mass != tuning_.mass) {
+        for (Particle& p : body.particles)
+            p.mass = tuning.mass;
+    }
+    body.controller.maxThrust = tuning.maxThrust;
+    tuning_ = tuning;
+}
+
+double Scene::StiffnessPerMassLimit(float bodyTimeStep) const {
+    return wobble::StiffnessPerMassLimit(unitSpringEigenvalue_, bodyTimeStep);
+}
+
+float Scene::PullStiffness() const {
+    const double room = PullStiffnessRoom(unitSpringEigenvalue_, tuning_.stiffness, tuning_.mass,
+                                          tuning_.bodyTimeStep);
+    return static_cast<float>(0.5 * room * static_cast<double>(tuning_.grabStrength));
 }
 
 }  // namespace wobble

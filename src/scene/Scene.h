@@ -13,6 +13,7 @@
 #include <string>
 
 #include "scene/SceneSnapshot.h"
+#include "scene/SceneTuning.h"
 #include "softbody/SoftBody.h"
 #include "text/InputError.h"
 #include "water/WaterSurface.h"
@@ -28,7 +29,8 @@ struct StepTimings {
 
 class Scene {
 public:
-    // The fixed time steps: one step of each per frame, whatever the frame rate.
+    // The time steps: one step of each per frame, whatever the frame rate
+    // (the panel may change them: SceneTuning).
     static constexpr float kBodyTimeStep = 0.05f;
     static constexpr float kWaterTimeStep = 0.03f;
     // The water: 100 x 100 cells, 4 units apart, so it spans 0..396 along x and z.
@@ -67,8 +69,29 @@ public:
     // latest step) and refreshes its face normals, ready to be drawn.
     void DeformSurface();
 
-    // Back to the state right after Load. Allocates nothing.
+    // The splash at another place: the water pushed down by the body's
+    // sphere at (x, kSplashPoint[1], z).
+    void SplashAt(float x, float z);
+
+    // Back to the state right after Load, with the scene's own tuning and
+    // nothing held. Allocates nothing.
     void Reset();
+
+    // The tuning as it stands, and the scene's own (what Load read).
+    const SceneTuning& Tuning() const { return tuning_; }
+    const SceneTuning& OwnTuning() const { return ownTuning_; }
+    // Takes effect at once: a new stiffness goes to every spring, a new mass
+    // to every particle, the thrust cap to the controller; values that did
+    // not change touch nothing.
+    void Tune(const SceneTuning& tuning);
+
+    // The estimated limit of stiffness / mass at a body time step
+    // (softbody/StabilityLimit.h), from the body's shape as loaded.
+    double StiffnessPerMassLimit(float bodyTimeStep) const;
+    // The stiffness of the mouse's pull: grabStrength times half the room
+    // the body's step leaves, so that even the strongest pull keeps the
+    // body's fastest mode halfway between its own and the limit.
+    float PullStiffness() const;
 
     SoftBody body;
     WaterSurface water;
@@ -76,6 +99,9 @@ public:
 
 private:
     SceneSnapshot start_;
+    SceneTuning tuning_;
+    SceneTuning ownTuning_;
+    double unitSpringEigenvalue_ = 0.0;
 };
 
 }  // namespace wobble

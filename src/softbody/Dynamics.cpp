@@ -52,6 +52,7 @@ void SoftBody::Step(float dt) {
     // 4. Thrust. It also computes the body frame, whose centre the scene
     // hands to the water after the step.
     controller.ApplyThrust();
+    pull.ApplyForce(particles);  // the mouse's hand, if it holds a particle
 
     // 5. Mean velocity, of the sum taken in pass 1.
     const SbVec3f mean = sum / static_cast<float>(particleCount);
@@ -83,8 +84,8 @@ void SoftBody::Step(float dt) {
     }
 }
 
-void SoftBody::Pump() {
-    springs.Grow();
+void SoftBody::Pump(double growth) {
+    springs.Grow(growth);
 }
 
 }  // namespace wobble

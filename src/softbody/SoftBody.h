@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mesh/SurfaceMesh.h"
+#include "softbody/BodyPull.h"
 #include "softbody/Particle.h"
 #include "softbody/Spring.h"
 #include "softbody/SpringForces.h"
@@ -67,8 +68,12 @@ public:
     // without particles. Allocates nothing after the body's first step.
     void Step(float dt);
 
-    // Lengthens every spring's rest length by 10 %, inflating the body.
-    void Pump();
+    // The pump's growth of every rest length per call: 10 %.
+    static constexpr double kPumpGrowth = 1.1;
+
+    // Lengthens every spring's rest length by the factor `growth` (formed in
+    // double, see SpringSet::Grow), inflating the body.
+    void Pump(double growth = kPumpGrowth);
 
     // Binds every surface vertex to the tetra whose centroid is nearest (the
     // lowest index among equally near ones) by its barycentric weights in
@@ -90,6 +95,7 @@ public:
     SpringSet springs;                // generation order, which is also the force order
     SurfaceMesh surface;
     ThrustController controller;
+    BodyPull pull;  // the mouse's hand; released unless the user holds the body
 
 private:
     Status Assemble(const TetModel& model, float stiffness, float mass, const std::string& source,

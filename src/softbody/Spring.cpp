@@ -29,9 +29,9 @@ void SpringSet::Add(int a, int b, const Particle* particles, float k) {
     length.push_back(0.0f);
 }
 
-void SpringSet::Grow() {
+void SpringSet::Grow(double factor) {
     for (float& rest : restLength)
-        rest = static_cast<float>(static_cast<double>(rest) * 1.1);
+        rest = static_cast<float>(static_cast<double>(rest) * factor);
 }
 
 }  // namespace wobble

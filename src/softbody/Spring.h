@@ -29,8 +29,9 @@ public:
     // body swells at first.
     void Add(int a, int b, const Particle* particles, float stiffness);
 
-    // restLength *= 1.1 for every spring, formed in double and stored as float (the pump).
-    void Grow();
+    // restLength *= factor for every spring, formed in double and stored as
+    // float (the pump; its own factor is 1.1).
+    void Grow(double factor);
 
     std::vector<int> particleA;
     std::vector<int> particleB;

@@ -57,6 +57,30 @@ TEST(Replay, EventsComeOutFrameByFrameInFileOrder) {
     EXPECT_EQ(later[2].type, EventType::CloseRequest);
 }
 
+TEST(Replay, CursorAndButtonsComeOutAsTheWindowWouldSendThem) {
+    ScratchDir dir;
+    const Loaded r = LoadReplay(
+        dir.Write("r.txt",
+                  "3 cursor 400 -2\n3 button left down\n4 button middle up\n4 button right down\n"
+                  "5 down Tab\n"));
+    ASSERT_TRUE(r.ok) << r.err;
+    ASSERT_EQ(r.events.size(), 5u);
+    EXPECT_EQ(r.events[0].type, EventType::CursorMoved);
+    EXPECT_EQ(r.events[0].x, 400);
+    EXPECT_EQ(r.events[0].y, -2);
+    const struct {
+        EventType type;
+        int button;
+    } buttons[] = {{EventType::ButtonDown, kLeftButton},
+                   {EventType::ButtonUp, kMiddleButton},
+                   {EventType::ButtonDown, kRightButton}};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(r.events[1 + k].type, buttons[k].type) << k;
+        EXPECT_EQ(r.events[1 + k].button, buttons[k].button) << k;
+    }
+    EXPECT_EQ(r.events[4].virtualKey, vk::kTab);
+}
+
 TEST(Replay, RefusedFileLeavesNoEventsFromTheLinesBeforeTheBadOne) {
     // Found by fuzzing: the good lines before a bad one stayed in the replay.
     ScratchDir dir;
@@ -93,7 +117,14 @@ TEST(Replay, HostileFilesAreRefusedWithFileAndLine) {
         {"1 down 0x1g\n", ":1: unknown key '0x1g'\n"},
         {"1 down\n", ":1: down takes one key\n"},
         {"-1 close\n", ":1: '-1' is not a frame number (1 or more)\n"},
-        {"2\n", ":1: an event needs a kind: down, up, mouse or close\n"},
+        {"2\n", ":1: an event needs a kind: down, up, mouse, cursor, button or close\n"},
+        {"1 cursor 10\n", ":1: cursor takes two whole numbers of pixels\n"},
+        {"1 cursor 10 2.5\n", ":1: cursor takes two whole numbers of pixels\n"},
+        {"1 cursor -1073741825 0\n", ":1: cursor pixels are out of range\n"},
+        {"1 button left\n", ":1: button takes left, middle or right, then down or up\n"},
+        {"1 button Left down\n", ":1: button takes left, middle or right, then down or up\n"},
+        {"1 button right pressed\n", ":1: button takes left, middle or right, then down or up\n"},
+        {"1 click\n", ":1: unknown event 'click' (down, up, mouse, cursor, button or close)\n"},
     };
     for (const Case& c : cases) {
         const auto path = dir.Write("bad.txt", c.text);

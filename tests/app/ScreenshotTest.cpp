@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "PngFile.h"
@@ -63,16 +64,27 @@ TEST_F(Screenshots, WireframeViewShowsRedEdgesAndYellowControlPoints) {
     EXPECT_EQ(p.Count(0, 0, 800, 600, IsLitBody), 0);
 }
 
-TEST_F(Screenshots, TheOverlayChangesPixelsOnlyWhileShown) {
+TEST_F(Screenshots, TheOverviewAndThePanelChangePixelsOnlyWhileShown) {
     const Picture plain = Shot("", 12, "plain.png");
-    const Picture toggled = Shot("2 down F1\n3 up F1\n5 down F1\n6 up F1\n", 12, "toggled.png");
-    const Picture shown = Shot("2 down F1\n3 up F1\n", 12, "shown.png");
+    const Picture toggled =
+        Shot("2 down F1\n3 up F1\n5 down F1\n6 up F1\n2 down Tab\n3 up Tab\n5 down Tab\n6 up Tab\n",
+             12, "toggled.png");
     EXPECT_EQ(plain.rgb, toggled.rgb);
-    EXPECT_NE(plain.rgb, shown.rgb);
-    // The overlay sits in the top-left corner over the sky; the rest is untouched.
-    EXPECT_LT(shown.Count(0, 0, 200, 40, IsClearColour), 200 * 40);
-    EXPECT_EQ(shown.Count(0, 550, 800, 600, [](uint8_t, uint8_t, uint8_t) { return true; }),
-              800 * 50);
+    const auto same = [&](const Picture& p, int x0, int y0, int x1, int y1) {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                count += std::equal(p.At(x, y), p.At(x, y) + 3, plain.At(x, y));
+        return count;
+    };
+    // F1: the overview over the sky in the top-left corner; Tab: the panel
+    // down the right side. The rest of the picture is untouched.
+    const Picture overview = Shot("2 down F1\n3 up F1\n", 12, "overview.png");
+    EXPECT_LT(overview.Count(0, 0, 200, 40, IsClearColour), 200 * 40);
+    EXPECT_EQ(same(overview, 400, 300, 800, 600), 400 * 300);
+    const Picture panel = Shot("2 down Tab\n3 up Tab\n", 12, "panel.png");
+    EXPECT_LT(same(panel, 500, 20, 780, 500), 280 * 480 / 2);
+    EXPECT_EQ(same(panel, 0, 0, 400, 600), 400 * 600);
 }
 
 TEST_F(Screenshots, F12WritesNumberedPngsWithoutOverwriting) {

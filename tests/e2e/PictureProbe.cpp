@@ -70,6 +70,8 @@ const struct {
     {"red", IsRed},
     {"yellow", IsYellow},
     {"black", [](int r, int g, int b) { return r < 8 && g < 8 && b < 8; }},
+    // The mouse's pull and the crosshair; nothing of the scene is this bright.
+    {"white", [](int r, int g, int b) { return r > 235 && g > 235 && b > 235; }},
 };
 
 ClassTest FindClass(const std::string& name) {
@@ -133,7 +135,7 @@ int Usage() {
                  "       wobble-e2e-probe spread FILE [X Y W H]\n"
                  "       wobble-e2e-probe box CLASS FILE\n"
                  "       wobble-e2e-probe size FILE\n"
-                 "classes: sky water body red yellow black\n");
+                 "classes: sky water body red yellow black white\n");
     return 2;
 }
 

@@ -120,6 +120,9 @@ sleep 0.5
 e2e_shot fullscreen
 e2e_expect "T: drawn across the screen (sky pixels)" "$(e2e_probe count sky "$(e2e_png fullscreen)")" \
   ">" 100000
+# The cursor is hidden there; a small white crosshair marks where it points.
+e2e_expect "T: a crosshair marks the hidden cursor (white pixels)" \
+  "$(e2e_probe count white "$(e2e_png fullscreen)")" ">" 10
 e2e_hold t 0.2
 e2e_wait_size "800 600" 10
 e2e_check "T again: the window is back at 800 x 600 ($(e2e_geometry))" e2e_wait_size "800 600" 0
@@ -129,6 +132,8 @@ sleep 0.5
 e2e_shot windowed-wireframe
 e2e_expect "T again: the program still draws (M shows the wireframe)" \
   "$(e2e_probe count red "$(e2e_png windowed-wireframe)")" ">" 500
+e2e_expect "T again: no crosshair beside the shown cursor" \
+  "$(e2e_probe count white "$(e2e_png windowed-wireframe)")" "==" 0
 
 # The close button: the window manager's close request ends the program.
 "$E2E_CLOSE" "$E2E_WINDOW" || e2e_fail "the close request could not be sent"

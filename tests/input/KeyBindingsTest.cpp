@@ -37,17 +37,33 @@ constexpr Binding kBindings[] = {
     {"R", 'R', &KeyIntents::reset, true},
     {"F12", vk::kF12, &KeyIntents::screenshot, true},
     {"F1", vk::kF1, &KeyIntents::toggleOverlay, true},
+    {"F9", vk::kF9, &KeyIntents::toggleRecording, true},
+    {"Tab", vk::kTab, &KeyIntents::togglePanel, true},
 };
 
 // Every intent of the value, to check that a key asks for nothing else.
 constexpr bool KeyIntents::*kAllIntents[] = {
-    &KeyIntents::toggleFullscreen, &KeyIntents::quit,           &KeyIntents::thrustForward,
-    &KeyIntents::thrustBackward,   &KeyIntents::turnLeft,       &KeyIntents::turnRight,
-    &KeyIntents::cameraForward,    &KeyIntents::cameraBackward, &KeyIntents::cameraLeft,
-    &KeyIntents::cameraRight,      &KeyIntents::toggleView,     &KeyIntents::nextCameraMode,
-    &KeyIntents::splash,           &KeyIntents::pump,           &KeyIntents::togglePause,
-    &KeyIntents::stepOnce,         &KeyIntents::reset,          &KeyIntents::screenshot,
+    &KeyIntents::toggleFullscreen,
+    &KeyIntents::quit,
+    &KeyIntents::thrustForward,
+    &KeyIntents::thrustBackward,
+    &KeyIntents::turnLeft,
+    &KeyIntents::turnRight,
+    &KeyIntents::cameraForward,
+    &KeyIntents::cameraBackward,
+    &KeyIntents::cameraLeft,
+    &KeyIntents::cameraRight,
+    &KeyIntents::toggleView,
+    &KeyIntents::nextCameraMode,
+    &KeyIntents::splash,
+    &KeyIntents::pump,
+    &KeyIntents::togglePause,
+    &KeyIntents::stepOnce,
+    &KeyIntents::reset,
+    &KeyIntents::screenshot,
     &KeyIntents::toggleOverlay,
+    &KeyIntents::toggleRecording,
+    &KeyIntents::togglePanel,
 };
 
 TEST(KeyBindings, EachKeyAsksForItsIntentAloneHeldOrOnce) {

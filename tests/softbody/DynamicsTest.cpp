@@ -157,7 +157,7 @@ TEST(Dynamics, PumpMultipliesInDoubleThenRoundsToFloat) {
         r = std::nextafter(r, 2.0f);
     LoneSpring s(SbVec3f(0, 0, 0), SbVec3f(1, 0, 0), 1.0f);
     s.springs.restLength[0] = r;
-    s.springs.Grow();
+    s.springs.Grow(SoftBody::kPumpGrowth);
     EXPECT_EQ(s.springs.restLength[0], static_cast<float>(double(r) * 1.1));
     EXPECT_NE(s.springs.restLength[0], r * 1.1f);
 

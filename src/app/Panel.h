@@ -1,0 +1,99 @@
+#pragma once
+// The live panel (Tab) and its compact view (F1, where the overlay used to
+// be), drawn with Dear ImGui:
+//
+//   the run       frame rate; step, water, surface and drawing times
+//   the body      particles, tetras, springs, surface triangles; thrusts
+//   the view      camera mode; surface or wireframe
+//   buttons       pause, single step, reset, screenshot, recording
+//   sliders       stiffness and mass beside the stability meter, thrust
+//                 cap, pump growth, the body's and the water's time
+//                 steps, grab strength; each takes effect at once
+//   plots         the last five seconds of the body's speed, its kinetic
+//                 energy and the water's total height
+//
+// The compact view shows the run, the body, the view and the keys, and
+// takes no input. Both are hidden at start; while neither shows nothing of
+// them runs, so such a frame is exactly the plain frame.
+
+#include "app/PlotHistory.h"
+#include "input/KeyBindings.h"
+#include "input/Pointer.h"
+#include "render/DisplaySettings.h"
+#include "render/FrameRenderer.h"
+
+struct ImGuiContext;
+
+namespace wobble {
+
+class Scene;
+class Window;
+struct SceneMeasures;
+
+// What the panel shows of the application.
+struct PanelState {
+    double framesPerSecond = 0.0;
+    FrameTimings timings;  // smoothed
+    int cameraMode = 0;
+    bool surfaceView = true;
+    bool paused = false;
+    bool recording = false;
+};
+
+// The name of a camera mode 0..4, "?" for another.
+const char* CameraModeName(int mode);
+
+class Panel {
+public:
+    Panel() = default;
+    ~Panel();
+    Panel(const Panel&) = delete;
+    Panel& operator=(const Panel&) = delete;
+
+    // Tab and F1. The first showing starts Dear ImGui and its back ends on
+    // the window (its GL context current).
+    void ToggleFull(Window& window);
+    void ToggleCompact(Window& window);
+    bool Shown() const { return full || compact; }
+    // Ends Dear ImGui, while the window and its context still exist.
+    void Stop();
+
+    // Folds one frame's timings into the running averages shown.
+    void RecordFrame(double frameMilliseconds, const FrameTimings& frame);
+    // One frame's measures for the plots.
+    void RecordMeasures(const SceneMeasures& measures);
+
+    // Begins the panel's frame, with the cursor and buttons of `pointer`
+    // (window pixels), and lays out its widgets; sliders tune `scene` at
+    // once. Returns what its buttons asked for, as the intents of the keys
+    // that do the same (view, pause, step, reset, screenshot, recording).
+    // Does nothing while hidden.
+    KeyIntents Build(Window& window, const Pointer& pointer, Scene& scene, const PanelState& state,
+                     const DisplaySettings& display);
+    // The cursor is over the panel or dragging one of its widgets: the mouse
+    // is the panel's in this frame, not the camera's or the hands'.
+    bool TakesMouse() const { return built_ && takesMouse_; }
+    // Draws the frame built, over the picture.
+    void Draw();
+
+    bool full = false;     // the panel
+    bool compact = false;  // the compact view
+    double averageFrameMs = 0.0;
+    FrameTimings average;
+
+private:
+    void Start(Window& window);
+    void BuildFull(Scene& scene, const PanelState& state, KeyIntents& asked, float top,
+                   float right);
+    void BuildCompact(const Scene& scene, const PanelState& state, float top, float left);
+
+    Window* window_ = nullptr;         // while started
+    ImGuiContext* context_ = nullptr;  // the panel's own, made current for each use
+    bool built_ = false;               // a frame is built and not yet drawn
+    bool takesMouse_ = false;
+    PlotHistory speed_;
+    PlotHistory energy_;
+    PlotHistory water_;
+};
+
+}  // namespace wobble

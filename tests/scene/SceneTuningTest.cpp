@@ -1,0 +1,151 @@
+// The numbers the panel tunes, reaching the body and the water at once and
+// going back on a reset; the mouse's pull, bounded by them; the measures the
+// panel plots.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "TestFiles.h"
+#include "scene/Scene.h"
+#include "scene/SceneMeasures.h"
+
+namespace wobble {
+namespace {
+
+constexpr const char* kSampleScene = WOBBLE_SOURCE_DIR "/assets";
+
+class Tuning : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bool loaded = false;
+        test::CaptureStdout([&] { loaded = scene.Load(kSampleScene).ok(); });
+        ASSERT_TRUE(loaded);
+    }
+
+    bool AllFinite() const {
+        for (const Particle& p : scene.body.particles) {
+            for (int k = 0; k < 3; ++k) {
+                if (!std::isfinite(p.position[k]) || !std::isfinite(p.velocity[k]))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    Scene scene;
+};
+
+TEST_F(Tuning, UntouchedItIsTheScenesOwnAndWhatTheStepAlwaysUsed) {
+    const SceneTuning& own = scene.OwnTuning();
+    EXPECT_EQ(own.stiffness, 30.0f);
+    EXPECT_EQ(own.mass, 1.0f);
+    EXPECT_EQ(own.maxThrust, 30.0f);
+    EXPECT_EQ(own.pumpGrowth, SoftBody::kPumpGrowth);
+    EXPECT_EQ(own.bodyTimeStep, Scene::kBodyTimeStep);
+    EXPECT_EQ(own.waterTimeStep, Scene::kWaterTimeStep);
+    EXPECT_EQ(std::memcmp(&own, &scene.Tuning(), sizeof own), 0);
+}
+
+TEST_F(Tuning, ChangesTakeEffectAtOnceAndResetTakesThemBack) {
+    SceneTuning t = scene.Tuning();
+    t.stiffness = 12.5f;
+    t.mass = 3.0f;
+    t.maxThrust = 7.0f;
+    t.pumpGrowth = 1.5;
+    t.bodyTimeStep = 0.0f;  // a body that does not move
+    scene.Tune(t);
+    for (const float k : scene.body.springs.stiffness)
+        ASSERT_EQ(k, 12.5f);
+    for (const Particle& p : scene.body.particles)
+        ASSERT_EQ(p.mass, 3.0f);
+    EXPECT_EQ(scene.body.controller.maxThrust, 7.0f);
+    const SbVec3f before = scene.body.particles[5].position;
+    const float rest = scene.body.springs.restLength[0];
+    scene.Pump();
+    scene.Step();
+    EXPECT_EQ(scene.body.particles[5].position, before);
+    EXPECT_EQ(scene.body.springs.restLength[0], static_cast<float>(double(rest) * 1.5));
+
+    scene.body.pull.Hold(3, SbVec3f(0, 50, 0), 1.0f, 1.0f);
+    scene.Reset();
+    EXPECT_EQ(std::memcmp(&scene.OwnTuning(), &scene.Tuning(), sizeof(SceneTuning)), 0);
+    EXPECT_EQ(scene.body.springs.stiffness[7], 30.0f);
+    EXPECT_EQ(scene.body.particles[7].mass, 1.0f);
+    EXPECT_EQ(scene.body.controller.maxThrust, 30.0f);
+    EXPECT_FALSE(scene.body.pull.Active());
+}
+
+TEST_F(Tuning, ValuesThatCannotBeSimulatedKeepWhatTheyWouldReplace) {
+    SceneTuning t = scene.Tuning();
+    t.mass = 0.0f;
+    t.stiffness = NAN;
+    t.bodyTimeStep = -0.05f;
+    t.waterTimeStep = INFINITY;
+    t.pumpGrowth = -1.0;
+    t.maxThrust = -3.0f;
+    t.grabStrength = 2.0f;
+    scene.Tune(t);
+    EXPECT_EQ(std::memcmp(&scene.OwnTuning(), &scene.Tuning(), sizeof(SceneTuning)), 0);
+    EXPECT_EQ(scene.body.particles[0].mass, 1.0f);
+}
+
+TEST_F(Tuning, ALongHardPullKeepsEveryPositionFinite) {
+    // The strongest pull, on a body as stiff as its estimate allows, towards
+    // a point far beyond the pool, for a minute of frames; then the same on
+    // the scene's own body, whose pull has the most room.
+    for (const float stiffnessShare : {0.97f, 0.0f}) {
+        scene.Reset();
+        SceneTuning t = scene.Tuning();
+        t.grabStrength = 1.0f;
+        if (stiffnessShare > 0.0f)
+            t.stiffness = stiffnessShare * float(scene.StiffnessPerMassLimit(t.bodyTimeStep));
+        scene.Tune(t);
+        ASSERT_GT(scene.PullStiffness(), 0.0f);
+        scene.body.pull.Hold(17, SbVec3f(5000.0f, 3000.0f, -4000.0f), scene.PullStiffness(),
+                             scene.water.radius);
+        for (int frame = 0; frame < 3600; ++frame) {
+            scene.Step();
+            ASSERT_TRUE(AllFinite()) << stiffnessShare << " frame " << frame;
+        }
+    }
+}
+
+TEST_F(Tuning, APullHeldStillComesToRestWithItsParticleAtTheTarget) {
+    const SbVec3f target = scene.body.particles[40].position + SbVec3f(0.0f, 12.0f, 0.0f);
+    scene.body.pull.Hold(40, target, scene.PullStiffness(), scene.water.radius);
+    for (int frame = 0; frame < 900; ++frame)
+        scene.Step();
+    EXPECT_LT((scene.body.particles[40].position - target).length(), 0.5f);
+    EXPECT_LT(Measure(scene).bodySpeed, 0.01);
+    // Let go, it settles where it was left: no swing, no drift.
+    scene.body.pull.Release();
+    const SbVec3f left = scene.body.controller.centre;
+    for (int frame = 0; frame < 300; ++frame)
+        scene.Step();
+    EXPECT_LT((scene.body.controller.centre - left).length(), 0.5f);
+    EXPECT_LT(Measure(scene).kineticEnergy, 0.5);
+    // A body past its limit leaves no room: the pull holds nothing.
+    SceneTuning t = scene.Tuning();
+    t.stiffness = 1.1f * float(scene.StiffnessPerMassLimit(t.bodyTimeStep));
+    scene.Tune(t);
+    EXPECT_EQ(scene.PullStiffness(), 0.0f);
+}
+
+TEST_F(Tuning, MeasuresReadTheBodyAndTheWater) {
+    const SceneMeasures still = Measure(scene);
+    EXPECT_EQ(still.bodySpeed, 0.0);
+    EXPECT_EQ(still.kineticEnergy, 0.0);
+    EXPECT_EQ(still.waterHeight, 0.0);
+    for (Particle& p : scene.body.particles)
+        p.velocity.setValue(0.0f, 2.0f, 0.0f);
+    scene.water.positions[123][1] = 1.5f;
+    const SceneMeasures moving = Measure(scene);
+    EXPECT_DOUBLE_EQ(moving.bodySpeed, 2.0);
+    EXPECT_DOUBLE_EQ(moving.kineticEnergy, 0.5 * 1.0 * 4.0 * scene.body.particleCount);
+    EXPECT_DOUBLE_EQ(moving.waterHeight, 2.5);
+}
+
+}  // namespace
+}  // namespace wobble
