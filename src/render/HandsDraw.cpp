@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "render/PixelSpace.h"
+
 namespace wobble {
 
 void DrawPullLine(const SbVec3f& from, const SbVec3f& to) {
@@ -25,18 +27,7 @@ void DrawPullLine(const SbVec3f& from, const SbVec3f& to) {
 }
 
 void DrawCrosshair(const DisplaySettings& display, float x, float y) {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, display.width, display.height, 0.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    const PixelSpace pixels(display);
     // Through the pixel's centre, two lines with a gap where the point is.
     const float cx = x + 0.5f, cy = y + 0.5f, gap = 2.0f;
     glColor3f(1.0f, 1.0f, 1.0f);
@@ -51,11 +42,6 @@ void DrawCrosshair(const DisplaySettings& display, float x, float y) {
     glVertex2f(cx, cy + gap);
     glVertex2f(cx, cy + kCrosshairSize);
     glEnd();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
 }
 
 }  // namespace wobble
