@@ -1,8 +1,8 @@
 #pragma once
 // The command line of wobble-scene:
 //
-//   wobble-scene SURFACE.obj OUTDIR [--size LENGTH] [--max-springs N]
-//                [--stiffness K] [--mass M]
+//   wobble-scene MODEL OUTDIR [--size LENGTH] [--max-springs N]
+//                [--stiffness K] [--mass M] [--progress]
 
 #include <string>
 
@@ -28,6 +28,7 @@ public:
     float stiffness = 0.0f;  // given by the user, else chosen
     bool massGiven = false;
     float mass = 0.0f;
+    bool progress = false;  // "progress <stage> <fraction>" lines for a program that runs the tool
     bool help = false;
 };
 

@@ -1,8 +1,9 @@
-// wobble-scene: makes a wobble scene folder from any OBJ surface.
+// wobble-scene: makes a wobble scene folder from a model file.
 
 #include <cstdio>
 #include <string>
 
+#include "builder/BuildProgress.h"
 #include "builder/SceneBuilder.h"
 #include "builder/SceneOptions.h"
 
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
         std::fputs(wobble::builder::SceneOptions::Usage(), stdout);
         return 0;
     }
+    if (options.progress)
+        wobble::builder::SetProgressSink(wobble::builder::PrintProgressLine);
     wobble::builder::SceneBuilder builder;
     return builder.Run(options);
 }
