@@ -3,10 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
+#include "app/ScenePath.h"
 #include "app/StateDump.h"
 #include "controls/Controls.h"
 #include "input/KeyBindings.h"
@@ -184,6 +187,9 @@ bool Application::RunTurn() {
         case EventType::MouseCounts:
             replayMouse_->AddCounts(message.dx, message.dy);
             break;
+        case EventType::Drop:
+            HandleDrop(message.path, eventInjected_);
+            break;
         default:
             WindowProc(message);
             break;
@@ -193,12 +199,15 @@ bool Application::RunTurn() {
 
 bool Application::FetchEvent(InputEvent& event) {
     if (!injected_.empty()) {
-        event = injected_.front();
+        event = std::move(injected_.front());
         injected_.pop_front();
+        eventInjected_ = true;
         return true;
     }
-    if (windowOpen_ && window_->PollEvent(event))
+    if (windowOpen_ && window_->PollEvent(event)) {
+        eventInjected_ = false;
         return true;
+    }
     // The queue is empty, so the next frame would run: its replayed events
     // enter the queue first, each to be handled in a turn of its own.
     const long long next = framesRun + 1;
@@ -222,6 +231,12 @@ void Application::RunOneFrame() {
             std::chrono::duration<double, std::milli>(start - lastFrameStart_).count(), timings);
     }
     lastFrameStart_ = start;
+
+    // A dropped model's build goes on beside the frames; once done, its scene
+    // takes over from this frame on.
+    PollBuild();
+    if (problemFramesLeft_ > 0 && --problemFramesLeft_ == 0)
+        statusPanel_ = StatusPanel();
 
     // Controls.
     HandleKeys();
@@ -256,6 +271,8 @@ void Application::RunOneFrame() {
 }
 
 void Application::DrawFrame() {
+    // Nothing unless a drop is being built or has been refused.
+    DrawStatusPanel(statusPanel_, display);
     if (!overlay.visible)
         return;
     OverlayInfo info;
@@ -334,6 +351,160 @@ bool Application::FinishRun() {
     std::fflush(stdout);
     Shutdown();
     return written;
+}
+
+namespace {
+
+// "file:line: problem" of a refusal, for the window.
+std::string Describe(const InputError& error, const std::string& folder) {
+    if (!error.Explained())
+        return folder + ": the scene could not be loaded";
+    return error.file + (error.line > 0 ? ":" + std::to_string(error.line) : "") + ": " +
+           error.message;
+}
+
+// `text` cut into lines of at most `columns` characters, at spaces where it can be.
+int WrapInto(const std::string& text, int columns, std::string* lines, int most) {
+    int count = 0;
+    size_t at = 0;
+    while (at < text.size() && count < most) {
+        size_t end = std::min(text.size(), at + static_cast<size_t>(columns));
+        if (end < text.size()) {
+            const size_t space = text.rfind(' ', end);
+            if (space != std::string::npos && space > at)
+                end = space;
+        }
+        lines[count++] = text.substr(at, end - at);
+        at = text.find_first_not_of(' ', end);
+        if (at == std::string::npos)
+            break;
+    }
+    return count;
+}
+
+std::string FileName(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    return name.empty() ? path : name;
+}
+
+}  // namespace
+
+void Application::HandleDrop(const std::string& path, bool wait) {
+    if (build_.Active()) {
+        std::printf("wobble: the scene of %s is given up for %s\n", build_.model().c_str(),
+                    path.c_str());
+        build_.Cancel();
+    }
+    const ScenePath what = ClassifyScenePath(path);
+    switch (what.kind) {
+        case ScenePath::Kind::kUnusable:
+            std::fflush(stdout);
+            std::fprintf(stderr, "wobble: %s\n", what.problem.c_str());
+            ShowProblem(what.problem, path);
+            break;
+        case ScenePath::Kind::kSceneFolder: {
+            std::string problem;
+            if (SwapInScene(what.folder, problem)) {
+                statusPanel_ = StatusPanel();
+                problemFramesLeft_ = 0;
+            } else {
+                ShowProblem(problem, path);
+            }
+            break;
+        }
+        case ScenePath::Kind::kModelFile:
+            buildWaited_ = wait;
+            build_.Start(what.model, SceneBuildSettings::FromEnvironment(options_.rebuild));
+            if (wait)
+                build_.Wait();
+            PollBuild();
+            break;
+    }
+}
+
+void Application::PollBuild() {
+    if (build_.state() == SceneBuild::State::kIdle)
+        return;
+    build_.Poll();
+    switch (build_.state()) {
+        case SceneBuild::State::kDone:
+            TakeBuiltScene();
+            break;
+        case SceneBuild::State::kFailed:
+            // SceneBuild or wobble-scene has printed why.
+            ShowProblem(build_.problem(), build_.model());
+            build_.Finish();
+            break;
+        default:
+            ShowBuildProgress();
+            break;
+    }
+}
+
+void Application::TakeBuiltScene() {
+    const std::string model = build_.model();
+    std::string problem;
+    if (SwapInScene(build_.folder(), problem)) {
+        statusPanel_ = StatusPanel();
+        problemFramesLeft_ = 0;
+        build_.Finish();
+        return;
+    }
+    if (build_.fromCache()) {
+        // A damaged cache entry is built again rather than left in the way.
+        std::printf("wobble: the scene of %s kept in the cache does not load: building it again\n",
+                    model.c_str());
+        SceneBuildSettings settings = SceneBuildSettings::FromEnvironment(options_.rebuild);
+        settings.rebuild = true;
+        build_.Start(model, settings);
+        if (buildWaited_)
+            build_.Wait();
+        PollBuild();
+        return;
+    }
+    ShowProblem(problem, model);
+    build_.Finish();
+}
+
+bool Application::SwapInScene(const std::string& folder, std::string& problem) {
+    auto next = std::make_unique<Scene>();
+    // Load prints its console lines, and its refusal on stderr.
+    const Status loaded = next->Load(folder);
+    if (!loaded) {
+        problem = Describe(loaded.error(), folder);
+        return false;
+    }
+    scene = std::move(next);
+    camera.SetBody(&scene->body);
+    startCamera_.SetBody(&scene->body);
+    return true;
+}
+
+void Application::ShowProblem(const std::string& problem, const std::string& subject) {
+    // The window names the file without its folders; stderr has the whole path.
+    std::string text = problem;
+    if (!subject.empty() && text.rfind(subject, 0) == 0)
+        text = FileName(subject) + text.substr(subject.size());
+    statusPanel_ = StatusPanel();
+    statusPanel_.isError = true;
+    statusPanel_.lines[0] = "No scene made of " + FileName(subject) + ": the scene runs on";
+    statusPanel_.lineCount = 1 + WrapInto(text, StatusPanelColumns(display), statusPanel_.lines + 1,
+                                          StatusPanel::kMaxLines - 1);
+    problemFramesLeft_ = kProblemFrames;
+    shownPercent_ = -1;
+}
+
+void Application::ShowBuildProgress() {
+    const int percent = static_cast<int>(build_.fraction() * 100.0);
+    if (statusPanel_.barFraction >= 0.0f && percent == shownPercent_)
+        return;
+    shownPercent_ = percent;
+    statusPanel_ = StatusPanel();
+    problemFramesLeft_ = 0;
+    statusPanel_.lines[0] = "Building a scene of " + FileName(build_.model());
+    statusPanel_.lines[1] = std::string(build_.stage()) + "  " + std::to_string(percent) + " %";
+    statusPanel_.lineCount = 2;
+    statusPanel_.barFraction = static_cast<float>(build_.fraction());
 }
 
 }  // namespace wobble

@@ -93,7 +93,7 @@ TEST(Replay, HostileFilesAreRefusedWithFileAndLine) {
         {"1 down 0x1g\n", ":1: unknown key '0x1g'\n"},
         {"1 down\n", ":1: down takes one key\n"},
         {"-1 close\n", ":1: '-1' is not a frame number (1 or more)\n"},
-        {"2\n", ":1: an event needs a kind: down, up, mouse or close\n"},
+        {"2\n", ":1: an event needs a kind: down, up, mouse, close or drop\n"},
     };
     for (const Case& c : cases) {
         const auto path = dir.Write("bad.txt", c.text);
