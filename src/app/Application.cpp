@@ -355,11 +355,15 @@ bool Application::FinishRun() {
 
 namespace {
 
-// "file:line: problem" of a refusal, for the window.
+// "file:line: problem" of a refusal, for the window; the scene's files are
+// named from the folder they were read in.
 std::string Describe(const InputError& error, const std::string& folder) {
     if (!error.Explained())
         return folder + ": the scene could not be loaded";
-    return error.file + (error.line > 0 ? ":" + std::to_string(error.line) : "") + ": " +
+    const std::string file = error.file.empty() || error.file[0] == '/'
+                                 ? error.file
+                                 : (std::filesystem::path(folder) / error.file).string();
+    return file + (error.line > 0 ? ":" + std::to_string(error.line) : "") + ": " +
            error.message;
 }
 
@@ -471,7 +475,10 @@ bool Application::SwapInScene(const std::string& folder, std::string& problem) {
     // Load prints its console lines, and its refusal on stderr.
     const Status loaded = next->Load(folder);
     if (!loaded) {
+        // The loader's line names its file, but not always the folder.
         problem = Describe(loaded.error(), folder);
+        std::fprintf(stderr, "wobble: no scene loaded from %s: the running scene stays\n",
+                     folder.c_str());
         return false;
     }
     scene = std::move(next);

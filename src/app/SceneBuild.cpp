@@ -272,9 +272,12 @@ void SceneBuild::Conclude() {
                       child_.exitCode() == 0 && fs::exists(part_ + "/config.txt");
     if (!made) {
         RemovePart();
-        if (child_.ending() == ChildProcess::Ending::kExited && !lastError_.empty()) {
+        const bool exited = child_.ending() == ChildProcess::Ending::kExited;
+        if (exited && !lastError_.empty()) {
             // wobble-scene has said why, on standard error, naming the file.
             Fail(lastError_, false);
+        } else if (exited && child_.exitCode() == 0) {
+            Fail("wobble-scene ended without writing a scene of " + model_, true);
         } else {
             Fail("wobble-scene " + child_.EndingText() + " making a scene of " + model_, true);
         }

@@ -94,6 +94,7 @@ TEST(Replay, HostileFilesAreRefusedWithFileAndLine) {
         {"1 down\n", ":1: down takes one key\n"},
         {"-1 close\n", ":1: '-1' is not a frame number (1 or more)\n"},
         {"2\n", ":1: an event needs a kind: down, up, mouse, close or drop\n"},
+        {"2 drop   # nothing\n", ":1: drop takes the path of a model file or a scene folder\n"},
     };
     for (const Case& c : cases) {
         const auto path = dir.Write("bad.txt", c.text);
@@ -102,6 +103,17 @@ TEST(Replay, HostileFilesAreRefusedWithFileAndLine) {
         EXPECT_EQ(r.err, path + c.message);
         EXPECT_TRUE(r.events.empty());
     }
+}
+
+TEST(Replay, ADropTakesTheRestOfItsLineRelativeToTheReplaysFolder) {
+    ScratchDir dir;
+    const Loaded r = LoadReplay(
+        dir.Write("r.txt", "3 drop /models/my ship.stl   # a comment\n4 drop\tscenes/ring \r\n"));
+    ASSERT_TRUE(r.ok) << r.err;
+    ASSERT_EQ(r.events.size(), 2u);
+    EXPECT_EQ(r.events[0].type, EventType::Drop);
+    EXPECT_EQ(r.events[0].path, "/models/my ship.stl");
+    EXPECT_EQ(r.events[1].path, dir.path() + "/scenes/ring");
 }
 
 TEST(Replay, EmptyFileIsAnEmptyReplayAndAFolderIsRefused) {

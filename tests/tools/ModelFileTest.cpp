@@ -200,6 +200,21 @@ TEST(ModelFile, BrokenFilesAreRefusedWithTheirNameAndLeaveNothing) {
     }
 }
 
+TEST(ModelFile, AFileCutShortBeforeItsFacesHasNoneAndDoesNotStopTheProgram) {
+    // The import library leaves the faces without corners but marked as
+    // polygons, and its triangulation then aborted the process.
+    ModelFile model;
+    ASSERT_TRUE(test::Reported(model.Parse("cut.ply",
+                                           "ply\nformat ascii 1.0\nelement vertex 3\n"
+                                           "property float x\nproperty float y\nproperty float z\n"
+                                           "element face 2\n"
+                                           "property list uchar uint vertex_indices\nend_header\n"
+                                           "0 0 0\n1 0 0\n0 1 0\n",
+                                           "ply")));
+    EXPECT_EQ(model.shortFaceCount, 2);
+    EXPECT_TRUE(model.triangles.empty());
+}
+
 TEST(ModelFile, BinaryGarbageIsReadWithoutHarm) {
     std::string garbage;
     for (int i = 0; i < 4096; ++i)

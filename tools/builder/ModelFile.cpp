@@ -106,12 +106,14 @@ struct PositionHash {
 };
 
 // The primitive types a mesh really holds, from its faces. Some importers set
-// them wrongly for broken files, and the triangulation step trusts them.
+// them wrongly for broken files (a truncated PLY has faces of no corners
+// marked as polygons), and the triangulation step trusts them: it stops the
+// program when they are wrong. A face of no corners counts as a point, left out.
 unsigned PrimitiveTypesOf(const aiMesh& mesh) {
     unsigned types = 0;
     for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
         const unsigned n = mesh.mFaces[f].mNumIndices;
-        if (n == 1)
+        if (n <= 1)
             types |= aiPrimitiveType_POINT;
         else if (n == 2)
             types |= aiPrimitiveType_LINE;
@@ -281,6 +283,9 @@ Status ModelFile::Import(const std::string& name, Read&& read) {
     try {
         const aiScene* scene = read(importer);
         if (scene == nullptr) {
+            // The library catches what its readers throw and keeps only the text.
+            if (std::strcmp(importer.GetErrorString(), "std::bad_alloc") == 0)
+                throw std::bad_alloc();
             return MakeInputError(name, 0, "cannot read the model: %s",
                                   OneLine(importer.GetErrorString()).c_str());
         }
@@ -304,7 +309,9 @@ Status ModelFile::Import(const std::string& name, Read&& read) {
         ReportProgress(BuildStage::kReading, 1.0);
         return Done{};
     } catch (const std::bad_alloc&) {
-        return MakeInputError(name, 0, "cannot read the model: it needs more memory than there is");
+        return MakeInputError(name, 0,
+                              "cannot read the model: it asks for more memory than there is "
+                              "(a count in the file too large?)");
     } catch (const std::exception& e) {
         return MakeInputError(name, 0, "cannot read the model: %s", OneLine(e.what()).c_str());
     }

@@ -1,11 +1,39 @@
 // wobble-scene: makes a wobble scene folder from a model file.
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
 #include "builder/BuildProgress.h"
 #include "builder/SceneBuilder.h"
 #include "builder/SceneOptions.h"
+
+namespace {
+
+// A model file's header may promise billions of vertices, and some importers
+// of the import library then allocate until the machine has nothing left.
+// Half the physical memory is more than any real model needs; past it an
+// allocation fails, and the file is refused as needing more memory than there
+// is. (The address sanitizer reserves terabytes of address space up front,
+// so its builds go without the limit.)
+void LimitMemory() {
+#if !defined(__SANITIZE_ADDRESS__)
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    rlimit limit;
+    if (pages <= 0 || pageSize <= 0 || getrlimit(RLIMIT_AS, &limit) != 0)
+        return;
+    const rlim_t half = static_cast<rlim_t>(pages) / 2 * static_cast<rlim_t>(pageSize);
+    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > half) {
+        limit.rlim_cur = half;
+        setrlimit(RLIMIT_AS, &limit);
+    }
+#endif
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     wobble::builder::SceneOptions options;
@@ -19,6 +47,7 @@ int main(int argc, char** argv) {
         std::fputs(wobble::builder::SceneOptions::Usage(), stdout);
         return 0;
     }
+    LimitMemory();
     if (options.progress)
         wobble::builder::SetProgressSink(wobble::builder::PrintProgressLine);
     wobble::builder::SceneBuilder builder;
