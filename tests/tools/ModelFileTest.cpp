@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -237,12 +238,24 @@ TEST(ModelFile, MissingEmptyAndFolderPathsAreRefusedByName) {
         {dir.Path("none.stl"), "none.stl: cannot open the file: No such file"},
         {dir.path(), "is a folder, not a model file"},
         {dir.Write("empty.ply", ""), "empty.ply: the file is empty"},
+        {"/dev/zero", "/dev/zero: is not a regular file"},
     };
     for (const auto& [path, message] : cases) {
         const std::string err =
             CaptureStderr([&] { EXPECT_FALSE(test::Reported(model.Load(path))); });
         EXPECT_NE(err.find(message), std::string::npos) << err;
     }
+}
+
+TEST(ModelFile, ANamedPipeTheModelNamesIsNotOpened) {
+    // Opening it would wait for a writer for ever.
+    test::ScratchDir dir;
+    ASSERT_EQ(mkfifo(dir.Path("materials.mtl").c_str(), 0600), 0);
+    ModelFile model;
+    ASSERT_TRUE(test::Reported(
+        model.Load(dir.Write("m.obj", std::string("mtllib materials.mtl\nusemtl red\n") +
+                                          kTetrahedron + "f 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n"))));
+    EXPECT_EQ(model.triangles.size(), 4u);
 }
 
 // Real files of several formats, as the Debian package assimp-testmodels has them.

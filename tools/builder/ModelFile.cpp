@@ -1,5 +1,8 @@
 #include "builder/ModelFile.h"
 
+#include <sys/stat.h>
+
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
 #include <assimp/postprocess.h>
@@ -10,7 +13,6 @@
 #include <cstring>
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 #include <unordered_map>
 #include <utility>
 
@@ -27,6 +29,20 @@ public:
         if (percentage >= 0.0f)
             ReportProgress(BuildStage::kReading, percentage);
         return true;  // never cancel
+    }
+};
+
+// The files the import library opens: the model and what it names (an OBJ's
+// material library, a glTF's buffers). Only regular files: a named pipe or a
+// device named there would make the reading wait for ever or never end.
+class RegularFilesOnly : public Assimp::DefaultIOSystem {
+public:
+    bool Exists(const char* file) const override {
+        struct stat info;
+        return stat(file, &info) == 0 && S_ISREG(info.st_mode);
+    }
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        return Exists(file) ? Assimp::DefaultIOSystem::Open(file, mode) : nullptr;
     }
 };
 
@@ -279,6 +295,7 @@ template <typename Read>
 Status ModelFile::Import(const std::string& name, Read&& read) {
     Assimp::Importer importer;
     importer.SetProgressHandler(new ReadingProgress);  // the importer deletes it
+    importer.SetIOHandler(new RegularFilesOnly);       // and this
     ReportProgress(BuildStage::kReading, 0.0);
     try {
         const aiScene* scene = read(importer);
@@ -335,9 +352,13 @@ void ModelFile::Clear() {
 
 Status ModelFile::Load(const std::string& path) {
     Clear();
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return MakeInputError(path, 0, "cannot open the file: %s", std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
         return MakeInputError(path, 0, "is a folder, not a model file");
+    if (!S_ISREG(info.st_mode))
+        return MakeInputError(path, 0, "is not a regular file, so not a model file");
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return MakeInputError(path, 0, "cannot open the file: %s", std::strerror(errno));
