@@ -234,7 +234,7 @@ void SceneBuild::Launch() {
     if (!child_.Start(settings_.program, {model_, part_, "--progress"}, settings_.timeLimit,
                       why)) {
         RemovePart();
-        Fail(why, true);
+        Fail(why + ": no scene can be made of " + model_, true);
         return;
     }
     setpriority(PRIO_PROCESS, static_cast<id_t>(child_.pid()), kBuilderNiceness);
@@ -273,10 +273,10 @@ void SceneBuild::Conclude() {
     if (!made) {
         RemovePart();
         const bool exited = child_.ending() == ChildProcess::Ending::kExited;
-        if (exited && !lastError_.empty()) {
+        if (exited && lastError_.find(model_) != std::string::npos) {
             // wobble-scene has said why, on standard error, naming the file.
             Fail(lastError_, false);
-        } else if (exited && child_.exitCode() == 0) {
+        } else if (exited && child_.exitCode() == 0 && lastError_.empty()) {
             Fail("wobble-scene ended without writing a scene of " + model_, true);
         } else {
             Fail("wobble-scene " + child_.EndingText() + " making a scene of " + model_, true);
