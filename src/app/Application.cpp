@@ -395,15 +395,15 @@ std::string FileName(const std::string& path) {
 
 void Application::HandleDrop(const std::string& path, bool wait) {
     if (build_.Active()) {
-        std::printf("wobble: the scene of %s is given up for %s\n", build_.model().c_str(),
-                    path.c_str());
+        std::printf("wobble: the scene of %s is given up for %s\n",
+                    Printable(build_.model()).c_str(), Printable(path).c_str());
         build_.Cancel();
     }
     const ScenePath what = ClassifyScenePath(path);
     switch (what.kind) {
         case ScenePath::Kind::kUnusable:
             std::fflush(stdout);
-            std::fprintf(stderr, "wobble: %s\n", what.problem.c_str());
+            std::fprintf(stderr, "wobble: %s\n", Printable(what.problem).c_str());
             ShowProblem(what.problem, path);
             break;
         case ScenePath::Kind::kSceneFolder: {
@@ -457,7 +457,7 @@ void Application::TakeBuiltScene() {
     if (build_.fromCache()) {
         // A damaged cache entry is built again rather than left in the way.
         std::printf("wobble: the scene of %s kept in the cache does not load: building it again\n",
-                    model.c_str());
+                    Printable(model).c_str());
         SceneBuildSettings settings = SceneBuildSettings::FromEnvironment(options_.rebuild);
         settings.rebuild = true;
         build_.Start(model, settings);
@@ -477,8 +477,9 @@ bool Application::SwapInScene(const std::string& folder, std::string& problem) {
     if (!loaded) {
         // The loader's line names its file, but not always the folder.
         problem = Describe(loaded.error(), folder);
+        std::fflush(stdout);
         std::fprintf(stderr, "wobble: no scene loaded from %s: the running scene stays\n",
-                     folder.c_str());
+                     Printable(folder).c_str());
         return false;
     }
     scene = std::move(next);

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/AppOptions.h"
+#include "app/ScenePath.h"
 
 namespace wobble {
 
@@ -36,23 +37,6 @@ constexpr Stage kStages[] = {
     {"reading", "reading", 0.15}, {"cage", "cage", 0.15},       {"tetras", "tetras", 0.05},
     {"check", "stability check", 0.60}, {"writing", "writing", 0.05},
 };
-
-// A line as it may go to the terminal: control characters (a hostile file's
-// name may hold them) written as \xNN.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7f) {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\x%02x", c);
-            out += code;
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
 
 bool IsExecutableFile(const std::string& path) {
     std::error_code error;
@@ -198,7 +182,7 @@ void SceneBuild::Launch() {
             fromCache_ = true;
             state_ = State::kDone;
             std::printf("wobble: the scene of %s was built before, in %s\n",
-                        Escaped(model_).c_str(), Escaped(folder_).c_str());
+                        Printable(model_).c_str(), Printable(folder_).c_str());
             return;
         }
     }
@@ -245,7 +229,7 @@ void SceneBuild::TakeLines() {
     for (const ChildProcess::Line& line : lines_) {
         if (line.fromStderr) {
             std::fflush(stdout);
-            std::fprintf(stderr, "%s\n", Escaped(line.text).c_str());
+            std::fprintf(stderr, "%s\n", Printable(line.text).c_str());
             lastError_ = line.text;
             continue;
         }
@@ -262,7 +246,7 @@ void SceneBuild::TakeLines() {
             }
             continue;
         }
-        std::printf("%s\n", Escaped(line.text).c_str());
+        std::printf("%s\n", Printable(line.text).c_str());
     }
     lines_.clear();
 }
@@ -302,15 +286,15 @@ void SceneBuild::Conclude() {
         }
     }
     state_ = State::kDone;
-    std::printf("wobble: the scene of %s is built, in %s\n", Escaped(model_).c_str(),
-                Escaped(folder_).c_str());
+    std::printf("wobble: the scene of %s is built, in %s\n", Printable(model_).c_str(),
+                Printable(folder_).c_str());
 }
 
 void SceneBuild::Fail(const std::string& problem, bool print) {
     problem_ = problem;
     if (print) {
         std::fflush(stdout);
-        std::fprintf(stderr, "wobble: %s\n", Escaped(problem).c_str());
+        std::fprintf(stderr, "wobble: %s\n", Printable(problem).c_str());
     }
     state_ = State::kFailed;
 }

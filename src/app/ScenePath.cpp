@@ -3,10 +3,26 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 namespace wobble {
+
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7f) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02x", c);
+            out += code;
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
 
 ScenePath ClassifyScenePath(const std::string& path) {
     ScenePath what;

@@ -22,4 +22,8 @@ struct ScenePath {
 // device), is unusable.
 ScenePath ClassifyScenePath(const std::string& path);
 
+// `text` as it may go to the terminal: a file's name may hold control
+// characters (an escape sequence would steer the terminal), written as \xNN.
+std::string Printable(const std::string& text);
+
 }  // namespace wobble

@@ -83,6 +83,8 @@ TEST(ScenePath, FoldersAndConfigFilesAreScenesOtherFilesModels) {
     what = ClassifyScenePath(dir.Path("pipe"));
     EXPECT_EQ(what.kind, ScenePath::Kind::kUnusable);
     EXPECT_NE(what.problem.find("neither a model file nor a scene folder"), std::string::npos);
+    // A hostile name cannot steer the terminal it is printed on.
+    EXPECT_EQ(Printable("ship\x1b[2J.stl\n"), "ship\\x1b[2J.stl\\x0a");
 }
 
 TEST(SceneCache, FolderFollowsXdgThenHomeAndHashIsFnv1a) {
