@@ -3,12 +3,13 @@
 // Beyond crashes and sanitizer reports: a refused file leaves no events; an
 // accepted one hands out only events the main loop can take (key codes of
 // the key table, mouse counts that cannot overflow when a frame adds two,
-// cursor places as far from overflow, buttons the pointer knows), each
-// frame's events after the earlier frames' ones.
+// cursor places as far from overflow, buttons the pointer knows, dropped
+// paths made whole), each frame's events after the earlier frames' ones.
 
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "FuzzFile.h"
@@ -53,9 +54,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             case wobble::EventType::CloseRequest:
                 break;
+            case wobble::EventType::Drop:
+                // An absolute path, as the line had it: no blanks at its
+                // ends, no comment, no line break and no NUL in it.
+                FUZZ_CHECK(!e.path.empty() && e.path[0] == '/');
+                FUZZ_CHECK(e.path.back() != ' ' && e.path.back() != '\t' && e.path.back() != '\r');
+                FUZZ_CHECK(e.path.find_first_of(std::string("#\n\0", 3)) == std::string::npos);
+                break;
             default:
-                FUZZ_CHECK(
-                    !"a replay holds only keys, mouse counts, cursors, buttons and close requests");
+                FUZZ_CHECK(!"a replay holds only keys, mouse counts, cursors, buttons, close "
+                            "requests and drops");
         }
     }
     std::vector<wobble::InputEvent> more;

@@ -7,6 +7,8 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -68,6 +70,73 @@ void BM_SampleSceneFrame(benchmark::State& state) {
         state.SkipWithError("cannot return to the working folder");
 }
 BENCHMARK(BM_SampleSceneFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+// Frames of a model's scene, with its scene built again and again beside
+// them (argument 1) or not (0): what a drop on the window costs the frames
+// while wobble-scene runs. The builder runs at a lower priority, so the
+// frame rate should stay about the same; half of it is the least allowed.
+void BM_ModelSceneFrame(benchmark::State& state) {
+    const bool building = state.range(0) != 0;
+    char cache[] = "/tmp/wobble-bench-XXXXXX";
+    if (mkdtemp(cache) == nullptr) {
+        state.SkipWithError("no scratch folder");
+        return;
+    }
+    // The cache is the benchmark's own; set only while a drop reads where it
+    // is, since the GL driver keeps its own cache under the same variable.
+    auto drop = [&](Application& app, bool wait) {
+        const char* old = std::getenv("XDG_CACHE_HOME");
+        const std::string kept = old != nullptr ? old : "";
+        setenv("XDG_CACHE_HOME", cache, 1);
+        app.HandleDrop(WOBBLE_SOURCE_DIR "/tools/builder/example/ring.obj", wait);
+        if (old != nullptr)
+            setenv("XDG_CACHE_HOME", kept.c_str(), 1);
+        else
+            unsetenv("XDG_CACHE_HOME");
+    };
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    setenv("PATH", (std::string(WOBBLE_SCENE_FOLDER) + ":" + path).c_str(), 1);
+
+    AppOptions options;
+    options.headless = true;
+    options.sceneDir = WOBBLE_SOURCE_DIR "/assets";
+    options.rebuild = true;  // every drop builds
+    auto app =
+        std::make_unique<Application>(800, 600, 32, std::make_unique<SdlWindow>(true), options);
+    std::fflush(stdout);
+    FILE* console = stdout;
+    stdout = std::fopen("/dev/null", "w");  // the loaders' and the builder's lines
+    bool ok = app->Initialize();
+    long long built = 0;
+    if (ok) {
+        drop(*app, true);  // the model's scene, for both measurements
+        app->keys.Press(vk::kUp);
+        if (building)
+            drop(*app, false);
+        for (auto _ : state) {
+            const Scene* shown = app->scene.get();
+            const long long before = app->framesRun;
+            while (app->framesRun == before)
+                app->RunTurn();
+            // Built and swapped in: built again at once, beside the frames.
+            if (building && app->scene.get() != shown) {
+                ++built;
+                drop(*app, false);
+            }
+        }
+    }
+    std::fclose(stdout);
+    stdout = console;
+    if (!ok)
+        state.SkipWithError("the sample scene did not start");
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+    state.counters["scenes_built"] = static_cast<double>(built);
+    app.reset();
+    std::filesystem::remove_all(cache);
+    setenv("PATH", path.c_str(), 1);
+}
+BENCHMARK(BM_ModelSceneFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
 
 }  // namespace
 }  // namespace wobble::bench

@@ -1,5 +1,5 @@
 // The scene builder's costly steps on a detailed surface of 200 000 triangles:
-// reading the OBJ text, the winding-number tree, one cage at a fixed
+// reading the OBJ text through the import library, the winding-number tree, one cage at a fixed
 // resolution, and the whole search for the finest cage within 10000 springs.
 
 #include <benchmark/benchmark.h>
@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "TestShapes.h"
-#include "builder/ObjModel.h"
+#include "builder/ModelFile.h"
 #include "builder/PlacedSurface.h"
 #include "builder/VoxelCage.h"
 #include "builder/WindingNumberTree.h"
@@ -29,7 +29,7 @@ const std::string& DetailedSphere() {
 
 const PlacedSurface& PlacedSphere() {
     static const PlacedSurface placed = [] {
-        ObjModel model;
+        ModelFile model;
         PlacedSurface p;
         // The sphere is made here: a failure is a fault of this program.
         if (!model.Parse("sphere.obj", DetailedSphere()) || !p.Place(model, 40.0, "sphere.obj"))
@@ -51,7 +51,7 @@ const WindingNumberTree& SphereTree() {
 void BM_ReadObj200k(benchmark::State& state) {
     const std::string& text = DetailedSphere();
     for (auto _ : state) {
-        ObjModel model;
+        ModelFile model;
         benchmark::DoNotOptimize(model.Parse("sphere.obj", text));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());

@@ -8,20 +8,29 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/ScenePath.h"
+
 namespace wobble {
 
 const char* const kVersionText = "wobble 1.0.0\n";
 
 std::string UsageText() {
-    return "usage: wobble [SCENE_DIR] [--headless] [--frames N] [--replay FILE] [--dump FILE]\n"
-           "              [--screenshot FILE] [--record DIR|FILE.mp4|FILE.webm] [--help]\n"
-           "              [--version]\n"
+    return "usage: wobble [SCENE_DIR|MODEL] [--headless] [--frames N] [--replay FILE]\n"
+           "              [--dump FILE] [--screenshot FILE] [--record DIR|FILE.mp4|FILE.webm]\n"
+           "              [--rebuild] [--help] [--version]\n"
            "\n"
            "Runs the soft-body demo on the scene described by config.txt in SCENE_DIR\n"
            "(default: the working directory; an installed wobble started where there is\n"
-           "no config.txt runs its sample scene).\n"
+           "no config.txt runs its sample scene), or on the scene of a model file.\n"
            "\n"
            "  SCENE_DIR          read config.txt and the files it names from this folder\n"
+           "  MODEL              make a scene of this model file with wobble-scene and run it;\n"
+           "                     formats: STL, PLY, glTF and GLB, FBX, 3DS, DAE (Collada), OBJ\n"
+           "                     and the other formats of the Open Asset Import Library. The\n"
+           "                     scene is kept in ~/.cache/wobble (XDG_CACHE_HOME), so the same\n"
+           "                     model starts at once the next time. Dropping a model file (or\n"
+           "                     a scene folder) on the window runs it the same way, while the\n"
+           "                     scene before runs on until the new one is built\n"
            "  --headless         no visible window: an offscreen OpenGL context of the same size\n"
            "  --frames N         end after frame N (0: start-up only)\n"
            "  --replay FILE      replay input events from FILE, in addition to the real devices:\n"
@@ -33,8 +42,12 @@ std::string UsageText() {
            "  --record DIR       write every drawn frame to DIR as frame-000001.png, ...\n"
            "  --record FILE.mp4  record every drawn frame as a video at 60 frames a second\n"
            "                     (H.264; FILE.webm: VP9) with the ffmpeg program\n"
+           "  --rebuild          build models' scenes again, whatever the cache holds\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
+           "\n"
+           "A model's build that takes longer than WOBBLE_BUILD_TIME_LIMIT seconds (default\n"
+           "300) is ended.\n"
            "\n"
            "Keys:\n"
            "  Up / Down          thrust forward / backward (released: the thrust decays)\n"
@@ -112,6 +125,8 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, AppOptions
             return CommandLineResult::ExitOk;
         } else if (arg == "--headless") {
             options.headless = true;
+        } else if (arg == "--rebuild") {
+            options.rebuild = true;
         } else if (arg == "--frames") {
             if (i + 1 >= argc) {
                 Fail("--frames needs a value");
@@ -139,8 +154,18 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, AppOptions
         } else if (!arg.empty() && arg[0] == '-') {
             Fail("unknown option '" + arg + "'");
             return CommandLineResult::Error;
-        } else if (options.sceneDir.empty()) {
-            options.sceneDir = Absolute(arg);
+        } else if (options.sceneDir.empty() && options.modelFile.empty()) {
+            const ScenePath what = ClassifyScenePath(Absolute(arg));
+            if (what.kind == ScenePath::Kind::kModelFile)
+                options.modelFile = what.model;
+            else if (what.kind == ScenePath::Kind::kSceneFolder)
+                options.sceneDir = what.folder;
+            else
+                options.sceneDir = Absolute(arg);  // start-up says why it cannot be entered
+        } else if (!options.modelFile.empty()) {
+            Fail("only one model file or scene folder can be given ('" + options.modelFile +
+                 "' and '" + arg + "')");
+            return CommandLineResult::Error;
         } else {
             Fail("only one scene folder can be given ('" + options.sceneDir + "' and '" + arg +
                  "')");

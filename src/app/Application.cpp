@@ -200,6 +200,9 @@ bool Application::RunTurn() {
         case EventType::ButtonUp:
             pointer.Handle(message);
             break;
+        case EventType::Drop:
+            HandleDrop(message.path, eventInjected_);
+            break;
         default:
             WindowProc(message);
             break;
@@ -209,12 +212,15 @@ bool Application::RunTurn() {
 
 bool Application::FetchEvent(InputEvent& event) {
     if (!injected_.empty()) {
-        event = injected_.front();
+        event = std::move(injected_.front());
         injected_.pop_front();
+        eventInjected_ = true;
         return true;
     }
-    if (windowOpen_ && window_->PollEvent(event))
+    if (windowOpen_ && window_->PollEvent(event)) {
+        eventInjected_ = false;
         return true;
+    }
     // The queue is empty, so the next frame would run: its replayed events
     // enter the queue first, each to be handled in a turn of its own.
     const long long next = framesRun + 1;
@@ -239,6 +245,12 @@ void Application::RunOneFrame() {
     }
     lastFrameStart_ = start;
 
+    // A dropped model's build goes on beside the frames; once done, its scene
+    // takes over from this frame on.
+    PollBuild();
+    if (problemFramesLeft_ > 0 && --problemFramesLeft_ == 0)
+        statusPanel_ = StatusPanel();
+
     // Controls.
     HandleKeys();
     mouse.Update();
@@ -249,6 +261,8 @@ void Application::RunOneFrame() {
     shown.surfaceView = surfaceView;
     shown.paused = paused;
     shown.recording = video_.IsRecording();
+    // A drop being built or refused shows at the bottom; nothing otherwise.
+    panel.ShowStatus(*window_, statusPanel_);
     ActOnIntents(panel.Build(*window_, pointer, *scene, shown, display));
     UseHands();
     // A held grab and the panel keep the mouse to themselves.

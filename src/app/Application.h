@@ -18,6 +18,11 @@
 //                             swap
 //
 // There is no clock: the simulation advances one step per drawn frame.
+//
+// A file dropped on the window (or a replayed drop) replaces the scene: a
+// scene folder at once, a model once its scene is built beside the running
+// one (app/SceneBuild.h), the build's progress shown in a panel at the
+// bottom. What cannot be run leaves the running scene as it is and says why.
 
 #include <chrono>
 #include <deque>
@@ -28,6 +33,8 @@
 #include "app/Panel.h"
 #include "app/Replay.h"
 #include "app/ReplayMouse.h"
+#include "app/SceneBuild.h"
+#include "app/StatusPanel.h"
 #include "app/VideoCapture.h"
 #include "app/Window.h"
 #include "camera/Camera.h"
@@ -89,6 +96,12 @@ public:
     void DrawFrame();
     // Puts the scene and the camera back to their state right after start-up.
     void ResetScene();
+    // A file or folder dropped: a scene folder (or its config.txt) is loaded
+    // at once, a model's scene is built beside the running scene; `wait`
+    // waits for the build, so that a replayed drop acts before the next frame.
+    void HandleDrop(const std::string& path, bool wait);
+    // Frames a refusal stays on screen: five seconds at 60 frames a second.
+    static constexpr int kProblemFrames = 300;
 
     bool quit = false;
     InputEvent message;  // the event most recently fetched by the main loop
@@ -121,6 +134,12 @@ private:
     void RecordFrame();
     // Writes the files asked for at the end; false when one could not be written.
     bool FinishRun();
+    // Drops: a build's progress, its scene swapped in, or why not.
+    void PollBuild();
+    void TakeBuiltScene();
+    bool SwapInScene(const std::string& folder, std::string& problem);
+    void ShowProblem(const std::string& problem, const std::string& subject);
+    void ShowBuildProgress();
     void PrepareFullscreenMode();
     // The application's own intents (view, pause, reset...), from the keys or the panel.
     void ActOnIntents(const KeyIntents& asked);
@@ -148,6 +167,12 @@ private:
     Image lastFrame_;
     VideoCapture video_;  // --record FILE.mp4 and F9
     std::chrono::steady_clock::time_point lastFrameStart_;
+    bool eventInjected_ = false;  // the latest event came from the queue (a replay), not the window
+    SceneBuild build_;            // the scene of a dropped model, in the making
+    bool buildWaited_ = false;    // its drop was replayed: the frames wait for it
+    StatusPanel statusPanel_;     // what the panel at the bottom shows
+    int shownPercent_ = -1;       // of the build, as the panel shows it
+    int problemFramesLeft_ = 0;
 };
 
 }  // namespace wobble

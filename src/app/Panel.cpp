@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/StatusPanel.h"
 #include "app/Window.h"
 #include "render/PanelDraw.h"
 #include "scene/Scene.h"
@@ -100,6 +101,12 @@ void Panel::ToggleFull(Window& window) {
         Start(window);
 }
 
+void Panel::ShowStatus(Window& window, const StatusPanel& status) {
+    status_ = status.Empty() ? nullptr : &status;
+    if (status_ != nullptr)
+        Start(window);
+}
+
 void Panel::ToggleCompact(Window& window) {
     compact = !compact;
     if (compact)
@@ -146,7 +153,31 @@ KeyIntents Panel::Build(Window& window, const Pointer& pointer, Scene& scene,
         BuildCompact(scene, state, top, kMargin);
     if (full)
         BuildFull(scene, state, asked, top, static_cast<float>(display.width) - kMargin);
+    if (status_ != nullptr)
+        BuildStatus(display, io.DisplaySize.y);
     return asked;
+}
+
+void Panel::BuildStatus(const DisplaySettings& display, float bottom) {
+    const StatusPanel& status = *status_;
+    const float width = static_cast<float>(display.width) - 2.0f * kStatusPanelInset;
+    ImGui::SetNextWindowPos(ImVec2(kStatusPanelInset, bottom - kStatusPanelInset), ImGuiCond_Always,
+                            ImVec2(0.0f, 1.0f));
+    ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always);
+    ImGui::SetNextWindowBgAlpha(0.7f);
+    ImGui::Begin("status", nullptr,
+                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoInputs |
+                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
+                     ImGuiWindowFlags_NoNav);
+    if (status.isError)
+        ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.45f, 0.4f, 1.0f));
+    for (int k = 0; k < std::min(status.lineCount, StatusPanel::kMaxLines); ++k)
+        ImGui::TextUnformatted(status.lines[k].c_str());
+    if (status.isError)
+        ImGui::PopStyleColor();
+    if (status.barFraction >= 0.0f)
+        ImGui::ProgressBar(std::clamp(status.barFraction, 0.0f, 1.0f), ImVec2(-1.0f, 0.0f), "");
+    ImGui::End();
 }
 
 void Panel::BuildCompact(const Scene& scene, const PanelState& state, float top, float left) {

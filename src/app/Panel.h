@@ -27,6 +27,7 @@ struct ImGuiContext;
 namespace wobble {
 
 class Scene;
+struct StatusPanel;
 class Window;
 struct SceneMeasures;
 
@@ -54,7 +55,10 @@ public:
     // the window (its GL context current).
     void ToggleFull(Window& window);
     void ToggleCompact(Window& window);
-    bool Shown() const { return full || compact; }
+    bool Shown() const { return full || compact || status_ != nullptr; }
+    // The status of a drop's build at the bottom of the window, from this
+    // frame on, while it has something to say (the first starts Dear ImGui).
+    void ShowStatus(Window& window, const StatusPanel& status);
     // Ends Dear ImGui, while the window and its context still exist.
     void Stop();
 
@@ -86,11 +90,13 @@ private:
     void BuildFull(Scene& scene, const PanelState& state, KeyIntents& asked, float top,
                    float right);
     void BuildCompact(const Scene& scene, const PanelState& state, float top, float left);
+    void BuildStatus(const DisplaySettings& display, float bottom);
 
     Window* window_ = nullptr;         // while started
     ImGuiContext* context_ = nullptr;  // the panel's own, made current for each use
     bool built_ = false;               // a frame is built and not yet drawn
     bool takesMouse_ = false;
+    const StatusPanel* status_ = nullptr;  // this frame's, when it has something to say
     PlotHistory speed_;
     PlotHistory energy_;
     PlotHistory water_;

@@ -114,7 +114,7 @@ Status Replay::Load(const std::string& path) {
             return refuse("'" + words[0] + "' is not a frame number (1 or more)");
         }
         if (words.size() < 2)
-            return refuse("an event needs a kind: down, up, mouse, cursor, button or close");
+            return refuse("an event needs a kind: down, up, mouse, cursor, button, close or drop");
         const std::string& kind = words[1];
         if (kind == "down" || kind == "up") {
             if (words.size() != 3)
@@ -157,13 +157,28 @@ Status Replay::Load(const std::string& path) {
                 return refuse("button takes left, middle or right, then down or up");
             e.event.type = words[3] == "down" ? EventType::ButtonDown : EventType::ButtonUp;
             e.event.button = button->code;
+        } else if (kind == "drop") {
+            // The path is the rest of the line, spaces and all.
+            const size_t kindAt = text.find("drop");
+            size_t from = text.find_first_not_of(" \t", kindAt + 4);
+            size_t to = text.find_last_not_of(" \t\r\n");
+            if (words.size() < 3 || from == std::string::npos)
+                return refuse("drop takes the path of a model file or a scene folder");
+            std::string dropped = text.substr(from, to + 1 - from);
+            if (dropped[0] != '/') {
+                const size_t slash = path.rfind('/');
+                if (slash != std::string::npos)
+                    dropped = path.substr(0, slash + 1) + dropped;
+            }
+            e.event.type = EventType::Drop;
+            e.event.path = dropped;
         } else if (kind == "close") {
             if (words.size() != 2)
                 return refuse("close takes nothing more");
             e.event.type = EventType::CloseRequest;
         } else {
             return refuse("unknown event '" + kind +
-                          "' (down, up, mouse, cursor, button or close)");
+                          "' (down, up, mouse, cursor, button, close or drop)");
         }
         events.push_back(e);
     }

@@ -6,6 +6,8 @@
 //   <frame> down <key>       <frame> up <key>
 //   <frame> mouse <dx> <dy>  <frame> close
 //   <frame> cursor <x> <y>   <frame> button left|middle|right down|up
+//   <frame> drop <path>      (the rest of the line, relative to the replay
+//                            file's folder; what a drop on the window does)
 //
 // The events of frame F enter the event queue, in file order, before frame F
 // runs. Keys: Up Down Left Right Escape W S A D C M Z B T F5 F11 KP2 P O R F1

@@ -2,6 +2,8 @@
 // Window-system events as the main loop sees them, translated from SDL by the
 // platform layer or read from a replay file.
 
+#include <string>
+
 namespace wobble {
 
 enum class EventType {
@@ -15,6 +17,7 @@ enum class EventType {
     CursorMoved,   // the cursor is at x, y
     ButtonDown,    // a mouse button went down (at the cursor's place)
     ButtonUp,
+    Drop,  // a file or folder dropped on the window (or a replayed drop)
 };
 
 // Mouse buttons, in the order the mouse state keeps them.
@@ -26,6 +29,7 @@ struct InputEvent {
     int dx = 0, dy = 0;   // MouseCounts
     int x = 0, y = 0;     // CursorMoved: window pixels from the top-left corner
     int button = 0;       // ButtonDown, ButtonUp: a MouseButton
+    std::string path{};   // Drop: what was dropped
 };
 
 }  // namespace wobble

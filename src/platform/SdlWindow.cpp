@@ -214,6 +214,14 @@ bool SdlWindow::PollEvent(InputEvent& out) {
                 out.y = cursorY_ = e.button.y;
             }
             break;
+        case SDL_DROPFILE:
+            // Folders come this way too; SDL hands over the string to free.
+            if (e.drop.file != nullptr) {
+                out.type = EventType::Drop;
+                out.path = e.drop.file;
+                SDL_free(e.drop.file);
+            }
+            break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE)
                 out.type = EventType::CloseRequest;

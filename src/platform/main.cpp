@@ -11,6 +11,7 @@
 #include "app/Application.h"
 #include "app/InstalledScene.h"
 #include "app/Replay.h"
+#include "app/SceneBuild.h"
 #include "platform/SdlWindow.h"
 
 namespace {
@@ -54,6 +55,10 @@ int main(int argc, char** argv) {
             return wobble::kExitBadCommandLine;
         }
     }
+    // A model given instead of a scene folder is made into one first.
+    wobble::SceneBuild startupBuild;
+    if (!options.modelFile.empty() && !wobble::BuildStartupScene(startupBuild, options))
+        return wobble::kExitStartupFailed;
     wobble::UseInstalledSceneWithoutConfig(options);
     if (!options.sceneDir.empty() && !SceneFolderUsable(options.sceneDir))
         return wobble::kExitStartupFailed;
@@ -63,5 +68,6 @@ int main(int argc, char** argv) {
     application->SetReplay(std::move(replay));
     if (!application->Initialize())
         return wobble::kExitStartupFailed;
+    startupBuild.Finish();  // the scene is loaded: a temporary folder can go
     return application->Run();
 }

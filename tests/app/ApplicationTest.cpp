@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "PngFile.h"
 #include "TestFiles.h"
 #include "WobbleProcess.h"
 #include "app/Application.h"
@@ -120,6 +124,58 @@ TEST_F(InProcess, AKeyCodeBeyondTheTableIsIgnored) {
     app->keys.Press(300);
     app->keys.Press(-1);
     EXPECT_EQ(std::memcmp(before.down, app->keys.down, sizeof before.down), 0);
+}
+
+TEST_F(InProcess, AModelDroppedOnTheWindowIsBuiltWhileTheSceneRunsOn) {
+    // The builder is found on PATH (this test program has none beside it),
+    // and the cache is the test's own.
+    test::ScratchDir cache;
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    const std::string builderFolder = std::filesystem::path(WOBBLE_SCENE_BINARY).parent_path();
+    setenv("PATH", (builderFolder + ":" + path).c_str(), 1);
+    setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+    const std::string model =
+        scene.Write("cube.obj",
+                    "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 0 1 0\nv 0 0 1\nv 2 0 1\nv 2 1 1\nv 0 1 1\n"
+                    "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n");
+    const Scene* before = app->scene.get();
+    app->keys.Press(vk::kUp);
+    long long framesWhileBuilding = 0;
+    test::CaptureStdout([&] {
+        app->HandleDrop(model, false);
+        // The drop returned at once; the frames go on with the old scene.
+        for (int turn = 0; turn < 1000000 && app->scene.get() == before; ++turn) {
+            const long long frames = app->framesRun;
+            ASSERT_TRUE(app->RunTurn());
+            if (app->framesRun > frames && app->scene.get() == before) {
+                ++framesWhileBuilding;
+                // The status shows from the second frame of the build on
+                // (its window is measured in the first); one is kept on file.
+                if (framesWhileBuilding == 2)
+                    app->keys.Press(vk::kF12);
+                usleep(10000);  // a window's frame waits for the display
+            }
+        }
+    });
+    setenv("PATH", path.c_str(), 1);
+    unsetenv("XDG_CACHE_HOME");
+    EXPECT_GT(framesWhileBuilding, 2);
+    EXPECT_NE(app->scene.get(), before);
+    EXPECT_EQ(app->camera.body, &app->scene->body);
+    // The frame on file shows the status with its progress bar across the
+    // bottom: a row of the bar's frame, dark blue-grey where it is still to
+    // fill, far from the water's blues.
+    test::Picture picture;
+    ASSERT_TRUE(test::ReadPng(scene.Path("wobble-0001.png"), picture));
+    int widest = 0;
+    for (int y = picture.height - static_cast<int>(kStatusPanelInset) - 40;
+         y < picture.height - static_cast<int>(kStatusPanelInset); ++y) {
+        widest =
+            std::max(widest, picture.Count(0, y, picture.width, y + 1, [](int r, int g, int b) {
+                return r > 20 && r < 70 && g > 35 && g < 90 && b > 60 && b < 120 && b - r > 25;
+            }));
+    }
+    EXPECT_GT(widest, picture.width / 2) << "no progress bar in the frame";
 }
 
 }  // namespace

@@ -174,9 +174,10 @@ TEST_F(Program, BadCommandLinesAndReplaysAreRefusedWithStatusTwo) {
                                                 "bad.txt"};
     const ProcessResult bad = RunWobble(replayBad, scene.path());
     EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_EQ(bad.err,
-              scene.Path("bad.txt") +
-                  ":4: unknown event 'sideways' (down, up, mouse, cursor, button or close)\n");
+    EXPECT_EQ(
+        bad.err,
+        scene.Path("bad.txt") +
+            ":4: unknown event 'sideways' (down, up, mouse, cursor, button, close or drop)\n");
     EXPECT_EQ(bad.out, "");  // refused before anything started
     scene.Write("bad.txt", "0 down Up\n");
     EXPECT_EQ(RunWobble(replayBad, scene.path()).exitCode, 2);

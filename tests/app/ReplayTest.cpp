@@ -117,14 +117,16 @@ TEST(Replay, HostileFilesAreRefusedWithFileAndLine) {
         {"1 down 0x1g\n", ":1: unknown key '0x1g'\n"},
         {"1 down\n", ":1: down takes one key\n"},
         {"-1 close\n", ":1: '-1' is not a frame number (1 or more)\n"},
-        {"2\n", ":1: an event needs a kind: down, up, mouse, cursor, button or close\n"},
+        {"2\n", ":1: an event needs a kind: down, up, mouse, cursor, button, close or drop\n"},
         {"1 cursor 10\n", ":1: cursor takes two whole numbers of pixels\n"},
         {"1 cursor 10 2.5\n", ":1: cursor takes two whole numbers of pixels\n"},
         {"1 cursor -1073741825 0\n", ":1: cursor pixels are out of range\n"},
         {"1 button left\n", ":1: button takes left, middle or right, then down or up\n"},
         {"1 button Left down\n", ":1: button takes left, middle or right, then down or up\n"},
         {"1 button right pressed\n", ":1: button takes left, middle or right, then down or up\n"},
-        {"1 click\n", ":1: unknown event 'click' (down, up, mouse, cursor, button or close)\n"},
+        {"1 click\n",
+         ":1: unknown event 'click' (down, up, mouse, cursor, button, close or drop)\n"},
+        {"2 drop   # nothing\n", ":1: drop takes the path of a model file or a scene folder\n"},
     };
     for (const Case& c : cases) {
         const auto path = dir.Write("bad.txt", c.text);
@@ -133,6 +135,17 @@ TEST(Replay, HostileFilesAreRefusedWithFileAndLine) {
         EXPECT_EQ(r.err, path + c.message);
         EXPECT_TRUE(r.events.empty());
     }
+}
+
+TEST(Replay, ADropTakesTheRestOfItsLineRelativeToTheReplaysFolder) {
+    ScratchDir dir;
+    const Loaded r = LoadReplay(
+        dir.Write("r.txt", "3 drop /models/my ship.stl   # a comment\n4 drop\tscenes/ring \r\n"));
+    ASSERT_TRUE(r.ok) << r.err;
+    ASSERT_EQ(r.events.size(), 2u);
+    EXPECT_EQ(r.events[0].type, EventType::Drop);
+    EXPECT_EQ(r.events[0].path, "/models/my ship.stl");
+    EXPECT_EQ(r.events[1].path, dir.path() + "/scenes/ring");
 }
 
 TEST(Replay, EmptyFileIsAnEmptyReplayAndAFolderIsRefused) {

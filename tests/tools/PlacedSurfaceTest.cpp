@@ -8,8 +8,8 @@ namespace {
 
 using test::CaptureStderr;
 
-ObjModel Parsed(const std::string& text) {
-    ObjModel model;
+ModelFile Parsed(const std::string& text) {
+    ModelFile model;
     EXPECT_TRUE(model.Parse("m.obj", text));
     return model;
 }
@@ -25,7 +25,8 @@ TEST(PlacedSurface, LongestSideTakesTheSizeAndTheBodySitsInTheWater) {
     PlacedSurface junk;
     ASSERT_TRUE(placed.Place(Parsed(kBox), 40.0, "m.obj"));
     EXPECT_DOUBLE_EQ(placed.scale, 10.0);
-    EXPECT_EQ(placed.unusedVertexCount, 1);
+    // The reader passes on only the vertices faces use.
+    EXPECT_EQ(placed.unusedVertexCount, 0);
     ASSERT_EQ(placed.vertices.size(), 8u);
     ASSERT_EQ(placed.triangles.size(), 12u);
     const SbVec3d extent = placed.upper - placed.lower;
@@ -43,14 +44,17 @@ TEST(PlacedSurface, LongestSideTakesTheSizeAndTheBodySitsInTheWater) {
     }
 }
 
-TEST(PlacedSurface, VerticesKeepTheirFileOrderAndFacesFollowThem) {
+TEST(PlacedSurface, VerticesKeepTheModelsOrderAndStrayOnesAreLeftOut) {
+    // As a reader could hand it over: vertex 1 is used by no face.
+    ModelFile model;
+    model.vertices = {{0, 0, 0}, {9, 9, 9}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    model.triangles = {{4, 3, 2}, {0, 2, 3}, {0, 4, 2}, {0, 3, 4}};
+    model.faceCount = 4;
     PlacedSurface placed;
-    ASSERT_TRUE(placed.Place(Parsed("v 0 0 0\nv 9 9 9\nv 1 0 0\nv 0 1 0\nv 0 0 1\n"
-                                    "f 5 4 3\nf 1 3 4\nf 1 5 3\nf 1 4 5\n"),
-                             1.0, "m.obj"));
+    ASSERT_TRUE(placed.Place(model, 1.0, "m.obj"));
     EXPECT_EQ(placed.unusedVertexCount, 1);
     ASSERT_EQ(placed.vertices.size(), 4u);
-    // File vertices 1, 3, 4, 5 become 0, 1, 2, 3.
+    // Model vertices 0, 2, 3, 4 become 0, 1, 2, 3.
     EXPECT_EQ(placed.triangles[0], (std::array<int, 3>{3, 2, 1}));
     EXPECT_EQ(placed.triangles[1], (std::array<int, 3>{0, 1, 2}));
     EXPECT_LT(placed.vertices[1][0], placed.vertices[0][0] + 1.01f);
@@ -63,12 +67,12 @@ TEST(PlacedSurface, ModelsNoCageCanComeFromAreRefused) {
         const char* message;
     };
     const Case cases[] = {
-        {"", "m.obj: the file is empty"},
         {"v 0 0 0\nv 1 0 0\n", "m.obj: has no faces (2 vertices, 0 faces)"},
         {"v 0 0 0\nv 1 0 0\nf 1 1 2\n", "every face names one vertex twice"},
         {"v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1 2 3\nf 2 4 3\n", "flat (0 along z"},
         {"v 0 0 0\nv 1 1 1\nv 2 2 2\nv 3 3 3\nf 1 2 3\nf 2 3 4\n", "every face has zero area"},
-        {"v 5 5 5\nv 5 5 5\nv 5 5 5\nf 1 2 3\n", "on one point"},
+        // Corners at one position are one vertex, so the face collapses.
+        {"v 5 5 5\nv 5 5 5\nv 5 5 5\nf 1 2 3\n", "every face names one vertex twice"},
     };
     for (const Case& c : cases) {
         PlacedSurface placed;

@@ -8,7 +8,7 @@
 namespace wobble::test {
 
 builder::PlacedSurface PlaceShape(const std::string& objText, double size) {
-    builder::ObjModel model;
+    builder::ModelFile model;
     EXPECT_TRUE(model.Parse("shape.obj", objText));
     builder::PlacedSurface placed;
     EXPECT_TRUE(placed.Place(model, size, "shape.obj"));

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "builder/ObjModel.h"
+#include "builder/ModelFile.h"
 #include "builder/PlacedSurface.h"
 #include "builder/VoxelCage.h"
 #include "builder/WindingNumberTree.h"

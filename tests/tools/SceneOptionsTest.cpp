@@ -21,6 +21,7 @@ TEST(SceneOptions, TwoPathsTakeTheDefaults) {
     EXPECT_EQ(o.maxSprings, 10000);
     EXPECT_FALSE(o.stiffnessGiven);
     EXPECT_FALSE(o.massGiven);
+    EXPECT_FALSE(o.progress);
     EXPECT_FALSE(o.help);
 }
 
@@ -28,8 +29,8 @@ TEST(SceneOptions, EveryOptionIsTakenInAnyPlace) {
     SceneOptions o;
     std::string error;
     ASSERT_TRUE(ParseArgs(o,
-                          {"--size", "25.5", "in.obj", "--max-springs", "4000", "out",
-                           "--stiffness", "60", "--mass", "1.5"},
+                          {"--size", "25.5", "in.obj", "--max-springs", "4000", "--progress",
+                           "out", "--stiffness", "60", "--mass", "1.5"},
                           error))
         << error;
     EXPECT_EQ(o.size, 25.5);
@@ -38,13 +39,14 @@ TEST(SceneOptions, EveryOptionIsTakenInAnyPlace) {
     EXPECT_EQ(o.stiffness, 60.0f);
     EXPECT_TRUE(o.massGiven);
     EXPECT_EQ(o.mass, 1.5f);
+    EXPECT_TRUE(o.progress);
     EXPECT_EQ(o.surfacePath, "in.obj");
     EXPECT_EQ(o.outDir, "out");
 }
 
 TEST(SceneOptions, BadCommandLinesSayWhatIsWrong) {
     const std::pair<std::vector<const char*>, const char*> cases[] = {
-        {{}, "no surface given"},
+        {{}, "no model file given"},
         {{"in.obj"}, "no output folder given"},
         {{"in.obj", "out", "extra"}, "not \"extra\" too"},
         {{"in.obj", "out", "--size"}, "--size needs a value"},

@@ -8,18 +8,16 @@
 
 namespace wobble::builder {
 
-Status PlacedSurface::Place(const ObjModel& model, double size, const std::string& name) {
+Status PlacedSurface::Place(const ModelFile& model, double size, const std::string& name) {
     vertices.clear();
     triangles.clear();
     exactVertices.clear();
     if (model.triangles.empty()) {
-        if (model.lineCount == 0)
-            return MakeInputError(name, 0, "the file is empty: there is no surface to build on");
         if (model.faceCount > 0)
             return MakeInputError(name, 0,
                                   "every face names one vertex twice: there is no surface");
-        return MakeInputError(name, 0, "has no faces (%zu vertices, 0 faces): nothing to build on",
-                              model.vertices.size());
+        return MakeInputError(name, 0, "has no faces (%lld vertices, 0 faces): nothing to build on",
+                              model.meshVertexCount);
     }
 
     // Only the vertices that faces use shape the body; stray ones are left out.
@@ -33,7 +31,7 @@ Status PlacedSurface::Place(const ObjModel& model, double size, const std::strin
             }
         }
     }
-    // Keep the file order of the vertices, so the output reads like the input.
+    // Keep the model's order of the vertices, so the output reads like the input.
     std::sort(used.begin(), used.end());
     for (size_t i = 0; i < used.size(); ++i)
         newIndex[used[i]] = static_cast<int>(i);

@@ -17,7 +17,7 @@
 
 #include "text/InputError.h"
 
-#include "builder/ObjModel.h"
+#include "builder/ModelFile.h"
 
 namespace wobble::builder {
 
@@ -31,19 +31,19 @@ public:
 
     // Scales and places `model`. Refuses, with an error naming `name`, a
     // model without faces and a flat or degenerate one (no cage can come of it).
-    Status Place(const ObjModel& model, double size, const std::string& name);
+    Status Place(const ModelFile& model, double size, const std::string& name);
 
     // Reverses every triangle's corner order: for a model whose faces run
     // clockwise seen from outside, which the program would light from behind.
     void TurnFacesOutward();
 
-    std::vector<SbVec3f> vertices;              // the vertices faces use, in file order
+    std::vector<SbVec3f> vertices;              // the vertices faces use, in the model's order
     std::vector<std::array<int, 3>> triangles;  // indices into `vertices`
     std::vector<SbVec3d> exactVertices;         // `vertices` in double, for the geometry
     SbVec3d lower{0, 0, 0};                     // bounding box of `vertices`
     SbVec3d upper{0, 0, 0};
     double scale = 1.0;         // world length per model length
-    int unusedVertexCount = 0;  // vertices of the file no face uses; left out
+    int unusedVertexCount = 0;  // vertices of the model no face uses; left out
 };
 
 }  // namespace wobble::builder

@@ -8,8 +8,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "builder/BuildProgress.h"
 #include "builder/ControlParticles.h"
-#include "builder/ObjModel.h"
+#include "builder/ModelFile.h"
 #include "builder/PlacedSurface.h"
 #include "builder/ProgressBar.h"
 #include "builder/SceneWriter.h"
@@ -79,8 +80,8 @@ double SceneBuilder::RoundDown(double value) {
 // The steps. Each returns what it made or why it could not, and prints
 // nothing; Run prints the report of each step as soon as it is done.
 
-Result<ObjModel> SceneBuilder::ReadSurface(const std::string& path) {
-    ObjModel model;
+Result<ModelFile> SceneBuilder::ReadSurface(const std::string& path) {
+    ModelFile model;
     Status read = model.Load(path);
     if (!read)
         return read.error();
@@ -216,7 +217,7 @@ int SceneBuilder::Run(const SceneOptions& options) {
     const std::string& name = options.surfacePath;
     std::printf("wobble-scene: %s\n", name.c_str());
 
-    Result<ObjModel> model = ReadSurface(name);
+    Result<ModelFile> model = ReadSurface(name);
     if (!model) {
         PrintError(model.error());
         return 1;
@@ -230,6 +231,10 @@ int SceneBuilder::Run(const SceneOptions& options) {
             "             left out: %d faces of fewer than three corners, %d triangles "
             "naming a vertex twice\n",
             model->shortFaceCount, model->collapsedTriangleCount);
+    }
+    if (model->meshCount > 1) {
+        std::printf("             %d meshes merged into one surface, each placed by its node\n",
+                    model->meshCount);
     }
 
     PlacedSurface surface;
@@ -246,6 +251,7 @@ int SceneBuilder::Run(const SceneOptions& options) {
         std::printf("             %d vertices no face uses are left out\n",
                     surface.unusedVertexCount);
 
+    ReportProgress(BuildStage::kCage, 0.0);
     Result<CageStep> built = BuildCage(surface, options.maxSprings, name);
     if (!built) {
         PrintError(built.error());
@@ -276,6 +282,7 @@ int SceneBuilder::Run(const SceneOptions& options) {
     std::printf("  body       %zu vertices, %zu tetras, %d springs (budget %d)\n",
                 cage.vertices.size(), cage.tetras.size(), cage.springCount, options.maxSprings);
 
+    ReportProgress(BuildStage::kTetras, 0.0);
     Result<ControlParticles> controls = ChooseControls(cage, name);
     if (!controls) {
         PrintError(controls.error());
@@ -290,6 +297,7 @@ int SceneBuilder::Run(const SceneOptions& options) {
         "distance of particles 2 and 3)\n",
         controls->length, controls->width, controls->waterRadius);
 
+    ReportProgress(BuildStage::kTetras, 1.0);
     ProgressBar bar(ProgressBar::Terminal());
     Result<ConstantsStep> constants = ChooseConstants(
         cage, *controls, options,
@@ -331,12 +339,17 @@ int SceneBuilder::Run(const SceneOptions& options) {
             k.check.problem.c_str(), k.check.stepsRun);
     }
 
+    ReportProgress(BuildStage::kWriting, 0.0);
     Result<std::string> written = WriteScene(options.outDir, cage, surface, *controls, k);
     if (!written) {
         PrintError(written.error());
         return 1;
     }
+    ReportProgress(BuildStage::kWriting, 1.0);
     std::printf("  wrote      %s/{config.txt, body.tet, surface.obj}\n", written->c_str());
+    // A program that runs the tool with --progress runs the scene itself.
+    if (options.progress)
+        return 0;
     std::printf("run it with:\n  cd %s && %s\n", ShellWord(*written).c_str(),
                 ProgramCommand().c_str());
     return 0;

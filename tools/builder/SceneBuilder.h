@@ -1,6 +1,6 @@
 #pragma once
-// Turns an OBJ surface into a scene folder the program runs: reads and places
-// the surface, builds the cage within the spring budget, chooses the control
+// Turns a model file into a scene folder the program runs: reads and places
+// its surface, builds the cage within the spring budget, chooses the control
 // particles and the constants, proves the body stable with the program's own
 // loader and step, writes the three files and reports what it made.
 //
@@ -20,7 +20,7 @@
 #include <string>
 
 #include "builder/ControlParticles.h"
-#include "builder/ObjModel.h"
+#include "builder/ModelFile.h"
 #include "builder/PlacedSurface.h"
 #include "builder/SceneOptions.h"
 #include "builder/StabilityCheck.h"
@@ -67,7 +67,7 @@ public:
 
     // The steps, in order. Each returns what it made or why it could not,
     // and prints nothing.
-    static Result<ObjModel> ReadSurface(const std::string& path);
+    static Result<ModelFile> ReadSurface(const std::string& path);
     // The cage within the spring budget; turns `surface` outward when it is
     // inside out.
     static Result<CageStep> BuildCage(PlacedSurface& surface, int maxSprings,

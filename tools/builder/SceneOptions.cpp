@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "builder/ModelFile.h"
 
 namespace wobble::builder {
 
@@ -19,16 +22,24 @@ bool ParsePositive(const char* text, double& value) {
 }  // namespace
 
 const char* SceneOptions::Usage() {
-    return "usage: wobble-scene SURFACE.obj OUTDIR [--size LENGTH] [--max-springs N]\n"
-           "                    [--detail LEVEL] [--stiffness K] [--mass M]\n"
-           "Makes a wobble scene from any OBJ surface: OUTDIR/config.txt, OUTDIR/body.tet\n"
-           "and OUTDIR/surface.obj.\n"
-           "  --size LENGTH     length of the surface's longest side (default 40)\n"
-           "  --max-springs N   spring budget of the body (default 10000, at most 2000000)\n"
-           "  --detail LEVEL    a budget by name: coarse (10000 springs), medium (50000),\n"
-           "                    fine (250000), finest (1000000)\n"
-           "  --stiffness K     spring stiffness (default: chosen and checked)\n"
-           "  --mass M          particle mass (default: chosen and checked)\n";
+    static const std::string text =
+        std::string(
+            "usage: wobble-scene MODEL OUTDIR [--size LENGTH] [--max-springs N]\n"
+            "                    [--detail LEVEL] [--stiffness K] [--mass M] [--progress]\n"
+            "Makes a wobble scene from a model file: OUTDIR/config.txt, OUTDIR/body.tet\n"
+            "and OUTDIR/surface.obj. Model formats: ") +
+        ModelFile::FormatsText() +
+        ".\n"
+        "  --size LENGTH     length of the surface's longest side (default 40)\n"
+        "  --max-springs N   spring budget of the body (default 10000, at most 2000000)\n"
+        "  --detail LEVEL    a budget by name: coarse (10000 springs), medium (50000),\n"
+        "                    fine (250000), finest (1000000)\n"
+        "  --stiffness K     spring stiffness (default: chosen and checked)\n"
+        "  --mass M          particle mass (default: chosen and checked)\n"
+        "  --progress        for a program that runs this tool: \"progress STAGE FRACTION\"\n"
+        "                    lines on standard output as the build goes (STAGE: reading,\n"
+        "                    cage, tetras, check, writing; FRACTION from 0.00 to 1.00)\n";
+    return text.c_str();
 }
 
 bool SceneOptions::Parse(int argc, const char* const* argv, std::string& error) {
@@ -39,6 +50,10 @@ bool SceneOptions::Parse(int argc, const char* const* argv, std::string& error) 
         if (arg == "--help" || arg == "-h") {
             help = true;
             return true;
+        }
+        if (arg == "--progress") {
+            progress = true;
+            continue;
         }
         if (arg.rfind("--", 0) == 0) {
             if (i + 1 >= argc) {
@@ -100,13 +115,13 @@ bool SceneOptions::Parse(int argc, const char* const* argv, std::string& error) 
         } else if (positional == 1) {
             outDir = arg;
         } else {
-            error = "one surface and one output folder, not \"" + arg + "\" too";
+            error = "one model file and one output folder, not \"" + arg + "\" too";
             return false;
         }
         ++positional;
     }
     if (positional < 2) {
-        error = positional == 0 ? "no surface given" : "no output folder given";
+        error = positional == 0 ? "no model file given" : "no output folder given";
         return false;
     }
     return true;

@@ -1,8 +1,8 @@
 #pragma once
 // The command line of wobble-scene:
 //
-//   wobble-scene SURFACE.obj OUTDIR [--size LENGTH] [--max-springs N]
-//                [--detail LEVEL] [--stiffness K] [--mass M]
+//   wobble-scene MODEL OUTDIR [--size LENGTH] [--max-springs N]
+//                [--detail LEVEL] [--stiffness K] [--mass M] [--progress]
 
 #include <string>
 
@@ -32,12 +32,13 @@ public:
 
     std::string surfacePath;
     std::string outDir;
-    double size = kDefaultSize;  // world length of the surface's longest side
+    double size = kDefaultSize;        // world length of the surface's longest side
     int maxSprings = kDefaultSprings;  // the last of --max-springs and --detail given
     bool stiffnessGiven = false;
     float stiffness = 0.0f;  // given by the user, else chosen
     bool massGiven = false;
     float mass = 0.0f;
+    bool progress = false;  // "progress <stage> <fraction>" lines for a program that runs the tool
     bool help = false;
 };
 

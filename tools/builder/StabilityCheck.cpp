@@ -7,6 +7,7 @@
 
 #include <Inventor/SbVec3d.h>
 
+#include "builder/BuildProgress.h"
 #include "math/VecMath.h"
 #include "softbody/SoftBody.h"
 
@@ -111,6 +112,8 @@ bool StabilityCheck::Run(const TetModel& model, float stiffness, float mass,
             problem = "the body blew up";
             return false;
         }
+        if (step % kTangleEvery == 0)
+            ReportProgress(BuildStage::kCheck, static_cast<double>(step) / kSteps);
         if (step % kTangleEvery == 0 || step == kSteps) {
             largestTangle = std::max(largestTangle, TangledShare(body, loadedOrientation));
             if (largestTangle > kTangledShare) {

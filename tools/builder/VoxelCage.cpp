@@ -4,6 +4,7 @@
 #include <cmath>
 #include <deque>
 
+#include "builder/BuildProgress.h"
 #include "builder/TriangleBox.h"
 
 namespace wobble::builder {
@@ -525,6 +526,9 @@ bool VoxelCage::BuildWithinBudget(const PlacedSurface& surface, const WindingNum
         } else {
             tooMany = n;
         }
+        // The search has come as far as its interval has shrunk.
+        ReportProgress(BuildStage::kCage, 1.0 - std::log2(std::max(tooMany - fits, 1)) /
+                                                    std::log2(finest + 1.0));
         // Springs grow with the resolution between the square (a thin shell)
         // and the cube (a solid); the cube root steps carefully both ways.
         int next = static_cast<int>(std::floor(n * std::cbrt(ratio)));

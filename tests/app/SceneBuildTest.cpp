@@ -1,0 +1,254 @@
+// Making a scene of a model file beside the main loop: what a dropped path
+// stands for, the cache, the real wobble-scene run as a child, and builders
+// that crash, hang or are missing.
+
+#include "app/SceneBuild.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TestFiles.h"
+#include "app/ScenePath.h"
+
+namespace wobble {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using State = SceneBuild::State;
+
+// A unit cube of six quads, counter-clockwise seen from outside.
+constexpr const char* kCube =
+    "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n"
+    "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n";
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old, had_ = true;
+        if (value != nullptr)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+TEST(ScenePath, FoldersAndConfigFilesAreScenesOtherFilesModels) {
+    test::ScratchDir dir;
+    const std::string config = dir.Write("config.txt", "version 0.1\n");
+    const std::string model = dir.Write("thing.stl", "solid\n");
+    ASSERT_EQ(mkfifo(dir.Path("pipe").c_str(), 0600), 0);
+
+    ScenePath what = ClassifyScenePath(dir.path());
+    EXPECT_EQ(what.kind, ScenePath::Kind::kSceneFolder);
+    EXPECT_EQ(what.folder, dir.path());
+    what = ClassifyScenePath(config);
+    EXPECT_EQ(what.kind, ScenePath::Kind::kSceneFolder);
+    EXPECT_EQ(what.folder, dir.path());
+    what = ClassifyScenePath(model);
+    EXPECT_EQ(what.kind, ScenePath::Kind::kModelFile);
+    EXPECT_EQ(what.model, model);
+    what = ClassifyScenePath(dir.Path("missing.obj"));
+    EXPECT_EQ(what.kind, ScenePath::Kind::kUnusable);
+    EXPECT_EQ(what.problem, dir.Path("missing.obj") + ": No such file or directory");
+    // Reading a named pipe could wait for ever.
+    what = ClassifyScenePath(dir.Path("pipe"));
+    EXPECT_EQ(what.kind, ScenePath::Kind::kUnusable);
+    EXPECT_NE(what.problem.find("neither a model file nor a scene folder"), std::string::npos);
+    // A hostile name cannot steer the terminal it is printed on.
+    EXPECT_EQ(Printable("ship\x1b[2J.stl\n"), "ship\\x1b[2J.stl\\x0a");
+}
+
+TEST(SceneCache, FolderFollowsXdgThenHomeAndHashIsFnv1a) {
+    {
+        ScopedEnv xdg("XDG_CACHE_HOME", "/x/cache");
+        ScopedEnv home("HOME", "/home/someone");
+        EXPECT_EQ(SceneCacheFolder(), "/x/cache/wobble/scenes-1");
+    }
+    {
+        ScopedEnv xdg("XDG_CACHE_HOME", "relative/cache");  // not to be used
+        ScopedEnv home("HOME", "/home/someone");
+        EXPECT_EQ(SceneCacheFolder(), "/home/someone/.cache/wobble/scenes-1");
+    }
+    {
+        ScopedEnv xdg("XDG_CACHE_HOME", nullptr);
+        ScopedEnv home("HOME", nullptr);
+        EXPECT_EQ(SceneCacheFolder(), "");
+    }
+    // The published FNV-1a 64 values, taken whole and in pieces.
+    ContentHash empty, a, foobar;
+    a.Add("a", 1);
+    foobar.Add("foo", 3);
+    foobar.Add("bar", 3);
+    EXPECT_EQ(SceneCacheKey(empty), "cbf29ce484222325-0");
+    EXPECT_EQ(SceneCacheKey(a), "af63dc4c8601ec8c-1");
+    EXPECT_EQ(SceneCacheKey(foobar), "85944171f73967e8-6");
+}
+
+class SceneBuildTest : public ::testing::Test {
+protected:
+    SceneBuildSettings Settings() {
+        SceneBuildSettings settings;
+        settings.program = WOBBLE_SCENE_BINARY;
+        settings.cacheFolder = cache.Path("scenes");
+        return settings;
+    }
+    // Runs a build to its end, its console captured.
+    void Build(SceneBuild& build, const std::string& model, const SceneBuildSettings& settings) {
+        out = test::CaptureStdout([&] {
+            err = test::CaptureStderr([&] {
+                build.Start(model, settings);
+                build.Wait();
+            });
+        });
+    }
+    // A builder that is a shell script.
+    std::string FakeBuilder(const std::string& name, const std::string& script) {
+        const std::string path = dir.Write(name, "#!/bin/sh\n" + script + "\n");
+        chmod(path.c_str(), 0755);
+        return path;
+    }
+
+    test::ScratchDir dir;
+    test::ScratchDir cache;
+    std::string out, err;
+};
+
+TEST_F(SceneBuildTest, AModelIsBuiltIntoTheCacheOnceAndFoundThereByItsContent) {
+    const std::string model = dir.Write("cube.obj", kCube);
+    SceneBuild build;
+    Build(build, model, Settings());
+    ASSERT_EQ(build.state(), State::kDone) << err;
+    EXPECT_FALSE(build.fromCache());
+    EXPECT_EQ(err, "");
+    // The builder's report is passed on; its progress lines are not.
+    EXPECT_NE(out.find("held together"), std::string::npos) << out;
+    EXPECT_EQ(out.find("progress "), std::string::npos) << out;
+    ContentHash hash;
+    hash.Add(kCube, std::string(kCube).size());
+    const std::string entry = Settings().cacheFolder + "/" + SceneCacheKey(hash);
+    EXPECT_EQ(build.folder(), entry);
+    EXPECT_TRUE(fs::exists(entry + "/config.txt"));
+    EXPECT_EQ(test::ReadWholeFile(entry + "/model.txt"), model + "\n");
+    EXPECT_EQ(Entries(Settings().cacheFolder), std::vector<std::string>{SceneCacheKey(hash)});
+
+    // The same bytes under another name: at once, without a builder.
+    const std::string copy = dir.Write("renamed.obj", kCube);
+    SceneBuildSettings noBuilder = Settings();
+    noBuilder.program = "";
+    Build(build, copy, noBuilder);
+    ASSERT_EQ(build.state(), State::kDone) << err;
+    EXPECT_TRUE(build.fromCache());
+    EXPECT_EQ(build.folder(), entry);
+    EXPECT_NE(out.find("was built before"), std::string::npos) << out;
+
+    // --rebuild builds again into the same place.
+    SceneBuildSettings rebuild = Settings();
+    rebuild.rebuild = true;
+    Build(build, copy, rebuild);
+    ASSERT_EQ(build.state(), State::kDone) << err;
+    EXPECT_FALSE(build.fromCache());
+    EXPECT_EQ(build.folder(), entry);
+    EXPECT_EQ(Entries(Settings().cacheFolder).size(), 1u);
+}
+
+TEST_F(SceneBuildTest, WithoutACacheTheSceneIsBuiltInATemporaryFolderRemovedAfterwards) {
+    const std::string model = dir.Write("cube.obj", kCube);
+    SceneBuildSettings settings = Settings();
+    settings.cacheFolder = "";
+    SceneBuild build;
+    Build(build, model, settings);
+    ASSERT_EQ(build.state(), State::kDone) << err;
+    const std::string folder = build.folder();
+    EXPECT_TRUE(fs::exists(folder + "/config.txt"));
+    build.Finish();
+    EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST_F(SceneBuildTest, WhatCannotBeBuiltIsSaidOnceAndLeavesNothingBehind) {
+    struct Case {
+        std::string program;  // "": the real builder
+        std::string model;
+        const char* problem;
+    };
+    const std::string flat = dir.Write("flat.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    const std::string cube = dir.Write("cube.obj", kCube);
+    const Case cases[] = {
+        {"", flat, "flat.obj: the model is flat"},
+        {"", dir.Write("garbage.stl", std::string(300, '\x7f')), "garbage.stl: cannot read"},
+        {FakeBuilder("crashing", "kill -SEGV $$"), cube,
+         "wobble-scene died of signal 11 (Segmentation fault) making a scene of "},
+        {FakeBuilder("writing-nothing", "echo 'progress cage 0.5'; exit 0"), cube,
+         "wobble-scene ended without writing a scene of "},
+        {"none", cube, "wobble-scene is neither beside wobble nor on PATH"},
+        {"", dir.path(), "not a model file"},
+    };
+    for (const Case& c : cases) {
+        SceneBuildSettings settings = Settings();
+        if (!c.program.empty())
+            settings.program = c.program == "none" ? "" : c.program;
+        SceneBuild build;
+        Build(build, c.model, settings);
+        EXPECT_EQ(build.state(), State::kFailed) << c.problem;
+        EXPECT_NE(build.problem().find(c.problem), std::string::npos) << build.problem();
+        // One line on stderr, which names the file.
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find(fs::path(c.model).filename().string()), std::string::npos) << err;
+        EXPECT_TRUE(Entries(settings.cacheFolder).empty()) << c.problem;
+    }
+}
+
+TEST_F(SceneBuildTest, ProgressIsReadAsItComesAndAHangingBuildIsEnded) {
+    const std::string model = dir.Write("cube.obj", kCube);
+    SceneBuildSettings settings = Settings();
+    settings.program = FakeBuilder("hanging", "echo 'progress check 0.50'; exec sleep 30");
+    settings.timeLimit = 1500ms;
+    SceneBuild build;
+    err = test::CaptureStderr([&] {
+        build.Start(model, settings);
+        // Polled as the frame loop does, until the line has come.
+        for (int k = 0; k < 200 && std::string(build.stage()) != "stability check"; ++k) {
+            build.Poll();
+            usleep(20000);
+        }
+        EXPECT_EQ(std::string(build.stage()), "stability check");
+        EXPECT_DOUBLE_EQ(build.fraction(), 0.15 + 0.15 + 0.05 + 0.6 * 0.5);
+        EXPECT_TRUE(build.Active());
+        build.Wait();
+    });
+    EXPECT_EQ(build.state(), State::kFailed);
+    EXPECT_NE(build.problem().find("ran past its time limit of 2 s"), std::string::npos)
+        << build.problem();
+    EXPECT_TRUE(Entries(settings.cacheFolder).empty());
+}
+
+}  // namespace
+}  // namespace wobble
