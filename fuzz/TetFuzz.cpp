@@ -17,8 +17,8 @@ namespace {
 using wobble::Particle;
 using wobble::SoftBody;
 
-bool IsParticleOf(const SoftBody& body, const Particle* p) {
-    return p >= body.particles.data() && p < body.particles.data() + body.particles.size();
+bool IsParticleIndex(const SoftBody& body, int index) {
+    return index >= 0 && index < body.particleCount;
 }
 
 void CheckLoaded(const SoftBody& body) {
@@ -26,7 +26,7 @@ void CheckLoaded(const SoftBody& body) {
     FUZZ_CHECK(body.particleCount >= 0);
     FUZZ_CHECK(body.particles.size() == static_cast<size_t>(body.particleCount));
     FUZZ_CHECK(body.tetras.size() == static_cast<size_t>(body.tetraCount));
-    FUZZ_CHECK(body.springs.size() == static_cast<size_t>(body.springCount));
+    FUZZ_CHECK(body.springs.size() == body.springCount);
     FUZZ_CHECK(body.springCount <= SoftBody::kMaxSprings);
     for (const Particle& p : body.particles) {
         FUZZ_CHECK(std::isfinite(p.position[0]) && std::isfinite(p.position[1]) &&
@@ -38,8 +38,10 @@ void CheckLoaded(const SoftBody& body) {
             FUZZ_CHECK(t.corners[c] == &body.particles[static_cast<size_t>(t.cornerIndices[c])]);
         }
     }
-    for (const wobble::Spring& s : body.springs)
-        FUZZ_CHECK(IsParticleOf(body, s.particleA) && IsParticleOf(body, s.particleB));
+    for (int s = 0; s < body.springs.size(); ++s) {
+        FUZZ_CHECK(IsParticleIndex(body, body.springs.particleA[static_cast<size_t>(s)]) &&
+                   IsParticleIndex(body, body.springs.particleB[static_cast<size_t>(s)]));
+    }
 }
 
 void CheckEmpty(const SoftBody& body) {

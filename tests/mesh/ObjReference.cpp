@@ -16,7 +16,10 @@ namespace {
 // The loader's one line on stderr for a refused file.
 template <typename... Args>
 void ReportInputError(const std::string& file, int line, const char* format, Args... args) {
-    PrintInputError(MakeInputError(file, line, format, args...));
+    if constexpr (sizeof...(args) == 0)
+        PrintInputError(MakeInputError(file, line, "%s", format));
+    else
+        PrintInputError(MakeInputError(file, line, format, args...));
 }
 
 enum Form { kVN, kVTN, kVT, kV };
