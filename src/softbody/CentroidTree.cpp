@@ -11,18 +11,24 @@ namespace {
 
 // A float distance computed as |p - c| = sqrt(dx*dx + dy*dy + dz*dz) carries
 // at most about 4 float roundings of relative error (2.4e-7) beyond the exact
-// distance, and below 1e-22 of absolute error where the squares underflow.
-// Shrinking every exact bound by these margins keeps it below any distance
-// the plain search could compute inside the box.
-constexpr double kRelativeMargin = 1e-6;
-constexpr double kAbsoluteMargin = 1e-20;
+// distance, and a squared gap formed in float as many again; below 1e-30 the
+// squares lose their precision to underflow. Bounds are widened by far more
+// than that, so that rounding can never prune the true winner.
+constexpr float kRelativeMargin = 1e-4f;
+constexpr float kAbsoluteMargin = 1e-30f;
 
-double Gap(double p, float lower, float upper) {
+// The float squared distance below which a centroid may still be as near as
+// `best`: anything not above it is taken to the square root and compared.
+float ReachSquared(float best) {
+    return best * best * (1.0f + kRelativeMargin) + kAbsoluteMargin;
+}
+
+float Gap(float p, float lower, float upper) {
     if (p < lower)
         return lower - p;
     if (p > upper)
         return p - upper;
-    return 0.0;
+    return 0.0f;
 }
 
 }  // namespace
@@ -34,6 +40,7 @@ void CentroidTree::Build(const std::vector<SbVec3f>& centroids) {
     leafY_.clear();
     leafZ_.clear();
     nodes_.clear();
+    leafOf_.assign(centroids_.size(), -1);
     root_ = -1;
     for (int i = 0; i < static_cast<int>(centroids_.size()); ++i) {
         if (VecIsFinite(centroids_[i]))
@@ -68,6 +75,8 @@ int CentroidTree::BuildNode(int begin, int end) {
     if (end - begin <= kLeafSize) {
         nodes_[index].begin = begin;
         nodes_[index].end = end;
+        for (int i = begin; i < end; ++i)
+            leafOf_[order_[i]] = index;
         return index;
     }
     int axis = 0;
@@ -92,43 +101,61 @@ int CentroidTree::BuildNode(int begin, int end) {
     return index;
 }
 
+void CentroidTree::ScanLeaf(const Node& leaf, const SbVec3f& p, Candidate& best) const {
+    // The squared sums first, exactly as VecLength forms them before its
+    // square root; only a sum that can still give a distance not above the
+    // best one is taken to the square root and compared.
+    float sums[kLeafSize];
+    const int count = leaf.end - leaf.begin;
+    const float* x = &leafX_[leaf.begin];
+    const float* y = &leafY_[leaf.begin];
+    const float* z = &leafZ_[leaf.begin];
+    for (int i = 0; i < count; ++i) {
+        const float dx = p[0] - x[i];
+        const float dy = p[1] - y[i];
+        const float dz = p[2] - z[i];
+        sums[i] = dx * dx + dy * dy + dz * dz;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!(sums[i] <= best.reachSquared))
+            continue;
+        const float d = std::sqrt(sums[i]);
+        if (d > best.distance)
+            continue;
+        const int t = order_[leaf.begin + i];
+        if (d < best.distance || (best.index >= 0 && t < best.index)) {
+            best.index = t;
+            best.distance = d;
+            best.reachSquared = ReachSquared(d);
+        }
+    }
+}
+
 int CentroidTree::Nearest(const SbVec3f& p, float limit, int hint) const {
     if (root_ < 0 || !VecIsFinite(p))
         return -1;
-    const double px = p[0], py = p[1], pz = p[2];
-    // Squared distance from p to a node's box, in double.
+    const float px = p[0], py = p[1], pz = p[2];
+    // Squared distance from p to a node's box, in float.
     auto gapSquared = [&](const Node& n) {
-        const double gx = Gap(px, n.lower[0], n.upper[0]);
-        const double gy = Gap(py, n.lower[1], n.upper[1]);
-        const double gz = Gap(pz, n.lower[2], n.upper[2]);
+        const float gx = Gap(px, n.lower[0], n.upper[0]);
+        const float gy = Gap(py, n.lower[1], n.upper[1]);
+        const float gz = Gap(pz, n.lower[2], n.upper[2]);
         return gx * gx + gy * gy + gz * gz;
     };
 
-    int best = -1;
-    float bestDistance = limit;
-    // A hinted centroid is a candidate like any other, weighed first: near
-    // the answer it makes the search radius small from the start.
-    if (hint >= 0 && hint < static_cast<int>(centroids_.size())) {
-        const float d = VecLength(p - centroids_[hint]);
-        if (d < bestDistance) {
-            best = hint;
-            bestDistance = d;
-        }
+    Candidate best{-1, limit, ReachSquared(limit)};
+    // The hinted centroid's whole leaf is weighed first: near the answer it
+    // makes the search radius small from the start. Every centroid is a
+    // candidate like any other, so the answer does not depend on the hint.
+    int hintLeaf = -1;
+    if (hint >= 0 && hint < static_cast<int>(leafOf_.size()) && leafOf_[hint] >= 0) {
+        hintLeaf = leafOf_[hint];
+        ScanLeaf(nodes_[hintLeaf], p, best);
     }
-    // A box is searched unless even its exact distance, shrunk by the
-    // margins, exceeds the best distance: that is, unless its squared gap
-    // exceeds ((best + absolute margin) / (1 - relative margin))^2.
-    double reachSquared = 0.0;
-    auto updateReach = [&] {
-        const double reach =
-            (static_cast<double>(bestDistance) + kAbsoluteMargin) / (1.0 - kRelativeMargin);
-        reachSquared = reach * reach;
-    };
-    updateReach();
 
     struct Pending {
         int node;
-        double gapSquared;
+        float gapSquared;
     };
     // Depth is at most log2 of the centroid count plus one; each level leaves
     // one pending sibling.
@@ -137,36 +164,18 @@ int CentroidTree::Nearest(const SbVec3f& p, float limit, int hint) const {
     stack[top++] = {root_, gapSquared(nodes_[root_])};
     while (top > 0) {
         const Pending item = stack[--top];
-        if (item.gapSquared > reachSquared)
+        // A box is searched unless even the distance to it, less the
+        // margins, is above the best distance.
+        if (item.gapSquared > best.reachSquared)
             continue;
         const Node& node = nodes_[item.node];
         if (node.left < 0) {
-            // The squared sums first, exactly as VecLength forms them before
-            // its square root; only a sum that can still give a distance not
-            // above the best one is taken to the square root and compared.
-            const double bestBound = static_cast<double>(bestDistance) * (1.0 + 1e-6);
-            const double sumBound = bestBound * bestBound;
-            for (int i = node.begin; i < node.end; ++i) {
-                const float dx = p[0] - leafX_[i];
-                const float dy = p[1] - leafY_[i];
-                const float dz = p[2] - leafZ_[i];
-                const float sum = dx * dx + dy * dy + dz * dz;
-                if (!(sum <= sumBound))
-                    continue;
-                const float d = std::sqrt(sum);
-                if (d <= bestDistance) {
-                    const int t = order_[i];
-                    if (d < bestDistance || (best >= 0 && t < best)) {
-                        best = t;
-                        bestDistance = d;
-                        updateReach();
-                    }
-                }
-            }
+            if (item.node != hintLeaf)
+                ScanLeaf(node, p, best);
             continue;
         }
-        const double leftGap = gapSquared(nodes_[node.left]);
-        const double rightGap = gapSquared(nodes_[node.right]);
+        const float leftGap = gapSquared(nodes_[node.left]);
+        const float rightGap = gapSquared(nodes_[node.right]);
         // The nearer child goes on top so that it is searched first.
         if (leftGap <= rightGap) {
             stack[top++] = {node.right, rightGap};
@@ -176,7 +185,7 @@ int CentroidTree::Nearest(const SbVec3f& p, float limit, int hint) const {
             stack[top++] = {node.right, rightGap};
         }
     }
-    return best;
+    return best.index;
 }
 
 }  // namespace wobble

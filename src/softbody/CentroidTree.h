@@ -12,9 +12,9 @@
 //
 // A k-d tree over the centroids finds the candidates; every candidate's
 // distance is then computed exactly as the plain search computes it. A
-// subtree is skipped only when its exact (double) distance bound, shrunk by
-// far more than float rounding can move a computed distance, is still above
-// the best distance found, so rounding can never hide the true winner.
+// subtree is skipped only when its squared distance bound is above the best
+// distance's square widened by far more than float rounding can move either,
+// so rounding can never hide the true winner.
 
 #include <Inventor/SbVec3f.h>
 
@@ -46,13 +46,23 @@ private:
         int right = -1;
     };
 
+    // The best centroid so far, and the squared sum a centroid's distance
+    // must not exceed to be weighed against it (see ReachSquared).
+    struct Candidate {
+        int index;
+        float distance;
+        float reachSquared;
+    };
+
     int BuildNode(int begin, int end);
+    void ScanLeaf(const Node& leaf, const SbVec3f& p, Candidate& best) const;
 
     std::vector<SbVec3f> centroids_;
     std::vector<int> order_;  // centroid indices, grouped by leaf
     // centroids_[order_[i]] coordinate by coordinate, in the same order.
     std::vector<float> leafX_, leafY_, leafZ_;
     std::vector<Node> nodes_;
+    std::vector<int> leafOf_;  // per centroid: its leaf node, -1 when left out
     int root_ = -1;
 };
 
