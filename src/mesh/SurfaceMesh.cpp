@@ -13,6 +13,8 @@ void SurfaceMesh::Clear() {
     std::vector<int>().swap(normalIndices);
     std::vector<int>().swap(texCoordIndices);
     std::vector<SbVec3f>().swap(faceNormals);
+    std::vector<SbVec3f>().swap(cornerPositions);
+    std::vector<SbVec3f>().swap(cornerNormals);
     std::vector<int>().swap(vertexTetra);
     std::vector<SbVec4f>().swap(barycentric);
     vertexCount = 0;
@@ -21,15 +23,50 @@ void SurfaceMesh::Clear() {
     triangleCount = 0;
 }
 
+namespace {
+
+SbVec3f FaceNormal(const SbVec3f& p0, const SbVec3f& p1, const SbVec3f& p2) {
+    const SbVec3f e1 = p1 - p0;
+    const SbVec3f e2 = p2 - p0;
+    SbVec3f n = VecCross(e1, e2);
+    VecNormalize(n);
+    return n;
+}
+
+}  // namespace
+
 void SurfaceMesh::ComputeFaceNormals() {
     const int* slot = vertexIndices.data();
-    for (int t = 0; t < triangleCount; ++t, slot += kSlotsPerTriangle) {
-        const SbVec3f& p0 = vertices[slot[0]];
-        const SbVec3f e1 = vertices[slot[1]] - p0;
-        const SbVec3f e2 = vertices[slot[2]] - p0;
-        SbVec3f n = VecCross(e1, e2);
-        VecNormalize(n);
+    for (int t = 0; t < triangleCount; ++t, slot += kSlotsPerTriangle)
+        faceNormals[t] = FaceNormal(vertices[slot[0]], vertices[slot[1]], vertices[slot[2]]);
+}
+
+void SurfaceMesh::PrepareCorners() {
+    const size_t corners = static_cast<size_t>(triangleCount) * 3;
+    // Resized, not filled: every entry is written before it is drawn, and
+    // pages not yet written cost nothing.
+    if (cornerPositions.size() != corners)
+        cornerPositions.resize(corners);
+    if (cornerNormals.size() != corners)
+        cornerNormals.resize(corners);
+}
+
+void SurfaceMesh::RefreshTriangles(int begin, int end) {
+    const int* slot = vertexIndices.data() + static_cast<size_t>(begin) * kSlotsPerTriangle;
+    SbVec3f* position = cornerPositions.data() + static_cast<size_t>(begin) * 3;
+    SbVec3f* normal = cornerNormals.data() + static_cast<size_t>(begin) * 3;
+    for (int t = begin; t < end; ++t, slot += kSlotsPerTriangle, position += 3, normal += 3) {
+        const SbVec3f p0 = vertices[slot[0]];
+        const SbVec3f p1 = vertices[slot[1]];
+        const SbVec3f p2 = vertices[slot[2]];
+        const SbVec3f n = FaceNormal(p0, p1, p2);
         faceNormals[t] = n;
+        position[0] = p0;
+        position[1] = p1;
+        position[2] = p2;
+        normal[0] = n;
+        normal[1] = n;
+        normal[2] = n;
     }
 }
 

@@ -41,6 +41,15 @@ public:
     // corners counter-clockwise seen from outside give an outward normal.
     void ComputeFaceNormals();
 
+    // Sizes the corner arrays to three entries per triangle; allocates only
+    // when their size is not that already.
+    void PrepareCorners();
+    // The face normals of triangles [begin, end), as ComputeFaceNormals
+    // computes them, and their entries of the corner arrays. Triangles are
+    // independent: ranges may be refreshed in any order, or at once.
+    // PrepareCorners first.
+    void RefreshTriangles(int begin, int end);
+
     // The state a failed load leaves: counts 0 (not the -1 of a mesh that
     // has never counted), arrays released.
     void Clear();
@@ -55,6 +64,12 @@ public:
     std::vector<int> normalIndices;
     std::vector<int> texCoordIndices;
     std::vector<SbVec3f> faceNormals;  // one unit normal per triangle
+    // What the surface is drawn from, three entries per triangle (3t, 3t+1,
+    // 3t+2 for its corners in order): the corner positions and, at each, the
+    // triangle's face normal, so that flat triangles go to GL as client
+    // arrays. Filled by RefreshTriangles (each deformation), empty before.
+    std::vector<SbVec3f> cornerPositions;
+    std::vector<SbVec3f> cornerNormals;
     // Per vertex: index of the tetra that carries it, -1 while unbound (an
     // unbound vertex is drawn where it was loaded).
     std::vector<int> vertexTetra;

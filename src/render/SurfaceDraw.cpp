@@ -1,3 +1,9 @@
+// The surface goes to GL as client vertex arrays: three corners per triangle,
+// each with the triangle's face normal (SurfaceMesh::cornerPositions and
+// cornerNormals, refreshed by the deformation). The same vertices in the same
+// order with the same normals and state as one glBegin/glEnd of them give
+// the same pixels, without a call per vertex.
+
 #include "render/SurfaceDraw.h"
 
 #include <GL/gl.h>
@@ -10,16 +16,19 @@ void DrawSurfaceMesh(const SurfaceMesh& mesh) {
     glMaterialfv(GL_FRONT, GL_DIFFUSE, mesh.diffuse);
     glColor3f(0.0f, 0.0f, 0.0f);
     glEnable(GL_LIGHTING);
-    glBegin(GL_TRIANGLES);
-    const int* slot = mesh.vertexIndices.data();
-    for (int t = 0; t < mesh.triangleCount; ++t, slot += SurfaceMesh::kSlotsPerTriangle) {
+    const size_t corners = static_cast<size_t>(mesh.triangleCount) * 3;
+    if (corners > 0 && mesh.cornerPositions.size() == corners &&
+        mesh.cornerNormals.size() == corners) {
+        // Unlit, the colour would be white: every triangle is sent with it.
         glColor3f(1.0f, 1.0f, 1.0f);
-        glNormal3fv(mesh.faceNormals[t].getValue());
-        glVertex3fv(mesh.vertices[slot[0]].getValue());
-        glVertex3fv(mesh.vertices[slot[1]].getValue());
-        glVertex3fv(mesh.vertices[slot[2]].getValue());
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(SbVec3f), mesh.cornerPositions.data());
+        glNormalPointer(GL_FLOAT, sizeof(SbVec3f), mesh.cornerNormals.data());
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
     }
-    glEnd();
     glDisable(GL_LIGHTING);
 }
 
