@@ -13,8 +13,12 @@ constexpr double kMinPivot = 1.4210854715202004e-14;
 }  // namespace
 
 bool LuFactors4::Factor(const Matrix4& m) {
-    // The elimination of SolveLinearSystem's square case, step for step.
+    // The elimination of SolveLinearSystem's square case, step for step. Its
+    // row swaps move whole rows, so a row's multipliers of earlier steps
+    // (left below the diagonal) travel with it to its final place.
     double a[4][4];
+    int row[4] = {0, 1, 2, 3};
+    double inversePivot[4];
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             a[r][c] = m(r, c);
@@ -23,52 +27,38 @@ bool LuFactors4::Factor(const Matrix4& m) {
         int pivot = -1;
         for (int r = i; r < 4; ++r) {
             const double magnitude = std::fabs(a[r][i]);
-            if (magnitude > best) {
+            if (magnitude > best) {  // strictly greater: the lowest row wins a tie
                 best = magnitude;
                 pivot = r;
             }
         }
         if (best < kMinPivot)
             return false;
-        pivotRow_[i] = pivot;
-        if (pivot != i)
+        if (pivot != i) {
             std::swap(a[pivot], a[i]);
+            std::swap(row[pivot], row[i]);
+        }
         const double f = 1.0 / a[i][i];
-        inversePivot_[i] = f;
+        inversePivot[i] = f;
         for (int j = i + 1; j < 4; ++j)
             a[i][j] *= f;
         for (int r = i + 1; r < 4; ++r) {
             const double factor = a[r][i];
-            multiplier_[r][i] = factor;
             for (int j = i + 1; j < 4; ++j)
                 a[r][j] = a[r][j] - factor * a[i][j];
         }
     }
-    for (int r = 0; r < 4; ++r)
-        for (int j = r + 1; j < 4; ++j)
-            upper_[r][j] = a[r][j];
+    for (int k = 0; k < 4; ++k) {
+        row_[k] = row[k];
+        inversePivot_[k] = inversePivot[k];
+    }
+    const int lowerAt[6][2] = {{1, 0}, {2, 0}, {3, 0}, {2, 1}, {3, 1}, {3, 2}};
+    const int upperAt[6][2] = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
+    for (int k = 0; k < 6; ++k) {
+        lower_[k] = a[lowerAt[k][0]][lowerAt[k][1]];
+        upper_[k] = a[upperAt[k][0]][upperAt[k][1]];
+    }
     return true;
-}
-
-void LuFactors4::Solve(const float b[4], float x[4]) const {
-    double c[4] = {b[0], b[1], b[2], b[3]};
-    for (int i = 0; i < 4; ++i) {
-        std::swap(c[pivotRow_[i]], c[i]);
-        c[i] *= inversePivot_[i];
-        for (int r = i + 1; r < 4; ++r)
-            c[r] = c[r] - multiplier_[r][i] * c[i];
-    }
-    // Back substitution; each dot product starts from 0.0 and adds in index
-    // order, as StridedDot does (which matters for the sign of a zero).
-    double solution[4];
-    for (int r = 3; r >= 0; --r) {
-        double dot = 0.0;
-        for (int j = r + 1; j < 4; ++j)
-            dot += upper_[r][j] * solution[j];
-        solution[r] = c[r] - dot;
-    }
-    for (int k = 0; k < 4; ++k)
-        x[k] = static_cast<float>(solution[k]);
 }
 
 }  // namespace wobble
