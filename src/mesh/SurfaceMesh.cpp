@@ -1,6 +1,7 @@
 #include "mesh/SurfaceMesh.h"
 
 #include "math/VecMath.h"
+#include "mesh/LargeArray.h"
 
 namespace wobble {
 
@@ -46,9 +47,9 @@ void SurfaceMesh::PrepareCorners() {
     // Resized, not filled: every entry is written before it is drawn, and
     // pages not yet written cost nothing.
     if (cornerPositions.size() != corners)
-        cornerPositions.resize(corners);
+        ResizeLarge(cornerPositions, corners);
     if (cornerNormals.size() != corners)
-        cornerNormals.resize(corners);
+        ResizeLarge(cornerNormals, corners);
 }
 
 void SurfaceMesh::RefreshTriangles(int begin, int end) {
