@@ -21,6 +21,7 @@
 #include <cstring>
 #include <new>
 
+#include "mesh/LargeArray.h"
 #include "mesh/SurfaceMesh.h"
 #include "text/FilePath.h"
 #include "text/ScanStream.h"
@@ -359,11 +360,11 @@ bool ObjReader::Load() {
     std::printf("Done!\n\n");
 
     try {
-        mesh_.vertexTetra.assign(static_cast<size_t>(mesh_.vertexCount), -1);
-        mesh_.barycentric.assign(static_cast<size_t>(mesh_.vertexCount),
-                                 SbVec4f(0.0f, 0.0f, 0.0f, 0.0f));
-        mesh_.faceNormals.assign(static_cast<size_t>(mesh_.triangleCount),
-                                 SbVec3f(0.0f, 0.0f, 0.0f));
+        AssignLarge(mesh_.vertexTetra, static_cast<size_t>(mesh_.vertexCount), -1);
+        AssignLarge(mesh_.barycentric, static_cast<size_t>(mesh_.vertexCount),
+                    SbVec4f(0.0f, 0.0f, 0.0f, 0.0f));
+        AssignLarge(mesh_.faceNormals, static_cast<size_t>(mesh_.triangleCount),
+                    SbVec3f(0.0f, 0.0f, 0.0f));
     } catch (const std::bad_alloc&) {
         Refuse(0, "not enough memory for %d vertices and %d triangles", mesh_.vertexCount,
                mesh_.triangleCount);
@@ -376,12 +377,15 @@ bool ObjReader::Load() {
 bool ObjReader::Allocate() {
     const size_t slots = static_cast<size_t>(mesh_.triangleCount) * SurfaceMesh::kSlotsPerTriangle;
     try {
-        mesh_.vertices.assign(static_cast<size_t>(mesh_.vertexCount), SbVec3f(0.0f, 0.0f, 0.0f));
-        mesh_.normals.assign(static_cast<size_t>(mesh_.normalCount), SbVec3f(0.0f, 0.0f, 0.0f));
-        mesh_.texCoords.assign(static_cast<size_t>(mesh_.texCoordCount), SbVec2f(0.0f, 0.0f));
-        mesh_.vertexIndices.assign(slots, -1);
-        mesh_.normalIndices.assign(slots, -1);
-        mesh_.texCoordIndices.assign(slots, -1);
+        AssignLarge(mesh_.vertices, static_cast<size_t>(mesh_.vertexCount),
+                    SbVec3f(0.0f, 0.0f, 0.0f));
+        AssignLarge(mesh_.normals, static_cast<size_t>(mesh_.normalCount), SbVec3f(0.0f, 0.0f, 0.0f));
+        AssignLarge(mesh_.texCoords, static_cast<size_t>(mesh_.texCoordCount), SbVec2f(0.0f, 0.0f));
+        // Without normals (texture coordinates) no face can name one, so their
+        // index array would hold nothing but -1.
+        AssignLarge(mesh_.vertexIndices, slots, -1);
+        AssignLarge(mesh_.normalIndices, mesh_.normalCount > 0 ? slots : 0, -1);
+        AssignLarge(mesh_.texCoordIndices, mesh_.texCoordCount > 0 ? slots : 0, -1);
     } catch (const std::bad_alloc&) {
         Refuse(0, "not enough memory for %d vertices and %d triangles", mesh_.vertexCount,
                mesh_.triangleCount);
@@ -623,16 +627,23 @@ bool ObjReader::StoreTriangleChecked(Corner a, Corner b, Corner c) {
     }
     // One index array's slots: resolved while they fit, counted always. The
     // normal and texture-coordinate positions never pass the vertex
-    // position, so whatever fits there fits here.
+    // position, so whatever fits there fits here. An index array is written
+    // only once all three resolve, which no index does into a kind the file
+    // has none of (its array is empty).
     const auto put = [&](int Corner::*index, long long readSoFar, int count, const char* kindName,
                          std::vector<int>& indices, long long& slot) {
         if (fits) {
-            int* slots = &indices[static_cast<size_t>(slot)];
+            int resolved[3];
+            int* out = resolved;
             for (const Corner* corner : {&a, &b, &c}) {
-                if (!Resolve(corner->*index, readSoFar, count, kindName, corner->line, *slots++))
+                if (!Resolve(corner->*index, readSoFar, count, kindName, corner->line, *out++))
                     return false;
             }
-            *slots = -1;
+            int* slots = &indices[static_cast<size_t>(slot)];
+            slots[0] = resolved[0];
+            slots[1] = resolved[1];
+            slots[2] = resolved[2];
+            slots[3] = -1;
         }
         slot += 4;
         return true;

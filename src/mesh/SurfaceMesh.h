@@ -61,6 +61,8 @@ public:
     std::vector<int> vertexIndices;
     // Same layout, packed from the start with the triangles of the faces that
     // carry normal (texture-coordinate) indices; slots no face wrote hold -1.
+    // Empty when the file has no normals (texture coordinates): no face can
+    // carry their indices then.
     std::vector<int> normalIndices;
     std::vector<int> texCoordIndices;
     std::vector<SbVec3f> faceNormals;  // one unit normal per triangle
