@@ -23,6 +23,7 @@
 #include <string>
 
 #include "app/AppOptions.h"
+#include "app/PreloadedScene.h"
 #include "app/Replay.h"
 #include "app/ReplayMouse.h"
 #include "app/VideoCapture.h"
@@ -76,7 +77,8 @@ public:
 
     void SetupGLState() { wobble::SetupGLState(display); }
     // Light, then the scene from config.txt (body, surface binding, water),
-    // and the camera's link to the body.
+    // and the camera's link to the body. The scene is the one Initialize
+    // started loading, or, called on its own, loaded here.
     void BuildScene();
     // Reads the key bindings and acts on what they ask, in their order.
     void HandleKeys();
@@ -117,6 +119,7 @@ private:
 
     AppOptions options_;
     std::unique_ptr<Window> window_;
+    std::unique_ptr<PreloadedScene> preloaded_;  // the scene loading during Initialize
     bool windowOpen_ = false;
     std::unique_ptr<ReplayMouse> replayMouse_;
     Replay replay_;

@@ -23,6 +23,7 @@
 
 #include "mesh/LargeArray.h"
 #include "mesh/SurfaceMesh.h"
+#include "text/Console.h"
 #include "text/FilePath.h"
 #include "text/ScanStream.h"
 
@@ -323,10 +324,10 @@ void ObjReader::Refuse(int line, const char* format, ...) {
 
 bool ObjReader::Load() {
     error_ = InputError{fileName_, 0, ""};
-    std::printf("Loading Mesh from file: %s\nFirst pass: get amount of data to store...\n",
+    ConsoleOut("Loading Mesh from file: %s\nFirst pass: get amount of data to store...\n",
                 fileName_.c_str());
     if (!in_.Open(path_, nullptr)) {
-        std::printf("Couldn't open mesh file: %s \n", fileName_.c_str());
+        ConsoleOut("Couldn't open mesh file: %s \n", fileName_.c_str());
         return false;
     }
     if (!ReadPass<Pass::kCount>())
@@ -340,15 +341,15 @@ bool ObjReader::Load() {
                vertices_, normals_, texCoords_, triangles_);
         return false;
     }
-    std::printf(" Vertices: %d\n", static_cast<int>(vertices_));
-    std::printf(" Normals: %d\n", static_cast<int>(normals_));
-    std::printf(" Texcoords: %d\n", static_cast<int>(texCoords_));
-    std::printf(" Triangles: %d\n", static_cast<int>(triangles_));
+    ConsoleOut(" Vertices: %d\n", static_cast<int>(vertices_));
+    ConsoleOut(" Normals: %d\n", static_cast<int>(normals_));
+    ConsoleOut(" Texcoords: %d\n", static_cast<int>(texCoords_));
+    ConsoleOut(" Triangles: %d\n", static_cast<int>(triangles_));
     mesh_.vertexCount = static_cast<int>(vertices_);
     mesh_.texCoordCount = static_cast<int>(texCoords_);
     mesh_.normalCount = static_cast<int>(normals_);
     mesh_.triangleCount = static_cast<int>(triangles_);
-    std::printf(" Done!\nSecond Pass: get data... ");
+    ConsoleOut(" Done!\nSecond Pass: get data... ");
 
     in_.Rewind();
     if (!Allocate())
@@ -357,7 +358,7 @@ bool ObjReader::Load() {
         return false;
     if (!CheckSecondPass())
         return false;
-    std::printf("Done!\n\n");
+    ConsoleOut("Done!\n\n");
 
     try {
         AssignLarge(mesh_.vertexTetra, static_cast<size_t>(mesh_.vertexCount), -1);
@@ -405,7 +406,7 @@ bool ObjReader::ReadPass() {
             if (kind != '\0' && kind != 'n' && kind != 't') {
                 in_.ReadToken(token_);
                 if constexpr (kPass == Pass::kCount) {
-                    std::printf("LoadMesh(): Unknown token \"%s\".\n", token_);
+                    ConsoleOut("LoadMesh(): Unknown token \"%s\".\n", token_);
                 } else {
                     Refuse(in_.line(),
                            "unknown token \"%s\" where the first reading saw none: a "
@@ -439,7 +440,7 @@ bool ObjReader::ReadPass() {
         }
         if constexpr (kPass == Pass::kStore) {
             if (vertexSlot_ > static_cast<long long>(mesh_.triangleCount) * 4) {
-                std::printf("Error: out of array boundary %lld\n", vertexSlot_);
+                ConsoleOut("Error: out of array boundary %lld\n", vertexSlot_);
                 return false;
             }
         }
