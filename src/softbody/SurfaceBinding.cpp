@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "math/LuFactors4.h"
+#include "math/ParallelFor.h"
 #include "math/VecMath.h"
 #include "softbody/CentroidTree.h"
 #include "softbody/SoftBody.h"
@@ -24,16 +25,10 @@ namespace {
 
 // Vertices bound in one piece of work: enough to amortise the start of a
 // search from a cold seed, few enough to share the work out evenly.
-constexpr int kBindRun = 4096;
-
-// Triangles refreshed in one piece of work.
-constexpr int kTriangleRun = 4096;
-// Below this many vertices the surface is deformed by one thread.
-constexpr int kParallelVertices = 20000;
-
-int ParallelRuns(int count, int run) {
-    return (count + run - 1) / run;
-}
+constexpr int kBindPiece = 4096;
+// Vertices and triangles carried along in one piece of work; a surface of
+// fewer is not worth waking the other threads for.
+constexpr int kDeformPiece = 16384;
 
 // The vertex at weights w: rows 0 to 2 of Matrix4::Multiply, which is all of
 // it that a position uses, with the same double sums in the same order.
@@ -98,16 +93,12 @@ void SoftBody::BindSurface() {
     tree.Build(centroids);
 
     // Every vertex is bound on its own, so the vertices are shared out in
-    // contiguous runs among the threads. Neighbouring vertices of a surface
+    // contiguous pieces among the threads. Neighbouring vertices of a surface
     // mostly follow each other in the file, so each search is seeded with the
     // previous vertex's tetra; the seed changes the time, never the answer.
-    const int vertexCount = mesh.vertexCount;
-    const int runs = ParallelRuns(vertexCount, kBindRun);
-#pragma omp parallel for schedule(dynamic, 1)
-    for (int run = 0; run < runs; ++run) {
+    ParallelFor(mesh.vertexCount, kBindPiece, [&](int begin, int end) {
         int previous = -1;
-        const int end = std::min(vertexCount, (run + 1) * kBindRun);
-        for (int v = run * kBindRun; v < end; ++v) {
+        for (int v = begin; v < end; ++v) {
             const SbVec3f& p = mesh.vertices[v];
             // The plain search starts from a best distance of 1e38: a vertex no
             // centroid comes nearer than that to (one that is not finite) stays unbound.
@@ -125,32 +116,25 @@ void SoftBody::BindSurface() {
             }
             mesh.barycentric[v].setValue(w);
         }
-    }
+    });
 }
 
 void SoftBody::DeformSurface() {
     SurfaceMesh& mesh = surface;
     mesh.PrepareCorners();
-    const int vertexCount = mesh.vertexCount;
-    const int triangleRuns = ParallelRuns(mesh.triangleCount, kTriangleRun);
     // Every vertex, then every triangle, is written by one thread from what
     // no thread writes in that loop: the result is the same for any number
-    // of threads. A small surface is not worth waking the other threads for.
-#pragma omp parallel if (vertexCount >= kParallelVertices)
-    {
-#pragma omp for schedule(static)
-        for (int v = 0; v < vertexCount; ++v) {
+    // of threads.
+    ParallelFor(mesh.vertexCount, kDeformPiece, [&](int begin, int end) {
+        for (int v = begin; v < end; ++v) {
             const int t = mesh.vertexTetra[v];
             if (t < 0 || t >= tetraCount)
                 continue;
             PlaceVertex(tetras[t].matrix, mesh.barycentric[v].getValue(), mesh.vertices[v]);
         }
-#pragma omp for schedule(static)
-        for (int run = 0; run < triangleRuns; ++run) {
-            mesh.RefreshTriangles(run * kTriangleRun,
-                                  std::min(mesh.triangleCount, (run + 1) * kTriangleRun));
-        }
-    }
+    });
+    ParallelFor(mesh.triangleCount, kDeformPiece,
+                [&](int begin, int end) { mesh.RefreshTriangles(begin, end); });
 }
 
 }  // namespace wobble

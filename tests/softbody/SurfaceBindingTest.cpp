@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <omp.h>
 
 #include <algorithm>
 #include <array>
@@ -12,6 +11,7 @@
 
 #include "LatticeModel.h"
 #include "TestFiles.h"
+#include "math/ParallelFor.h"
 #include "math/VecMath.h"
 #include "softbody/CentroidTree.h"
 #include "softbody/SoftBody.h"
@@ -339,7 +339,7 @@ TEST(SurfaceBinding, BindingAndDeformationGiveTheSameBitsForAnyNumberOfThreads) 
     const std::vector<SbVec3f> loaded = body.surface.vertices;
 
     const auto bindAndDeform = [&](int threads) {
-        omp_set_num_threads(threads);
+        SetParallelThreads(threads);
         std::copy(rest.begin(), rest.end(), body.particles.begin());
         body.surface.vertices = loaded;
         body.BindSurface();
@@ -361,11 +361,11 @@ TEST(SurfaceBinding, BindingAndDeformationGiveTheSameBitsForAnyNumberOfThreads) 
         AppendBits(bits.floats, mesh.cornerNormals, 3);
         return bits;
     };
-    const int defaultThreads = omp_get_max_threads();
+    const int defaultThreads = ParallelThreads();
     const SurfaceBits one = bindAndDeform(1);
     const SurfaceBits two = bindAndDeform(2);
     const SurfaceBits three = bindAndDeform(3);
-    omp_set_num_threads(defaultThreads);
+    SetParallelThreads(defaultThreads);
     EXPECT_TRUE(one.tetras == two.tetras && one.tetras == three.tetras);
     EXPECT_TRUE(one.floats == two.floats && one.floats == three.floats);
 
