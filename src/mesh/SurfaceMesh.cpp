@@ -26,7 +26,7 @@ void SurfaceMesh::Clear() {
 
 namespace {
 
-SbVec3f FaceNormal(const SbVec3f& p0, const SbVec3f& p1, const SbVec3f& p2) {
+inline SbVec3f FaceNormal(const SbVec3f& p0, const SbVec3f& p1, const SbVec3f& p2) {
     const SbVec3f e1 = p1 - p0;
     const SbVec3f e2 = p2 - p0;
     SbVec3f n = VecCross(e1, e2);
