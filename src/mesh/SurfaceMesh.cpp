@@ -1,5 +1,6 @@
 #include "mesh/SurfaceMesh.h"
 
+#include "math/ParallelFor.h"
 #include "math/VecMath.h"
 #include "mesh/LargeArray.h"
 
@@ -26,6 +27,9 @@ void SurfaceMesh::Clear() {
 
 namespace {
 
+// Triangles in one piece of work; fewer are not worth waking other threads for.
+constexpr int kTrianglePiece = 16384;
+
 inline SbVec3f FaceNormal(const SbVec3f& p0, const SbVec3f& p1, const SbVec3f& p2) {
     const SbVec3f e1 = p1 - p0;
     const SbVec3f e2 = p2 - p0;
@@ -37,9 +41,12 @@ inline SbVec3f FaceNormal(const SbVec3f& p0, const SbVec3f& p1, const SbVec3f& p
 }  // namespace
 
 void SurfaceMesh::ComputeFaceNormals() {
-    const int* slot = vertexIndices.data();
-    for (int t = 0; t < triangleCount; ++t, slot += kSlotsPerTriangle)
-        faceNormals[t] = FaceNormal(vertices[slot[0]], vertices[slot[1]], vertices[slot[2]]);
+    // Each triangle's normal on its own, shared out over the cores.
+    ParallelFor(triangleCount, kTrianglePiece, [this](int begin, int end) {
+        const int* slot = vertexIndices.data() + static_cast<size_t>(begin) * kSlotsPerTriangle;
+        for (int t = begin; t < end; ++t, slot += kSlotsPerTriangle)
+            faceNormals[t] = FaceNormal(vertices[slot[0]], vertices[slot[1]], vertices[slot[2]]);
+    });
 }
 
 void SurfaceMesh::PrepareCorners() {

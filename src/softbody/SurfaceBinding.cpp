@@ -71,12 +71,13 @@ void SoftBody::BindSurface() {
     SurfaceMesh& mesh = surface;
     if (mesh.vertexCount <= 0)
         return;
-    for (int v = 0; v < mesh.vertexCount; ++v) {
-        mesh.vertexTetra[v] = -1;
-        mesh.barycentric[v].setValue(0.0f, 0.0f, 0.0f, 0.0f);
-    }
-    if (tetraCount <= 0)
+    if (tetraCount <= 0) {
+        for (int v = 0; v < mesh.vertexCount; ++v) {
+            mesh.vertexTetra[v] = -1;
+            mesh.barycentric[v].setValue(0.0f, 0.0f, 0.0f, 0.0f);
+        }
         return;
+    }
 
     std::vector<SbVec3f> centroids(static_cast<size_t>(tetraCount));
     // Each tetra's elimination, done once for all the vertices it carries.
@@ -103,8 +104,11 @@ void SoftBody::BindSurface() {
             // The plain search starts from a best distance of 1e38: a vertex no
             // centroid comes nearer than that to (one that is not finite) stays unbound.
             const int t = tree.Nearest(p, 1e38f, previous);
-            if (t < 0)
+            if (t < 0) {
+                mesh.vertexTetra[v] = -1;
+                mesh.barycentric[v].setValue(0.0f, 0.0f, 0.0f, 0.0f);
                 continue;
+            }
             previous = t;
             mesh.vertexTetra[v] = t;
             const float b[4] = {p[0], p[1], p[2], 1.0f};
