@@ -14,6 +14,7 @@
 #include "GeneratedScene.h"
 #include "RatioReport.h"
 #include "app/Application.h"
+#include "math/ParallelFor.h"
 #include "platform/SdlWindow.h"
 
 namespace wobble::bench {
@@ -103,6 +104,36 @@ BENCHMARK(BM_DrawFloor)
     ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(3.0)
+    ->UseRealTime();
+
+// The per-frame surface work alone on the generated scene: every vertex
+// carried along, every face normal and corner refreshed, on 1 or 2 threads.
+void BM_DeformMillionTriangles(benchmark::State& state) {
+    Scene scene;
+    std::fflush(stdout);
+    FILE* console = stdout;
+    stdout = std::fopen("/dev/null", "w");
+    const bool ok = scene.Load(MillionTriangleScene().folder).ok();
+    std::fclose(stdout);
+    stdout = console;
+    if (!ok) {
+        state.SkipWithError("the scene did not load");
+        return;
+    }
+    const int threads = ParallelThreads();
+    SetParallelThreads(static_cast<int>(state.range(0)));
+    scene.DeformSurface();  // the drawing arrays' first touch
+    for (auto _ : state) {
+        scene.DeformSurface();
+        benchmark::ClobberMemory();
+    }
+    SetParallelThreads(threads);
+}
+BENCHMARK(BM_DeformMillionTriangles)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
 }  // namespace
