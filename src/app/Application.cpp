@@ -119,6 +119,10 @@ void Application::BuildScene() {
     SetupLight(lightPosition);
 
     if (preloaded_ != nullptr) {
+        // The driver prepares the first frame's drawing while the main
+        // thread would only wait for the scene.
+        if (!preloaded_->Ready())
+            PrepareDrawing();
         scene = preloaded_->Take();
         preloaded_.reset();
     } else {

@@ -11,6 +11,7 @@ PreloadedScene::PreloadedScene(const std::string& folder) : scene_(std::make_uni
         } catch (...) {
             failure_ = std::current_exception();
         }
+        done_.store(true, std::memory_order_release);
     });
 }
 

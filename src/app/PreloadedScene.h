@@ -5,6 +5,7 @@
 // The loaders' console lines are held back (text/Console.h) until Take plays
 // them, so the console reads exactly as if the scene had been loaded then.
 
+#include <atomic>
 #include <exception>
 #include <memory>
 #include <string>
@@ -24,6 +25,9 @@ public:
     PreloadedScene(const PreloadedScene&) = delete;
     PreloadedScene& operator=(const PreloadedScene&) = delete;
 
+    // True once the load has ended (Take will not wait).
+    bool Ready() const { return done_.load(std::memory_order_acquire); }
+
     // Waits for the load, writes its console lines and hands over the scene,
     // loaded or refused as Scene::Load left it; rethrows what the load threw.
     // Once only.
@@ -33,6 +37,7 @@ private:
     std::unique_ptr<Scene> scene_;
     ConsoleTranscript console_;
     std::exception_ptr failure_;
+    std::atomic<bool> done_{false};
     std::thread loader_;
 };
 
