@@ -18,7 +18,8 @@ namespace wobble {
 
 class PreloadedScene {
 public:
-    // Starts loading config.txt of `folder` (the working folder when empty).
+    // Starts loading config.txt of `folder` (the working folder when empty);
+    // where no thread can be started, Take loads it.
     explicit PreloadedScene(const std::string& folder);
     // Waits for the load; a scene not taken goes with its console lines.
     ~PreloadedScene();
@@ -34,6 +35,10 @@ public:
     std::unique_ptr<Scene> Take();
 
 private:
+    // The load itself, its console lines recorded.
+    void Load();
+
+    std::string folder_;
     std::unique_ptr<Scene> scene_;
     ConsoleTranscript console_;
     std::exception_ptr failure_;

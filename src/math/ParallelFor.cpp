@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -48,8 +49,11 @@ public:
             RunInline(count, grain, function, context);
             return;
         }
-        const int helpers = std::min(threads_, pieces) - 1;
-        StartHelpers(helpers);
+        const int helpers = StartHelpers(std::min(threads_, pieces) - 1);
+        if (helpers == 0) {
+            RunInline(count, grain, function, context);
+            return;
+        }
         {
             std::lock_guard<std::mutex> lock(mutex_);
             job_ = {count, grain, pieces, function, context};
@@ -90,12 +94,17 @@ private:
         }
     }
 
-    // Called with busy_ held.
-    void StartHelpers(int wanted) {
-        while (static_cast<int>(helpers_.size()) < wanted) {
-            const int index = static_cast<int>(helpers_.size());
-            helpers_.emplace_back([this, index] { HelperLoop(index); });
+    // Called with busy_ held. Returns how many of the `wanted` helpers there
+    // are: fewer when the system will not start more threads.
+    int StartHelpers(int wanted) {
+        try {
+            while (static_cast<int>(helpers_.size()) < wanted) {
+                const int index = static_cast<int>(helpers_.size());
+                helpers_.emplace_back([this, index] { HelperLoop(index); });
+            }
+        } catch (const std::system_error&) {
         }
+        return std::min(wanted, static_cast<int>(helpers_.size()));
     }
 
     void HelperLoop(int index) {
