@@ -1,5 +1,7 @@
 #include "mesh/SurfaceMesh.h"
 
+#include <cmath>
+
 #include "math/ParallelFor.h"
 #include "math/VecMath.h"
 #include "mesh/LargeArray.h"
@@ -16,7 +18,7 @@ void SurfaceMesh::Clear() {
     std::vector<int>().swap(texCoordIndices);
     std::vector<SbVec3f>().swap(faceNormals);
     std::vector<SbVec3f>().swap(cornerPositions);
-    std::vector<SbVec3f>().swap(cornerNormals);
+    std::vector<float>().swap(flatNormals);
     std::vector<int>().swap(vertexTetra);
     std::vector<SbVec4f>().swap(barycentric);
     vertexCount = 0;
@@ -30,12 +32,26 @@ namespace {
 // Triangles in one piece of work; fewer are not worth waking other threads for.
 constexpr int kTrianglePiece = 16384;
 
-inline SbVec3f FaceNormal(const SbVec3f& p0, const SbVec3f& p1, const SbVec3f& p2) {
-    const SbVec3f e1 = p1 - p0;
-    const SbVec3f e2 = p2 - p0;
-    SbVec3f n = VecCross(e1, e2);
-    VecNormalize(n);
-    return n;
+// normalised (p1 - p0) x (p2 - p0): VecCross and VecNormalize of the
+// differences, written out on floats. The arithmetic and its order are
+// theirs, so the bits are too; plain floats stay in registers, where the
+// vector class's temporaries went through memory and back.
+inline void FaceNormal(const float* p0, const float* p1, const float* p2, float n[3]) {
+    const float e1x = p1[0] - p0[0], e1y = p1[1] - p0[1], e1z = p1[2] - p0[2];
+    const float e2x = p2[0] - p0[0], e2y = p2[1] - p0[1], e2z = p2[2] - p0[2];
+    float x = e1y * e2z - e1z * e2y;
+    float y = e1z * e2x - e1x * e2z;
+    float z = e1x * e2y - e1y * e2x;
+    const float length = std::sqrt(x * x + y * y + z * z);
+    if (length > 0.0f) {
+        const float inverse = 1.0f / length;
+        x *= inverse;
+        y *= inverse;
+        z *= inverse;
+    }
+    n[0] = x;
+    n[1] = y;
+    n[2] = z;
 }
 
 }  // namespace
@@ -44,8 +60,10 @@ void SurfaceMesh::ComputeFaceNormals() {
     // Each triangle's normal on its own, shared out over the cores.
     ParallelFor(triangleCount, kTrianglePiece, [this](int begin, int end) {
         const int* slot = vertexIndices.data() + static_cast<size_t>(begin) * kSlotsPerTriangle;
-        for (int t = begin; t < end; ++t, slot += kSlotsPerTriangle)
-            faceNormals[t] = FaceNormal(vertices[slot[0]], vertices[slot[1]], vertices[slot[2]]);
+        for (int t = begin; t < end; ++t, slot += kSlotsPerTriangle) {
+            FaceNormal(vertices[slot[0]].getValue(), vertices[slot[1]].getValue(),
+                       vertices[slot[2]].getValue(), &faceNormals[t][0]);
+        }
     });
 }
 
@@ -55,26 +73,30 @@ void SurfaceMesh::PrepareCorners() {
     // pages not yet written cost nothing.
     if (cornerPositions.size() != corners)
         ResizeLarge(cornerPositions, corners);
-    if (cornerNormals.size() != corners)
-        ResizeLarge(cornerNormals, corners);
+    if (flatNormals.size() != corners + 2) {
+        ResizeLarge(flatNormals, corners + 2);
+        flatNormals[0] = flatNormals[1] = 0.0f;
+    }
 }
 
 void SurfaceMesh::RefreshTriangles(int begin, int end) {
+    if (begin >= end)
+        return;
     const int* slot = vertexIndices.data() + static_cast<size_t>(begin) * kSlotsPerTriangle;
-    SbVec3f* position = cornerPositions.data() + static_cast<size_t>(begin) * 3;
-    SbVec3f* normal = cornerNormals.data() + static_cast<size_t>(begin) * 3;
-    for (int t = begin; t < end; ++t, slot += kSlotsPerTriangle, position += 3, normal += 3) {
-        const SbVec3f p0 = vertices[slot[0]];
-        const SbVec3f p1 = vertices[slot[1]];
-        const SbVec3f p2 = vertices[slot[2]];
-        const SbVec3f n = FaceNormal(p0, p1, p2);
-        faceNormals[t] = n;
-        position[0] = p0;
-        position[1] = p1;
-        position[2] = p2;
-        normal[0] = n;
-        normal[1] = n;
-        normal[2] = n;
+    float* position = &cornerPositions[static_cast<size_t>(begin) * 3][0];
+    float* normal = flatNormals.data() + 2 + static_cast<size_t>(begin) * 3;
+    for (int t = begin; t < end; ++t, slot += kSlotsPerTriangle, position += 9, normal += 3) {
+        const float* p0 = vertices[slot[0]].getValue();
+        const float* p1 = vertices[slot[1]].getValue();
+        const float* p2 = vertices[slot[2]].getValue();
+        float* face = &faceNormals[t][0];
+        FaceNormal(p0, p1, p2, face);
+        for (int a = 0; a < 3; ++a) {
+            position[a] = p0[a];
+            position[3 + a] = p1[a];
+            position[6 + a] = p2[a];
+            normal[a] = face[a];
+        }
     }
 }
 

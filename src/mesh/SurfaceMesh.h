@@ -41,13 +41,13 @@ public:
     // corners counter-clockwise seen from outside give an outward normal.
     void ComputeFaceNormals();
 
-    // Sizes the corner arrays to three entries per triangle; allocates only
-    // when their size is not that already.
+    // Sizes cornerPositions and flatNormals to the triangles; allocates only
+    // when their sizes are not those already.
     void PrepareCorners();
     // The face normals of triangles [begin, end), as ComputeFaceNormals
-    // computes them, and their entries of the corner arrays. Triangles are
-    // independent: ranges may be refreshed in any order, or at once.
-    // PrepareCorners first.
+    // computes them, and their entries of cornerPositions and flatNormals.
+    // Triangles are independent: ranges may be refreshed in any order, or at
+    // once. PrepareCorners first.
     void RefreshTriangles(int begin, int end);
 
     // The state a failed load leaves: counts 0 (not the -1 of a mesh that
@@ -66,12 +66,18 @@ public:
     std::vector<int> normalIndices;
     std::vector<int> texCoordIndices;
     std::vector<SbVec3f> faceNormals;  // one unit normal per triangle
-    // What the surface is drawn from, three entries per triangle (3t, 3t+1,
-    // 3t+2 for its corners in order): the corner positions and, at each, the
-    // triangle's face normal, so that flat triangles go to GL as client
-    // arrays. Filled by RefreshTriangles (each deformation), empty before.
+    // What the surface is drawn from as client arrays, filled by
+    // RefreshTriangles (each deformation), empty before:
+    //  - cornerPositions: three entries per triangle, 3t, 3t+1 and 3t+2 for
+    //    its corners in order;
+    //  - flatNormals: triangle t's face normal at floats 2+3t .. 4+3t, after
+    //    two floats of 0. Read with a stride of one float, corner 3t+2 meets
+    //    it: the last corner, whose lighting flat shading gives the whole
+    //    triangle. The other corners meet neighbouring floats, which flat
+    //    shading ignores; lit with the face normal at every corner instead,
+    //    the triangle would look the same.
     std::vector<SbVec3f> cornerPositions;
-    std::vector<SbVec3f> cornerNormals;
+    std::vector<float> flatNormals;
     // Per vertex: index of the tetra that carries it, -1 while unbound (an
     // unbound vertex is drawn where it was loaded).
     std::vector<int> vertexTetra;

@@ -1,8 +1,10 @@
-// The surface goes to GL as client vertex arrays: three corners per triangle,
-// each with the triangle's face normal (SurfaceMesh::cornerPositions and
-// cornerNormals, refreshed by the deformation). The same vertices in the same
-// order with the same normals and state as one glBegin/glEnd of them give
-// the same pixels, without a call per vertex.
+// The surface goes to GL as client vertex arrays: three corners per triangle
+// (SurfaceMesh::cornerPositions) and the face normals (flatNormals), lit with
+// flat shading, refreshed by the deformation. Flat shading lights a triangle
+// with its last corner's normal; every corner having the face normal, as
+// when each triangle went to GL with glNormal and three glVertex calls, gives
+// the same lit colour at each, so the pixels are the same, without a call
+// per vertex and with a third of the normals.
 
 #include "render/SurfaceDraw.h"
 
@@ -18,16 +20,21 @@ void DrawSurfaceMesh(const SurfaceMesh& mesh) {
     glEnable(GL_LIGHTING);
     const size_t corners = static_cast<size_t>(mesh.triangleCount) * 3;
     if (corners > 0 && mesh.cornerPositions.size() == corners &&
-        mesh.cornerNormals.size() == corners) {
+        mesh.flatNormals.size() == corners + 2) {
         // Unlit, the colour would be white: every triangle is sent with it.
         glColor3f(1.0f, 1.0f, 1.0f);
+        GLint shading = GL_SMOOTH;
+        glGetIntegerv(GL_SHADE_MODEL, &shading);
+        glShadeModel(GL_FLAT);
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_NORMAL_ARRAY);
         glVertexPointer(3, GL_FLOAT, sizeof(SbVec3f), mesh.cornerPositions.data());
-        glNormalPointer(GL_FLOAT, sizeof(SbVec3f), mesh.cornerNormals.data());
+        // One float apart: corner 3t+2 reads triangle t's normal.
+        glNormalPointer(GL_FLOAT, sizeof(float), mesh.flatNormals.data());
         glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
+        glShadeModel(static_cast<GLenum>(shading));
     }
     glDisable(GL_LIGHTING);
 }

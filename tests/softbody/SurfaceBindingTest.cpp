@@ -358,7 +358,11 @@ TEST(SurfaceBinding, BindingAndDeformationGiveTheSameBitsForAnyNumberOfThreads) 
         AppendBits(bits.floats, mesh.vertices, 3);
         AppendBits(bits.floats, mesh.faceNormals, 3);
         AppendBits(bits.floats, mesh.cornerPositions, 3);
-        AppendBits(bits.floats, mesh.cornerNormals, 3);
+        for (float f : mesh.flatNormals) {
+            uint32_t b;
+            std::memcpy(&b, &f, sizeof b);
+            bits.floats.push_back(b);
+        }
         return bits;
     };
     const int defaultThreads = ParallelThreads();
@@ -369,15 +373,18 @@ TEST(SurfaceBinding, BindingAndDeformationGiveTheSameBitsForAnyNumberOfThreads) 
     EXPECT_TRUE(one.tetras == two.tetras && one.tetras == three.tetras);
     EXPECT_TRUE(one.floats == two.floats && one.floats == three.floats);
 
-    // The drawing arrays hold each triangle's corners and its face normal.
+    // The drawing arrays hold each triangle's corners, and its face normal
+    // where a stride of one float takes its last corner.
     const SurfaceMesh& mesh = body.surface;
     ASSERT_EQ(mesh.cornerPositions.size(), 3u * mesh.triangleCount);
+    ASSERT_EQ(mesh.flatNormals.size(), 3u * mesh.triangleCount + 2);
     for (int t = 0; t < mesh.triangleCount; ++t) {
         for (int c = 0; c < 3; ++c) {
             const int v = mesh.vertexIndices[t * SurfaceMesh::kSlotsPerTriangle + c];
             ASSERT_EQ(mesh.cornerPositions[3 * t + c], mesh.vertices[v]) << t;
-            ASSERT_EQ(mesh.cornerNormals[3 * t + c], mesh.faceNormals[t]) << t;
         }
+        const float* lastCorner = &mesh.flatNormals[3 * t + 2];
+        ASSERT_EQ(SbVec3f(lastCorner[0], lastCorner[1], lastCorner[2]), mesh.faceNormals[t]) << t;
     }
 }
 
