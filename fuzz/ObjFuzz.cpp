@@ -51,8 +51,9 @@ void CheckLoaded(const SurfaceMesh& mesh) {
     FUZZ_CHECK(mesh.vertices.size() == static_cast<size_t>(mesh.vertexCount));
     FUZZ_CHECK(mesh.normals.size() == static_cast<size_t>(mesh.normalCount));
     FUZZ_CHECK(mesh.texCoords.size() == static_cast<size_t>(mesh.texCoordCount));
-    FUZZ_CHECK(mesh.vertexIndices.size() == slots && mesh.normalIndices.size() == slots &&
-               mesh.texCoordIndices.size() == slots);
+    FUZZ_CHECK(mesh.vertexIndices.size() == slots &&
+               mesh.normalIndices.size() == (mesh.normalCount > 0 ? slots : 0) &&
+               mesh.texCoordIndices.size() == (mesh.texCoordCount > 0 ? slots : 0));
     FUZZ_CHECK(mesh.faceNormals.size() == static_cast<size_t>(mesh.triangleCount));
     FUZZ_CHECK(mesh.vertexTetra.size() == static_cast<size_t>(mesh.vertexCount));
     FUZZ_CHECK(mesh.barycentric.size() == static_cast<size_t>(mesh.vertexCount));

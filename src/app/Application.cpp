@@ -52,8 +52,13 @@ void Application::SetReplay(Replay replay) {
 }
 
 bool Application::Initialize() {
-    if (!CreateRenderWindow())
+    // The scene's files are read while the window and its context are made;
+    // the loaders' lines still come after the window's (app/PreloadedScene.h).
+    preloaded_ = std::make_unique<PreloadedScene>(options_.sceneDir);
+    if (!CreateRenderWindow()) {
+        preloaded_.reset();
         return false;
+    }
     SetupGLState();
     replayMouse_ = std::make_unique<ReplayMouse>(window_->Mouse());
     mouse.SetWindow(replayMouse_.get());
@@ -116,9 +121,18 @@ void Application::BuildScene() {
     std::memcpy(lightPosition, light, sizeof light);
     SetupLight(lightPosition);
 
-    scene = std::make_unique<Scene>();
-    // Its result is the scene's IsSimulated(); the loaders print why not.
-    (void)scene->Load(options_.sceneDir);
+    if (preloaded_ != nullptr) {
+        // The driver prepares the first frame's drawing while the main
+        // thread would only wait for the scene.
+        if (!preloaded_->Ready())
+            PrepareDrawing();
+        scene = preloaded_->Take();
+        preloaded_.reset();
+    } else {
+        scene = std::make_unique<Scene>();
+        // Its result is the scene's IsSimulated(); the loaders print why not.
+        (void)scene->Load(options_.sceneDir);
+    }
     camera.SetBody(&scene->body);
 }
 

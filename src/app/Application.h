@@ -31,6 +31,7 @@
 
 #include "app/AppOptions.h"
 #include "app/Panel.h"
+#include "app/PreloadedScene.h"
 #include "app/Replay.h"
 #include "app/ReplayMouse.h"
 #include "app/SceneBuild.h"
@@ -88,7 +89,8 @@ public:
 
     void SetupGLState() { wobble::SetupGLState(display); }
     // Light, then the scene from config.txt (body, surface binding, water),
-    // and the camera's link to the body.
+    // and the camera's link to the body. The scene is the one Initialize
+    // started loading, or, called on its own, loaded here.
     void BuildScene();
     // Reads the key bindings and acts on what they ask, in their order.
     void HandleKeys();
@@ -151,6 +153,7 @@ private:
 
     AppOptions options_;
     std::unique_ptr<Window> window_;
+    std::unique_ptr<PreloadedScene> preloaded_;  // the scene loading during Initialize
     bool windowOpen_ = false;
     std::unique_ptr<ReplayMouse> replayMouse_;
     Replay replay_;

@@ -43,7 +43,8 @@ public:
 
     // The next waiting event, translated; false when none waits.
     virtual bool PollEvent(InputEvent& event) = 0;
-    // Shows the drawn frame; a headless window finishes it instead.
+    // Shows the drawn frame; a headless window lets it draw while the next is
+    // prepared, with at most two frames in flight.
     virtual void SwapBuffers() = 0;
     // Fullscreen at `mode` (the cursor hidden), or back to the window.
     virtual void SetFullscreen(bool fullscreen, const FullscreenMode& mode) = 0;

@@ -21,7 +21,9 @@
 #include <cstring>
 #include <new>
 
+#include "mesh/LargeArray.h"
 #include "mesh/SurfaceMesh.h"
+#include "text/Console.h"
 #include "text/FilePath.h"
 #include "text/ScanStream.h"
 
@@ -322,10 +324,10 @@ void ObjReader::Refuse(int line, const char* format, ...) {
 
 bool ObjReader::Load() {
     error_ = InputError{fileName_, 0, ""};
-    std::printf("Loading Mesh from file: %s\nFirst pass: get amount of data to store...\n",
+    ConsoleOut("Loading Mesh from file: %s\nFirst pass: get amount of data to store...\n",
                 fileName_.c_str());
     if (!in_.Open(path_, nullptr)) {
-        std::printf("Couldn't open mesh file: %s \n", fileName_.c_str());
+        ConsoleOut("Couldn't open mesh file: %s \n", fileName_.c_str());
         return false;
     }
     if (!ReadPass<Pass::kCount>())
@@ -339,15 +341,15 @@ bool ObjReader::Load() {
                vertices_, normals_, texCoords_, triangles_);
         return false;
     }
-    std::printf(" Vertices: %d\n", static_cast<int>(vertices_));
-    std::printf(" Normals: %d\n", static_cast<int>(normals_));
-    std::printf(" Texcoords: %d\n", static_cast<int>(texCoords_));
-    std::printf(" Triangles: %d\n", static_cast<int>(triangles_));
+    ConsoleOut(" Vertices: %d\n", static_cast<int>(vertices_));
+    ConsoleOut(" Normals: %d\n", static_cast<int>(normals_));
+    ConsoleOut(" Texcoords: %d\n", static_cast<int>(texCoords_));
+    ConsoleOut(" Triangles: %d\n", static_cast<int>(triangles_));
     mesh_.vertexCount = static_cast<int>(vertices_);
     mesh_.texCoordCount = static_cast<int>(texCoords_);
     mesh_.normalCount = static_cast<int>(normals_);
     mesh_.triangleCount = static_cast<int>(triangles_);
-    std::printf(" Done!\nSecond Pass: get data... ");
+    ConsoleOut(" Done!\nSecond Pass: get data... ");
 
     in_.Rewind();
     if (!Allocate())
@@ -356,14 +358,14 @@ bool ObjReader::Load() {
         return false;
     if (!CheckSecondPass())
         return false;
-    std::printf("Done!\n\n");
+    ConsoleOut("Done!\n\n");
 
     try {
-        mesh_.vertexTetra.assign(static_cast<size_t>(mesh_.vertexCount), -1);
-        mesh_.barycentric.assign(static_cast<size_t>(mesh_.vertexCount),
-                                 SbVec4f(0.0f, 0.0f, 0.0f, 0.0f));
-        mesh_.faceNormals.assign(static_cast<size_t>(mesh_.triangleCount),
-                                 SbVec3f(0.0f, 0.0f, 0.0f));
+        AssignLarge(mesh_.vertexTetra, static_cast<size_t>(mesh_.vertexCount), -1);
+        AssignLarge(mesh_.barycentric, static_cast<size_t>(mesh_.vertexCount),
+                    SbVec4f(0.0f, 0.0f, 0.0f, 0.0f));
+        AssignLarge(mesh_.faceNormals, static_cast<size_t>(mesh_.triangleCount),
+                    SbVec3f(0.0f, 0.0f, 0.0f));
     } catch (const std::bad_alloc&) {
         Refuse(0, "not enough memory for %d vertices and %d triangles", mesh_.vertexCount,
                mesh_.triangleCount);
@@ -376,12 +378,15 @@ bool ObjReader::Load() {
 bool ObjReader::Allocate() {
     const size_t slots = static_cast<size_t>(mesh_.triangleCount) * SurfaceMesh::kSlotsPerTriangle;
     try {
-        mesh_.vertices.assign(static_cast<size_t>(mesh_.vertexCount), SbVec3f(0.0f, 0.0f, 0.0f));
-        mesh_.normals.assign(static_cast<size_t>(mesh_.normalCount), SbVec3f(0.0f, 0.0f, 0.0f));
-        mesh_.texCoords.assign(static_cast<size_t>(mesh_.texCoordCount), SbVec2f(0.0f, 0.0f));
-        mesh_.vertexIndices.assign(slots, -1);
-        mesh_.normalIndices.assign(slots, -1);
-        mesh_.texCoordIndices.assign(slots, -1);
+        AssignLarge(mesh_.vertices, static_cast<size_t>(mesh_.vertexCount),
+                    SbVec3f(0.0f, 0.0f, 0.0f));
+        AssignLarge(mesh_.normals, static_cast<size_t>(mesh_.normalCount), SbVec3f(0.0f, 0.0f, 0.0f));
+        AssignLarge(mesh_.texCoords, static_cast<size_t>(mesh_.texCoordCount), SbVec2f(0.0f, 0.0f));
+        // Without normals (texture coordinates) no face can name one, so their
+        // index array would hold nothing but -1.
+        AssignLarge(mesh_.vertexIndices, slots, -1);
+        AssignLarge(mesh_.normalIndices, mesh_.normalCount > 0 ? slots : 0, -1);
+        AssignLarge(mesh_.texCoordIndices, mesh_.texCoordCount > 0 ? slots : 0, -1);
     } catch (const std::bad_alloc&) {
         Refuse(0, "not enough memory for %d vertices and %d triangles", mesh_.vertexCount,
                mesh_.triangleCount);
@@ -401,7 +406,7 @@ bool ObjReader::ReadPass() {
             if (kind != '\0' && kind != 'n' && kind != 't') {
                 in_.ReadToken(token_);
                 if constexpr (kPass == Pass::kCount) {
-                    std::printf("LoadMesh(): Unknown token \"%s\".\n", token_);
+                    ConsoleOut("LoadMesh(): Unknown token \"%s\".\n", token_);
                 } else {
                     Refuse(in_.line(),
                            "unknown token \"%s\" where the first reading saw none: a "
@@ -435,7 +440,7 @@ bool ObjReader::ReadPass() {
         }
         if constexpr (kPass == Pass::kStore) {
             if (vertexSlot_ > static_cast<long long>(mesh_.triangleCount) * 4) {
-                std::printf("Error: out of array boundary %lld\n", vertexSlot_);
+                ConsoleOut("Error: out of array boundary %lld\n", vertexSlot_);
                 return false;
             }
         }
@@ -623,16 +628,23 @@ bool ObjReader::StoreTriangleChecked(Corner a, Corner b, Corner c) {
     }
     // One index array's slots: resolved while they fit, counted always. The
     // normal and texture-coordinate positions never pass the vertex
-    // position, so whatever fits there fits here.
+    // position, so whatever fits there fits here. An index array is written
+    // only once all three resolve, which no index does into a kind the file
+    // has none of (its array is empty).
     const auto put = [&](int Corner::*index, long long readSoFar, int count, const char* kindName,
                          std::vector<int>& indices, long long& slot) {
         if (fits) {
-            int* slots = &indices[static_cast<size_t>(slot)];
+            int resolved[3];
+            int* out = resolved;
             for (const Corner* corner : {&a, &b, &c}) {
-                if (!Resolve(corner->*index, readSoFar, count, kindName, corner->line, *slots++))
+                if (!Resolve(corner->*index, readSoFar, count, kindName, corner->line, *out++))
                     return false;
             }
-            *slots = -1;
+            int* slots = &indices[static_cast<size_t>(slot)];
+            slots[0] = resolved[0];
+            slots[1] = resolved[1];
+            slots[2] = resolved[2];
+            slots[3] = -1;
         }
         slot += 4;
         return true;

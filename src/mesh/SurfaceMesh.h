@@ -41,6 +41,15 @@ public:
     // corners counter-clockwise seen from outside give an outward normal.
     void ComputeFaceNormals();
 
+    // Sizes cornerPositions and flatNormals to the triangles; allocates only
+    // when their sizes are not those already.
+    void PrepareCorners();
+    // The face normals of triangles [begin, end), as ComputeFaceNormals
+    // computes them, and their entries of cornerPositions and flatNormals.
+    // Triangles are independent: ranges may be refreshed in any order, or at
+    // once. PrepareCorners first.
+    void RefreshTriangles(int begin, int end);
+
     // The state a failed load leaves: counts 0 (not the -1 of a mesh that
     // has never counted), arrays released.
     void Clear();
@@ -52,9 +61,23 @@ public:
     std::vector<int> vertexIndices;
     // Same layout, packed from the start with the triangles of the faces that
     // carry normal (texture-coordinate) indices; slots no face wrote hold -1.
+    // Empty when the file has no normals (texture coordinates): no face can
+    // carry their indices then.
     std::vector<int> normalIndices;
     std::vector<int> texCoordIndices;
     std::vector<SbVec3f> faceNormals;  // one unit normal per triangle
+    // What the surface is drawn from as client arrays, filled by
+    // RefreshTriangles (each deformation), empty before:
+    //  - cornerPositions: three entries per triangle, 3t, 3t+1 and 3t+2 for
+    //    its corners in order;
+    //  - flatNormals: triangle t's face normal at floats 2+3t .. 4+3t, after
+    //    two floats of 0. Read with a stride of one float, corner 3t+2 meets
+    //    it: the last corner, whose lighting flat shading gives the whole
+    //    triangle. The other corners meet neighbouring floats, which flat
+    //    shading ignores; lit with the face normal at every corner instead,
+    //    the triangle would look the same.
+    std::vector<SbVec3f> cornerPositions;
+    std::vector<float> flatNormals;
     // Per vertex: index of the tetra that carries it, -1 while unbound (an
     // unbound vertex is drawn where it was loaded).
     std::vector<int> vertexTetra;

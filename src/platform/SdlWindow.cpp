@@ -1,6 +1,5 @@
 #include "platform/SdlWindow.h"
 
-#include <GL/gl.h>
 #include <SDL2/SDL.h>
 #include <imgui/backends/imgui_impl_sdl.h>
 
@@ -97,8 +96,11 @@ bool SdlWindow::Create(const DisplaySettings& display) {
         return fail("Can't Create A GL Rendering Context.");
     if (SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_)) != 0)
         return fail("Can't Activate The GL Rendering Context.");
-    // In a window the frame waits for the display; headless runs go as fast as they can.
+    // In a window the frame waits for the display; headless runs go as fast
+    // as the rasteriser keeps up with.
     SDL_GL_SetSwapInterval(headless_ ? 0 : 1);
+    if (headless_)
+        pacer_.Start();
     SDL_DisableScreenSaver();
 
     if (!headless_) {
@@ -111,6 +113,7 @@ bool SdlWindow::Create(const DisplaySettings& display) {
 
 void SdlWindow::Release() {
     if (context_ != nullptr) {
+        pacer_.Stop();
         if (SDL_GL_MakeCurrent(window_, nullptr) != 0) {
             ShowMessage("SHUTDOWN ERROR", "Release Of DC And RC Failed.",
                         MessageIcon::kInformation);
@@ -239,12 +242,10 @@ bool SdlWindow::PollEvent(InputEvent& out) {
 void SdlWindow::SwapBuffers() {
     if (window_ != nullptr)
         SDL_GL_SwapWindow(window_);
-    // A window's swap waits for the display; an offscreen one returns at once,
-    // and an unthrottled run would queue frame after frame for the software
-    // rasteriser's threads, which then hold ever more memory. Each headless
-    // frame is finished before the next begins.
+    // A window's swap waits for the display; an offscreen one returns at
+    // once, so the pacer bounds the frames in flight (platform/FramePacer.h).
     if (headless_ && context_ != nullptr)
-        glFinish();
+        pacer_.Pace();
 }
 
 MouseDevice* SdlWindow::Mouse() {

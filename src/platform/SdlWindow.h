@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/Window.h"
+#include "platform/FramePacer.h"
 
 struct SDL_Window;
 
@@ -17,7 +18,8 @@ class SdlMouse;
 
 class SdlWindow : public Window {
 public:
-    // `headless`: SDL's offscreen driver, nothing shown, frames unthrottled.
+    // `headless`: SDL's offscreen driver, nothing shown, frames paced only by
+    // the rasteriser.
     explicit SdlWindow(bool headless);
     ~SdlWindow() override;
     SdlWindow(const SdlWindow&) = delete;
@@ -52,6 +54,7 @@ private:
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;  // the SDL_GLContext
     std::unique_ptr<SdlMouse> mouse_;
+    FramePacer pacer_;  // headless: bounds the frames in flight
 };
 
 }  // namespace wobble

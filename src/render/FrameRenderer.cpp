@@ -35,6 +35,28 @@ void SetupGLState(const DisplaySettings& display) {
     glLoadIdentity();
 }
 
+void PrepareDrawing() {
+    // A lit triangle of no area, through client arrays as a frame draws, flat
+    // shaded like the surface and smooth like the water: the driver prepares
+    // (a software rasteriser compiles) what they need, and no pixel changes.
+    // Every state it touches is put back.
+    static const GLfloat kCorners[9] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    static const GLfloat kNormals[9] = {0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f};
+    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_LIGHTING_BIT);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnable(GL_LIGHTING);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, kCorners);
+    glNormalPointer(GL_FLOAT, 0, kNormals);
+    glShadeModel(GL_FLAT);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    glShadeModel(GL_SMOOTH);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
 void SetupLight(const float lightPosition[4]) {
     glEnable(GL_LIGHT0);
     glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);

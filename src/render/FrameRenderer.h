@@ -26,6 +26,12 @@ struct FrameTimings {
 
 void SetupGLState(const DisplaySettings& display);
 
+// Has the driver prepare what a frame's lit triangles need, so that the
+// first frame does not wait for it (a software rasteriser compiles its
+// shaders then); draws nothing visible and leaves every state as it was.
+// Worth calling while other work goes on: at start-up, while the scene loads.
+void PrepareDrawing();
+
 // Light 0, the scene's one light: enabled, at `lightPosition` (w = 0: a
 // direction fixed in the world).
 void SetupLight(const float lightPosition[4]);

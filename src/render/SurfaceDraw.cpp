@@ -1,3 +1,11 @@
+// The surface goes to GL as client vertex arrays: three corners per triangle
+// (SurfaceMesh::cornerPositions) and the face normals (flatNormals), lit with
+// flat shading, refreshed by the deformation. Flat shading lights a triangle
+// with its last corner's normal; every corner having the face normal, as
+// when each triangle went to GL with glNormal and three glVertex calls, gives
+// the same lit colour at each, so the pixels are the same, without a call
+// per vertex and with a third of the normals.
+
 #include "render/SurfaceDraw.h"
 
 #include <GL/gl.h>
@@ -10,16 +18,24 @@ void DrawSurfaceMesh(const SurfaceMesh& mesh) {
     glMaterialfv(GL_FRONT, GL_DIFFUSE, mesh.diffuse);
     glColor3f(0.0f, 0.0f, 0.0f);
     glEnable(GL_LIGHTING);
-    glBegin(GL_TRIANGLES);
-    const int* slot = mesh.vertexIndices.data();
-    for (int t = 0; t < mesh.triangleCount; ++t, slot += SurfaceMesh::kSlotsPerTriangle) {
+    const size_t corners = static_cast<size_t>(mesh.triangleCount) * 3;
+    if (corners > 0 && mesh.cornerPositions.size() == corners &&
+        mesh.flatNormals.size() == corners + 2) {
+        // Unlit, the colour would be white: every triangle is sent with it.
         glColor3f(1.0f, 1.0f, 1.0f);
-        glNormal3fv(mesh.faceNormals[t].getValue());
-        glVertex3fv(mesh.vertices[slot[0]].getValue());
-        glVertex3fv(mesh.vertices[slot[1]].getValue());
-        glVertex3fv(mesh.vertices[slot[2]].getValue());
+        GLint shading = GL_SMOOTH;
+        glGetIntegerv(GL_SHADE_MODEL, &shading);
+        glShadeModel(GL_FLAT);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(SbVec3f), mesh.cornerPositions.data());
+        // One float apart: corner 3t+2 reads triangle t's normal.
+        glNormalPointer(GL_FLOAT, sizeof(float), mesh.flatNormals.data());
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glShadeModel(static_cast<GLenum>(shading));
     }
-    glEnd();
     glDisable(GL_LIGHTING);
 }
 

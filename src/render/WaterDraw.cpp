@@ -1,5 +1,5 @@
-// Drawing the water: lit triangles in immediate mode, one glBegin/glEnd for
-// the whole grid.
+// Drawing the water: lit triangles from the cells' own position and normal
+// arrays, in one glDrawElements for the whole grid.
 //
 //     (i, j) *-------* (i+1, j)         triangle 1: (i, j), (i+1, j), (i, j+1)
 //            |  1  / |                  triangle 2: (i+1, j+1), (i, j+1), (i+1, j)
@@ -15,40 +15,57 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
 #include "water/WaterSurface.h"
 
 namespace wobble {
 
+namespace {
+
+// The grid's triangles as indices of their corner cells, in the order drawn
+// above. They depend on the grid's size only, so they are built for the
+// first frame of a size and kept.
+const std::vector<GLuint>& GridTriangles(int cellsX, int cellsZ) {
+    static std::vector<GLuint> indices;
+    static int builtX = 0, builtZ = 0;
+    if (cellsX != builtX || cellsZ != builtZ) {
+        indices.clear();
+        for (int i = 0; i + 1 < cellsX; ++i) {
+            const GLuint row = static_cast<GLuint>(i) * static_cast<GLuint>(cellsZ);
+            const GLuint nextRow = row + static_cast<GLuint>(cellsZ);
+            for (int j = 0; j + 1 < cellsZ; ++j) {
+                const GLuint c00 = row + j;          // (i, j)
+                const GLuint c10 = nextRow + j;      // (i+1, j)
+                const GLuint c01 = row + j + 1;      // (i, j+1)
+                const GLuint c11 = nextRow + j + 1;  // (i+1, j+1)
+                indices.insert(indices.end(), {c00, c10, c01, c11, c01, c10});
+            }
+        }
+        builtX = cellsX;
+        builtZ = cellsZ;
+    }
+    return indices;
+}
+
+}  // namespace
+
 void DrawWater(const WaterSurface& water) {
     glEnable(GL_LIGHTING);
-    glBegin(GL_TRIANGLES);
     glColor3f(0.0f, 0.0f, 1.0f);
     glMaterialfv(GL_FRONT, GL_DIFFUSE, water.colour);
-    const SbVec3f* pos = water.positions.data();
-    const SbVec3f* nrm = water.normals.data();
-    // Every vertex is lit by its own cell's normal.
-    const auto corner = [pos, nrm](int c) {
-        glNormal3fv(nrm[c].getValue());
-        glVertex3fv(pos[c].getValue());
-    };
-    for (int i = 0; i + 1 < water.cellsX; ++i) {
-        const int row = i * water.cellsZ;
-        const int nextRow = row + water.cellsZ;
-        for (int j = 0; j + 1 < water.cellsZ; ++j) {
-            const int c00 = row + j;          // (i, j)
-            const int c10 = nextRow + j;      // (i+1, j)
-            const int c01 = row + j + 1;      // (i, j+1)
-            const int c11 = nextRow + j + 1;  // (i+1, j+1)
-            corner(c00);
-            corner(c10);
-            corner(c01);
-
-            corner(c11);
-            corner(c01);
-            corner(c10);
-        }
+    const std::vector<GLuint>& triangles = GridTriangles(water.cellsX, water.cellsZ);
+    if (!triangles.empty()) {
+        // Every vertex is lit by its own cell's normal.
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(SbVec3f), water.positions.data());
+        glNormalPointer(GL_FLOAT, sizeof(SbVec3f), water.normals.data());
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangles.size()), GL_UNSIGNED_INT,
+                       triangles.data());
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
     }
-    glEnd();
     glDisable(GL_LIGHTING);
 }
 

@@ -15,7 +15,6 @@ void SceneSnapshot::Capture(const SoftBody& body, const WaterSurface& water) {
     for (const Tetra& t : body.tetras)
         matrices_.push_back(t.matrix);
     surfaceVertices_ = body.surface.vertices;
-    faceNormals_ = body.surface.faceNormals;
     controller_ = body.controller;
     waterPositions_ = water.positions;
     waterNormals_ = water.normals;
@@ -29,7 +28,8 @@ void SceneSnapshot::Restore(SoftBody& body, WaterSurface& water) const {
     for (size_t k = 0; k < body.tetras.size(); ++k)
         body.tetras[k].matrix = matrices_[k];
     std::copy(surfaceVertices_.begin(), surfaceVertices_.end(), body.surface.vertices.begin());
-    std::copy(faceNormals_.begin(), faceNormals_.end(), body.surface.faceNormals.begin());
+    // The face normals follow from the vertices, as they did when captured.
+    body.surface.ComputeFaceNormals();
     // The controller's particle slots are the same particles as at capture
     // time; everything else (thrusts, frame vectors) goes back.
     body.controller = controller_;

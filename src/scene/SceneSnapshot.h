@@ -1,7 +1,8 @@
 #pragma once
 // A copy of everything that evolves in the body and the water, taken right
 // after loading and put back by a reset. Restoring copies into the scene's
-// existing arrays: nothing is allocated or released.
+// existing arrays: nothing is allocated or released. What follows from the
+// rest (the surface's face normals) is computed again instead of kept.
 
 #include <vector>
 
@@ -25,7 +26,6 @@ private:
     std::vector<float> lengths_;
     std::vector<Matrix4> matrices_;
     std::vector<SbVec3f> surfaceVertices_;
-    std::vector<SbVec3f> faceNormals_;
     ThrustController controller_;
     std::vector<SbVec3f> waterPositions_;
     std::vector<SbVec3f> waterNormals_;

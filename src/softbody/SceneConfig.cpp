@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "text/Console.h"
 #include "text/FilePath.h"
 #include "text/LineReader.h"
 
@@ -97,12 +98,12 @@ Status LoadConfig(const std::string& fileName, SoftBody& body, const std::string
     const Status tet = body.LoadTetFile(config.tetFile, config.stiffness, config.mass, folder);
     if (!tet)
         PrintInputError(tet.error());
-    std::printf("Loading TET-File: %d \n\n", tet ? 1 : 0);
+    ConsoleOut("Loading TET-File: %d \n\n", tet ? 1 : 0);
 
     const Status obj = body.surface.LoadMesh(config.objFile, folder);
     if (!obj)
         PrintInputError(obj.error());
-    std::printf("Loading OBJ-File: %d\n\n", obj ? 1 : 0);
+    ConsoleOut("Loading OBJ-File: %d\n\n", obj ? 1 : 0);
 
     // Without the model the indices name no particles: the controller stays
     // empty rather than point at particles that do not exist.

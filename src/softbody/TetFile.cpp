@@ -27,6 +27,7 @@
 #include <new>
 
 #include "softbody/SoftBody.h"
+#include "text/Console.h"
 #include "text/FilePath.h"
 #include "text/LineReader.h"
 
@@ -103,9 +104,9 @@ Status SoftBody::LoadTetFile(const std::string& fileName, float stiffness, float
     Status built = Build(*model, stiffness, mass, fileName);
     if (!built)
         return built;
-    std::printf("Vertices %i\n", particleCount);
-    std::printf("Tetras   %i\n", tetraCount);
-    std::printf("Springs  %i\n", springCount);
+    ConsoleOut("Vertices %i\n", particleCount);
+    ConsoleOut("Tetras   %i\n", tetraCount);
+    ConsoleOut("Springs  %i\n", springCount);
     return Done{};
 }
 
@@ -153,14 +154,14 @@ Result<TetModel> ReadModel(const std::string& path, const std::string& fileName)
     for (;;) {
         if (!in.Next()) {
             // The file ends inside the vertex section.
-            std::printf("Error: more vertices than in file defined.\n");
+            ConsoleOut("Error: more vertices than in file defined.\n");
             return silent;
         }
         if (StartsWith(in.text(), "TETRAS"))
             break;
         const int i = static_cast<int>(model.vertices.size());
         if (i >= declaredVertices) {
-            std::printf("Error: more vertices than in file defined.\n");
+            ConsoleOut("Error: more vertices than in file defined.\n");
             return silent;
         }
         float x = 0.0f, y = 0.0f, z = 0.0f;
@@ -189,7 +190,7 @@ Result<TetModel> ReadModel(const std::string& path, const std::string& fileName)
         if (StartsWith(in.text(), "TRIANGLES"))
             break;
         if (static_cast<int>(model.tetras.size()) >= declaredTetras) {
-            std::printf("Error: more tetras than in file defined.\n");
+            ConsoleOut("Error: more tetras than in file defined.\n");
             return silent;
         }
         long long index[4] = {0, 0, 0, 0};

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "text/Console.h"
+
 namespace wobble {
 
 namespace {
@@ -17,9 +19,9 @@ void WriteEscaped(const std::string& text) {
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
         if (c < 0x20 || c == 0x7f) {
-            std::fprintf(stderr, "\\x%02x", c);
+            ConsoleErr("\\x%02x", c);
         } else {
-            std::fputc(c, stderr);
+            ConsoleErrText(&ch, 1);
         }
     }
 }
@@ -51,15 +53,15 @@ InputError MakeInputError(std::string file, int line, const char* format, ...) {
 void PrintInputError(const InputError& error) {
     if (!error.Explained())
         return;
-    std::fflush(stdout);
+    ConsoleFlushOut();
     WriteEscaped(error.file);
     if (error.line > 0) {
-        std::fprintf(stderr, ":%d: ", error.line);
+        ConsoleErr(":%d: ", error.line);
     } else {
-        std::fputs(": ", stderr);
+        ConsoleErrText(": ", 2);
     }
     WriteEscaped(error.message);
-    std::fputc('\n', stderr);
+    ConsoleErrText("\n", 1);
 }
 
 }  // namespace wobble

@@ -147,13 +147,18 @@ private:
             mesh_.vertexIndices[vslot_ + 3] = -1;
         }
         vslot_ += 4;
+        // Normal and texture-coordinate indices are written only once all three
+        // resolve: their arrays are empty when the file has none of them.
+        int resolved[3];
         if (form == kVN || form == kVTN) {
             if (fits) {
                 for (int i = 0; i < 3; ++i) {
                     if (!Resolve(k[i]->n, npos_, mesh_.normalCount, "normals", k[i]->line,
-                                 mesh_.normalIndices[nslot_ + i]))
+                                 resolved[i]))
                         return false;
                 }
+                for (int i = 0; i < 3; ++i)
+                    mesh_.normalIndices[nslot_ + i] = resolved[i];
                 mesh_.normalIndices[nslot_ + 3] = -1;
             }
             nslot_ += 4;
@@ -162,9 +167,11 @@ private:
             if (fits) {
                 for (int i = 0; i < 3; ++i) {
                     if (!Resolve(k[i]->t, tpos_, mesh_.texCoordCount, "texture coordinates",
-                                 k[i]->line, mesh_.texCoordIndices[tslot_ + i]))
+                                 k[i]->line, resolved[i]))
                         return false;
                 }
+                for (int i = 0; i < 3; ++i)
+                    mesh_.texCoordIndices[tslot_ + i] = resolved[i];
                 mesh_.texCoordIndices[tslot_ + 3] = -1;
             }
             tslot_ += 4;
@@ -228,8 +235,8 @@ private:
         mesh_.normals.assign(nn, SbVec3f(0, 0, 0));
         mesh_.texCoords.assign(nt, SbVec2f(0, 0));
         mesh_.vertexIndices.assign(slots, -1);
-        mesh_.normalIndices.assign(slots, -1);
-        mesh_.texCoordIndices.assign(slots, -1);
+        mesh_.normalIndices.assign(nn > 0 ? slots : 0, -1);
+        mesh_.texCoordIndices.assign(nt > 0 ? slots : 0, -1);
 
         while (std::fscanf(file_, "%255s", buf_) != EOF) {
             if (buf_[0] == 'v') {

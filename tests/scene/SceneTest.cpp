@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "AllocationCounter.h"
 #include "TestFiles.h"
@@ -92,11 +93,13 @@ TEST_F(SampleScene, FixedScenarioGivesTheStoredStateHash) {
 
 TEST_F(SampleScene, ResetReturnsEveryEvolvingValueToTheLoadedState) {
     const uint64_t loadedHash = HashOf(scene);
+    const std::vector<SbVec3f> loadedNormals = scene.body.surface.faceNormals;
     const float restLength = scene.body.springs.restLength[0];
     RunScenario();
     ASSERT_NE(HashOf(scene), loadedHash);
     scene.Reset();
     EXPECT_EQ(HashOf(scene), loadedHash);
+    EXPECT_TRUE(scene.body.surface.faceNormals == loadedNormals);
     EXPECT_EQ(scene.body.controller.forwardThrust, 0.0f);
     EXPECT_EQ(scene.body.springs.restLength[0], restLength);  // the pump undone
 }

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <random>
 #include <vector>
 
 #include "LatticeModel.h"
 #include "TestFiles.h"
+#include "math/ParallelFor.h"
 #include "math/VecMath.h"
 #include "softbody/CentroidTree.h"
 #include "softbody/SoftBody.h"
@@ -272,6 +277,115 @@ TEST(CentroidTree, AgreesWithThePlainSearchOnScatteredAndFarPoints) {
     CentroidTree empty;
     empty.Build({});
     EXPECT_EQ(empty.Nearest(SbVec3f(0, 0, 0), 1e38f), -1);
+}
+
+}  // namespace
+}  // namespace wobble
+
+namespace wobble {
+namespace {
+
+// What binding and deformation leave in the surface, every float as its bits.
+struct SurfaceBits {
+    std::vector<int> tetras;
+    std::vector<uint32_t> floats;
+};
+
+template <typename Vec>
+void AppendBits(std::vector<uint32_t>& out, const std::vector<Vec>& values, int size) {
+    for (const Vec& v : values) {
+        for (int a = 0; a < size; ++a) {
+            uint32_t bits;
+            std::memcpy(&bits, &v.getValue()[a], sizeof bits);
+            out.push_back(bits);
+        }
+    }
+}
+
+TEST(SurfaceBinding, BindingAndDeformationGiveTheSameBitsForAnyNumberOfThreads) {
+    ScratchDir dir;
+    test::LatticeModel lattice;
+    lattice.cubesX = 6;
+    lattice.cubesY = 4;
+    lattice.cubesZ = 5;
+    lattice.spacing = 2.0f;
+    const auto tet = dir.Write("box.tet", lattice.Text());
+    // A wavy sheet through and beyond the box, large enough to be shared
+    // out among threads.
+    constexpr int kSide = 150;
+    std::string obj;
+    char line[96];
+    for (int i = 0; i < kSide; ++i) {
+        for (int j = 0; j < kSide; ++j) {
+            std::snprintf(line, sizeof line, "v %.6f %.6f %.6f\n", -2.0 + i * 0.11,
+                          4.0 + 3.0 * std::sin(i * 0.2 + j * 0.1), -2.0 + j * 0.1);
+            obj += line;
+        }
+    }
+    for (int i = 0; i + 1 < kSide; ++i) {
+        for (int j = 0; j + 1 < kSide; ++j) {
+            const int a = i * kSide + j + 1, b = a + 1, c = a + kSide, d = c + 1;
+            std::snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, b, d, a, d, c);
+            obj += line;
+        }
+    }
+    const auto sheet = dir.Write("sheet.obj", obj);
+    SoftBody body;
+    CaptureStdout([&] {
+        ASSERT_TRUE(body.LoadTetFile(tet, 10.0f, 1.0f));
+        ASSERT_TRUE(body.surface.LoadMesh(sheet));
+    });
+    const std::vector<Particle> rest = body.particles;
+    const std::vector<SbVec3f> loaded = body.surface.vertices;
+
+    const auto bindAndDeform = [&](int threads) {
+        SetParallelThreads(threads);
+        std::copy(rest.begin(), rest.end(), body.particles.begin());
+        body.surface.vertices = loaded;
+        body.BindSurface();
+        // The body sheared and squeezed, so that every weight counts.
+        for (Particle& p : body.particles) {
+            p.position[0] += 0.3f * p.position[1];
+            p.position[2] *= 0.8f;
+        }
+        for (Tetra& t : body.tetras)
+            t.UpdateMatrix();
+        body.DeformSurface();
+        const SurfaceMesh& mesh = body.surface;
+        SurfaceBits bits;
+        bits.tetras = mesh.vertexTetra;
+        AppendBits(bits.floats, mesh.barycentric, 4);
+        AppendBits(bits.floats, mesh.vertices, 3);
+        AppendBits(bits.floats, mesh.faceNormals, 3);
+        AppendBits(bits.floats, mesh.cornerPositions, 3);
+        for (float f : mesh.flatNormals) {
+            uint32_t b;
+            std::memcpy(&b, &f, sizeof b);
+            bits.floats.push_back(b);
+        }
+        return bits;
+    };
+    const int defaultThreads = ParallelThreads();
+    const SurfaceBits one = bindAndDeform(1);
+    const SurfaceBits two = bindAndDeform(2);
+    const SurfaceBits three = bindAndDeform(3);
+    SetParallelThreads(defaultThreads);
+    EXPECT_TRUE(one.tetras == two.tetras && one.tetras == three.tetras);
+    EXPECT_TRUE(one.floats == two.floats && one.floats == three.floats);
+
+    // The drawing arrays hold each triangle's corners, and its face normal
+    // where a stride of one float takes its last corner.
+    const SurfaceMesh& mesh = body.surface;
+    ASSERT_EQ(mesh.cornerPositions.size(), 3u * mesh.triangleCount);
+    ASSERT_EQ(mesh.flatNormals.size(), 3u * mesh.triangleCount + 2);
+    for (int t = 0; t < mesh.triangleCount; ++t) {
+        for (int c = 0; c < 3; ++c) {
+            const int v = mesh.vertexIndices[t * SurfaceMesh::kSlotsPerTriangle + c];
+            ASSERT_EQ(mesh.cornerPositions[3 * t + c], mesh.vertices[v]) << t;
+        }
+        const float* lastCorner = &mesh.flatNormals[3 * t + 2];
+        ASSERT_EQ(SbVec3f(lastCorner[0], lastCorner[1], lastCorner[2]), mesh.faceNormals[t]) << t;
+    }
 }
 
 }  // namespace

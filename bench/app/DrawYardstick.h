@@ -1,0 +1,50 @@
+#pragma once
+// The floor under a frame: the scene's surface and water drawn through
+// OpenGL 1.1 client vertex arrays filled once, with the program's lights,
+// materials and camera, and no simulation at all. A frame of the program can
+// come close to it but not below it.
+
+#include <vector>
+
+#include "camera/Camera.h"
+#include "scene/Scene.h"
+
+namespace wobble::bench {
+
+class DrawYardstick {
+public:
+    // Takes the surface as it stands (deformed, with its face normals) and
+    // the water; a GL context must be current.
+    explicit DrawYardstick(const Scene& scene);
+    ~DrawYardstick();
+    DrawYardstick(const DrawYardstick&) = delete;
+    DrawYardstick& operator=(const DrawYardstick&) = delete;
+
+    // False when the context has no fences (GL_ARB_sync): frames are then
+    // finished one by one.
+    bool HasFences() const { return fenceSync_ != nullptr; }
+
+    // One frame: clear, camera, light, surface, water; then waits until the
+    // frame before the previous one is done, so that at most two are queued.
+    void DrawFrame(const CameraView& view, const float lightPosition[4]);
+
+private:
+    void WaitForFrameBeforeLast();
+
+    const Scene& scene_;
+    std::vector<float> surfacePositions_;  // three corners per triangle
+    std::vector<float> surfaceNormals_;    // its face normal at each corner
+    std::vector<unsigned> waterIndices_;   // six per cell, as the water is drawn
+
+    // GL_ARB_sync, fetched at run time.
+    using FenceSyncFn = void* (*)(unsigned condition, unsigned flags);
+    using ClientWaitSyncFn = unsigned (*)(void* sync, unsigned flags, unsigned long long timeout);
+    using DeleteSyncFn = void (*)(void* sync);
+    FenceSyncFn fenceSync_ = nullptr;
+    ClientWaitSyncFn clientWaitSync_ = nullptr;
+    DeleteSyncFn deleteSync_ = nullptr;
+    void* fences_[2] = {nullptr, nullptr};
+    unsigned frame_ = 0;
+};
+
+}  // namespace wobble::bench

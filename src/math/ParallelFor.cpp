@@ -1,0 +1,166 @@
+#include "math/ParallelFor.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace wobble {
+
+namespace {
+
+thread_local bool insidePiece = false;
+
+class Pool {
+public:
+    Pool() {
+        const unsigned cores = std::thread::hardware_concurrency();
+        threads_ = static_cast<int>(std::clamp(cores, 1u, 64u));
+    }
+
+    ~Pool() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& helper : helpers_)
+            helper.join();
+    }
+
+    void SetThreads(int threads) {
+        std::lock_guard<std::mutex> busy(busy_);
+        threads_ = std::max(1, threads);
+    }
+
+    int Threads() {
+        std::lock_guard<std::mutex> busy(busy_);
+        return threads_;
+    }
+
+    void Run(int count, int grain, detail::PieceFunction function, void* context) {
+        grain = std::max(1, grain);
+        const int pieces = count / grain + (count % grain != 0);
+        std::unique_lock<std::mutex> busy(busy_, std::try_to_lock);
+        if (pieces <= 1 || insidePiece || !busy.owns_lock() || threads_ <= 1) {
+            RunInline(count, grain, function, context);
+            return;
+        }
+        const int helpers = StartHelpers(std::min(threads_, pieces) - 1);
+        if (helpers == 0) {
+            RunInline(count, grain, function, context);
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            job_ = {count, grain, pieces, function, context};
+            next_.store(0, std::memory_order_relaxed);
+            working_ = helpers;
+            active_ = helpers;
+            ++generation_;
+        }
+        wake_.notify_all();
+        insidePiece = true;
+        TakePieces();
+        insidePiece = false;
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return working_ == 0; });
+    }
+
+private:
+    struct Job {
+        int count = 0;
+        int grain = 1;
+        int pieces = 0;
+        detail::PieceFunction function = nullptr;
+        void* context = nullptr;
+    };
+
+    static void RunInline(int count, int grain, detail::PieceFunction function, void* context) {
+        for (int begin = 0; begin < count; begin += grain)
+            function(context, begin, std::min(count, begin + grain));
+    }
+
+    void TakePieces() {
+        for (;;) {
+            const int piece = next_.fetch_add(1, std::memory_order_relaxed);
+            if (piece >= job_.pieces)
+                return;
+            const int begin = piece * job_.grain;
+            job_.function(job_.context, begin, std::min(job_.count, begin + job_.grain));
+        }
+    }
+
+    // Called with busy_ held. Returns how many of the `wanted` helpers there
+    // are: fewer when the system will not start more threads.
+    int StartHelpers(int wanted) {
+        try {
+            while (static_cast<int>(helpers_.size()) < wanted) {
+                const int index = static_cast<int>(helpers_.size());
+                helpers_.emplace_back([this, index] { HelperLoop(index); });
+            }
+        } catch (const std::system_error&) {
+        }
+        return std::min(wanted, static_cast<int>(helpers_.size()));
+    }
+
+    void HelperLoop(int index) {
+        insidePiece = true;
+        unsigned seen = 0;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [&] { return stopping_ || (generation_ != seen && index < active_); });
+                if (stopping_)
+                    return;
+                seen = generation_;
+            }
+            TakePieces();
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (--working_ == 0)
+                done_.notify_one();
+        }
+    }
+
+    std::mutex busy_;  // one loop at a time
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    std::vector<std::thread> helpers_;
+    Job job_;
+    std::atomic<int> next_{0};
+    unsigned generation_ = 0;
+    int active_ = 0;   // helpers taking part in the current job
+    int working_ = 0;  // of those, the ones not yet done
+    int threads_ = 1;
+    bool stopping_ = false;
+};
+
+Pool& ThePool() {
+    static Pool pool;
+    return pool;
+}
+
+}  // namespace
+
+namespace detail {
+
+void RunPieces(int count, int grain, PieceFunction function, void* context) {
+    if (count <= 0)
+        return;
+    ThePool().Run(count, grain, function, context);
+}
+
+}  // namespace detail
+
+void SetParallelThreads(int threads) {
+    ThePool().SetThreads(threads);
+}
+
+int ParallelThreads() {
+    return ThePool().Threads();
+}
+
+}  // namespace wobble
