@@ -5,18 +5,16 @@
 // fails when any position stops being finite.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "LatticeModel.h"
+#include "ProgramRun.h"
 #include "TestFiles.h"
 #include "app/Application.h"
 #include "math/VecMath.h"
-#include "platform/SdlWindow.h"
 
 namespace wobble::bench {
 namespace {
@@ -104,60 +102,25 @@ void WriteScene(const test::ScratchDir& dir, const test::LatticeModel& m, int cu
     dir.Write("config.txt", config);
 }
 
-// Runs frames with the forward key held, so that thrust, displacement and
-// waves all take part, and sums the parts of each frame.
-void RunFrames(benchmark::State& state, const test::LatticeModel& body, int cuts, float lift) {
+// Runs frames of the box's scene with the forward key held, and reports
+// where a frame's time goes.
+void RunBoxFrames(benchmark::State& state, const test::LatticeModel& body, int cuts, float lift) {
     test::ScratchDir dir;
     WriteScene(dir, body, cuts, lift);
-    char previous[PATH_MAX];
-    if (getcwd(previous, sizeof previous) == nullptr || chdir(dir.path().c_str()) != 0) {
-        state.SkipWithError("cannot enter the scene folder");
-        return;
-    }
     AppOptions options;
-    options.headless = true;
-    auto app =
-        std::make_unique<Application>(800, 600, 32, std::make_unique<SdlWindow>(true), options);
-    std::fflush(stdout);
-    FILE* console = stdout;
-    stdout = std::fopen("/dev/null", "w");  // the loaders' lines would clutter the report
-    const bool ok = app->Initialize();
-    std::fclose(stdout);
-    stdout = console;
-    if (!ok) {
+    options.sceneDir = dir.path();
+    std::unique_ptr<Application> app = StartProgram(options);
+    if (app == nullptr) {
         state.SkipWithError("the scene did not start");
         return;
     }
-    app->keys.Press(vk::kUp);
-
-    FrameTimings sum;
-    long long frames = 0;
-    for (auto _ : state) {
-        const long long before = app->framesRun;
-        while (app->framesRun == before)
-            app->RunTurn();
-        sum.bodyStep += app->timings.bodyStep;
-        sum.waterStep += app->timings.waterStep;
-        sum.surface += app->timings.surface;
-        sum.drawing += app->timings.drawing;
-        sum.frame += app->timings.frame;
-        ++frames;
-    }
+    const FrameTimings sum = RunFrames(state, *app);
     bool finite = true;
     for (const Particle& p : app->scene->body.particles)
         finite = finite && VecIsFinite(p.position);
-    const double total = sum.frame;
-    state.counters["fps"] =
-        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
     state.counters["springs"] = app->scene->body.springCount;
     state.counters["triangles"] = app->scene->body.surface.triangleCount;
-    state.counters["body_step_pct"] = 100.0 * sum.bodyStep / total;
-    state.counters["surface_pct"] = 100.0 * sum.surface / total;
-    state.counters["drawing_pct"] = 100.0 * sum.drawing / total;
-    state.counters["body_step_ms"] = sum.bodyStep / static_cast<double>(frames);
-    app.reset();
-    if (chdir(previous) != 0)
-        state.SkipWithError("cannot return to the working folder");
+    state.counters["body_step_ms"] = sum.bodyStep / static_cast<double>(state.iterations());
     if (!finite)
         state.SkipWithError("a particle's position stopped being finite");
 }
@@ -166,15 +129,22 @@ void RunFrames(benchmark::State& state, const test::LatticeModel& body, int cuts
 // box's cubes across (12 288 triangles for the third).
 void BM_BoxFrame(benchmark::State& state) {
     const test::LatticeModel m = Box(static_cast<int>(state.range(0)));
-    RunFrames(state, m, m.cubesY, 0.0f);
+    RunBoxFrames(state, m, m.cubesY, 0.0f);
 }
-BENCHMARK(BM_BoxFrame)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
+BENCHMARK(BM_BoxFrame)
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(5.0)
+    ->UseRealTime();
 
 // The 253 410-spring box under a surface of 1 002 252 triangles, a little outside it.
 void BM_BigBoxUnderMillionTriangles(benchmark::State& state) {
-    RunFrames(state, Box(2), 289, 0.5f);
+    RunBoxFrames(state, Box(2), 289, 0.5f);
 }
-BENCHMARK(BM_BigBoxUnderMillionTriangles)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
+BENCHMARK(BM_BigBoxUnderMillionTriangles)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(5.0)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace wobble::bench

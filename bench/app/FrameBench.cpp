@@ -14,10 +14,10 @@
 
 #include "DrawYardstick.h"
 #include "GeneratedScene.h"
+#include "ProgramRun.h"
 #include "RatioReport.h"
 #include "app/Application.h"
 #include "math/ParallelFor.h"
-#include "platform/SdlWindow.h"
 
 namespace wobble::bench {
 namespace {
@@ -26,52 +26,21 @@ std::string SceneFolder(int64_t which) {
     return which == 0 ? std::string(WOBBLE_SOURCE_DIR "/assets") : MillionTriangleScene().folder;
 }
 
-// The program on scene `which`, started headless with its console lines
-// sent nowhere; null when it did not start.
-std::unique_ptr<Application> StartProgram(int64_t which) {
+// The program on scene `which`; null when it did not start.
+std::unique_ptr<Application> StartOnScene(int64_t which) {
     AppOptions options;
-    options.headless = true;
     options.sceneDir = SceneFolder(which);
-    auto app =
-        std::make_unique<Application>(800, 600, 32, std::make_unique<SdlWindow>(true), options);
-    std::fflush(stdout);
-    FILE* console = stdout;
-    stdout = std::fopen("/dev/null", "w");
-    const bool ok = app->Initialize();
-    std::fclose(stdout);
-    stdout = console;
-    return ok ? std::move(app) : nullptr;
+    return StartProgram(options);
 }
 
-// Frames with the forward key held, so that thrust, displacement and waves
-// all take part; reports where a frame's time goes.
+// Frames with the forward key held; reports where a frame's time goes.
 void BM_Frame(benchmark::State& state) {
-    std::unique_ptr<Application> app = StartProgram(state.range(0));
+    std::unique_ptr<Application> app = StartOnScene(state.range(0));
     if (app == nullptr) {
         state.SkipWithError("the scene did not start");
         return;
     }
-    app->keys.Press(vk::kUp);
-    FrameTimings sum;
-    for (auto _ : state) {
-        const long long before = app->framesRun;
-        while (app->framesRun == before)
-            app->RunTurn();
-        sum.bodyStep += app->timings.bodyStep;
-        sum.waterStep += app->timings.waterStep;
-        sum.surface += app->timings.surface;
-        sum.drawing += app->timings.drawing;
-        sum.frame += app->timings.frame;
-    }
-    const double total = sum.frame;
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
-    state.counters["body_step_pct"] = 100.0 * sum.bodyStep / total;
-    state.counters["water_step_pct"] = 100.0 * sum.waterStep / total;
-    state.counters["surface_pct"] = 100.0 * sum.surface / total;
-    state.counters["drawing_pct"] = 100.0 * sum.drawing / total;
-    state.counters["swap_and_rest_pct"] =
-        100.0 * (total - sum.bodyStep - sum.waterStep - sum.surface - sum.drawing) / total;
+    RunFrames(state, *app);
 }
 BENCHMARK(BM_Frame)
     ->ArgName("scene")
@@ -84,7 +53,7 @@ BENCHMARK(BM_Frame)
 // The same scene's second frame drawn over and over through client arrays
 // (the first has given the camera the body's frame to follow).
 void BM_DrawFloor(benchmark::State& state) {
-    std::unique_ptr<Application> app = StartProgram(state.range(0));
+    std::unique_ptr<Application> app = StartOnScene(state.range(0));
     if (app == nullptr) {
         state.SkipWithError("the scene did not start");
         return;
@@ -112,13 +81,7 @@ BENCHMARK(BM_DrawFloor)
 // carried along, every face normal and corner refreshed, on 1 or 2 threads.
 void BM_DeformMillionTriangles(benchmark::State& state) {
     Scene scene;
-    std::fflush(stdout);
-    FILE* console = stdout;
-    stdout = std::fopen("/dev/null", "w");
-    const bool ok = scene.Load(MillionTriangleScene().folder).ok();
-    std::fclose(stdout);
-    stdout = console;
-    if (!ok) {
+    if (!Quietly([&] { return scene.Load(MillionTriangleScene().folder).ok(); })) {
         state.SkipWithError("the scene did not load");
         return;
     }
@@ -165,45 +128,46 @@ void BM_ModelSceneFrame(benchmark::State& state) {
     setenv("PATH", (std::string(WOBBLE_SCENE_FOLDER) + ":" + path).c_str(), 1);
 
     AppOptions options;
-    options.headless = true;
     options.sceneDir = WOBBLE_SOURCE_DIR "/assets";
     options.rebuild = true;  // every drop builds
-    auto app =
-        std::make_unique<Application>(800, 600, 32, std::make_unique<SdlWindow>(true), options);
-    std::fflush(stdout);
-    FILE* console = stdout;
-    stdout = std::fopen("/dev/null", "w");  // the loaders' and the builder's lines
-    bool ok = app->Initialize();
+    std::unique_ptr<Application> app = StartProgram(options);
     long long built = 0;
-    if (ok) {
-        drop(*app, true);  // the model's scene, for both measurements
-        app->keys.Press(vk::kUp);
-        if (building)
-            drop(*app, false);
-        for (auto _ : state) {
-            const Scene* shown = app->scene.get();
-            const long long before = app->framesRun;
-            while (app->framesRun == before)
-                app->RunTurn();
-            // Built and swapped in: built again at once, beside the frames.
-            if (building && app->scene.get() != shown) {
-                ++built;
+    if (app != nullptr) {
+        // The builder's lines sent nowhere as the loaders' are.
+        Quietly([&] {
+            drop(*app, true);  // the model's scene, for both measurements
+            app->keys.Press(vk::kUp);
+            if (building)
                 drop(*app, false);
+            for (auto _ : state) {
+                const Scene* shown = app->scene.get();
+                const long long before = app->framesRun;
+                while (app->framesRun == before)
+                    app->RunTurn();
+                // Built and swapped in: built again at once, beside the frames.
+                if (building && app->scene.get() != shown) {
+                    ++built;
+                    drop(*app, false);
+                }
             }
-        }
-    }
-    std::fclose(stdout);
-    stdout = console;
-    if (!ok)
+            return 0;
+        });
+    } else {
         state.SkipWithError("the sample scene did not start");
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    }
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["scenes_built"] = static_cast<double>(built);
     app.reset();
     std::filesystem::remove_all(cache);
     setenv("PATH", path.c_str(), 1);
 }
-BENCHMARK(BM_ModelSceneFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
+BENCHMARK(BM_ModelSceneFrame)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(5.0)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace wobble::bench
@@ -212,6 +176,5 @@ int main(int argc, char** argv) {
     return wobble::bench::RunBenchmarksWithRatios(
         argc, argv,
         {{"frame / floor, sample scene", "BM_Frame/scene:0", "BM_DrawFloor/scene:0"},
-         {"frame / floor, 1M triangles near the cap", "BM_Frame/scene:1",
-          "BM_DrawFloor/scene:1"}});
+         {"frame / floor, 1M triangles near the cap", "BM_Frame/scene:1", "BM_DrawFloor/scene:1"}});
 }

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "LatticeModel.h"
+#include "Quietly.h"
+#include "SteeredBody.h"
 #include "StepYardstick.h"
 #include "TestFiles.h"
 #include "softbody/SoftBody.h"
@@ -38,19 +40,7 @@ test::LatticeModel Box(int index) {
 bool MakeSteeredBox(SoftBody& body, const test::LatticeModel& m) {
     if (!body.Build(m.Model(), 1.0f, 1.0f, "box"))
         return false;
-    Particle* slots[8] = {
-        &body.particles[m.VertexIndex(m.cubesX, 0, 0)],
-        &body.particles[m.VertexIndex(m.cubesX, m.cubesY, 0)],
-        &body.particles[m.VertexIndex(m.cubesX, 0, m.cubesZ)],
-        &body.particles[m.VertexIndex(m.cubesX, m.cubesY, m.cubesZ)],
-        &body.particles[m.VertexIndex(0, 0, 0)],
-        &body.particles[m.VertexIndex(0, m.cubesY, 0)],
-        &body.particles[m.VertexIndex(0, 0, m.cubesZ)],
-        &body.particles[m.VertexIndex(0, m.cubesY, m.cubesZ)],
-    };
-    body.controller.SetControlParticles(slots);
-    body.controller.forwardThrust = 30.0f;
-    body.controller.rightThrust = 10.0f;
+    SteerByEnds(body, m);
     for (int k = 0; k < 5; ++k)
         body.Step(0.05f);
     return true;
@@ -106,13 +96,7 @@ void BM_LoadBox(benchmark::State& state) {
     int springs = 0;
     for (auto _ : state) {
         SoftBody body;
-        std::fflush(stdout);
-        FILE* console = stdout;
-        stdout = std::fopen("/dev/null", "w");  // the loader's count lines
-        const bool ok = body.LoadTetFile(path, 1.0f, 1.0f).ok();
-        std::fclose(stdout);
-        stdout = console;
-        if (!ok) {
+        if (!Quietly([&] { return body.LoadTetFile(path, 1.0f, 1.0f).ok(); })) {
             state.SkipWithError("the box was refused");
             return;
         }

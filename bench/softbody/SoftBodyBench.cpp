@@ -10,6 +10,8 @@
 #include <string>
 
 #include "LatticeModel.h"
+#include "Quietly.h"
+#include "SteeredBody.h"
 #include "StepYardstick.h"
 #include "TestFiles.h"
 #include "scene/Scene.h"
@@ -29,39 +31,10 @@ test::LatticeModel NearCapModel() {
     return m;
 }
 
-// Runs `load` with standard output sent to /dev/null: the loaders' console
-// lines would clutter the report. Returns what `load` returns.
-template <typename Load>
-bool Quietly(Load load) {
-    std::fflush(stdout);
-    FILE* saved = stdout;
-    stdout = std::fopen("/dev/null", "w");
-    const bool ok = load();
-    std::fclose(stdout);
-    stdout = saved;
-    return ok;
-}
-
 // Loads the model file at `path` quietly.
 void LoadQuietly(SoftBody& body, const std::string& path, float stiffness, float mass) {
     if (!Quietly([&] { return body.LoadTetFile(path, stiffness, mass).ok(); }))
         throw std::runtime_error("could not load " + path);
-}
-
-void SteerByEnds(SoftBody& body, const test::LatticeModel& m) {
-    Particle* slots[8] = {
-        &body.particles[m.VertexIndex(m.cubesX, 0, 0)],
-        &body.particles[m.VertexIndex(m.cubesX, m.cubesY, 0)],
-        &body.particles[m.VertexIndex(m.cubesX, 0, m.cubesZ)],
-        &body.particles[m.VertexIndex(m.cubesX, m.cubesY, m.cubesZ)],
-        &body.particles[m.VertexIndex(0, 0, 0)],
-        &body.particles[m.VertexIndex(0, m.cubesY, 0)],
-        &body.particles[m.VertexIndex(0, 0, m.cubesZ)],
-        &body.particles[m.VertexIndex(0, m.cubesY, m.cubesZ)],
-    };
-    body.controller.SetControlParticles(slots);
-    body.controller.forwardThrust = 30.0f;
-    body.controller.rightThrust = 10.0f;
 }
 
 // Loads the model's file over and over; reports bytes per second.
