@@ -296,9 +296,10 @@ void Application::RunOneFrame() {
         stepped = scene->timings;
     }
     stepOnce = false;
-    // The surface is carried along only in frames that draw it.
+    // The surface is carried along only in frames that draw it; its
+    // triangles are refreshed while the drawing goes on.
     if (surfaceView) {
-        scene->DeformSurface();
+        scene->StartDeformSurface();
         stepped.surface = scene->timings.surface;
     }
     // Draw, the pull and the panel, captures.
@@ -306,6 +307,8 @@ void Application::RunOneFrame() {
     timings.waterStep = stepped.waterStep;
     timings.surface = stepped.surface;
     timings.drawing = wobble::DrawFrame(*scene, view, lightPosition, surfaceView);
+    if (surfaceView)
+        scene->FinishDeformSurface();
     DrawFrame();
     ++framesRun;
     CaptureFrame();

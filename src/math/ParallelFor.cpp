@@ -75,6 +75,35 @@ public:
         done_.wait(lock, [this] { return working_ == 0; });
     }
 
+    // One piece for one helper, the caller going on; busy_ stays held until
+    // WaitBackground. False, with nothing started, where no helper can take it.
+    bool StartBackground(detail::PieceFunction function, void* context) {
+        if (insidePiece || !busy_.try_lock())
+            return false;
+        if (threads_ <= 1 || StartHelpers(1) == 0) {
+            busy_.unlock();
+            return false;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            job_ = {1, 1, 1, function, context};
+            next_.store(0, std::memory_order_relaxed);
+            working_ = 1;
+            active_ = 1;
+            ++generation_;
+        }
+        wake_.notify_all();
+        return true;
+    }
+
+    void WaitBackground() {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            done_.wait(lock, [this] { return working_ == 0; });
+        }
+        busy_.unlock();
+    }
+
 private:
     struct Job {
         int count = 0;
@@ -157,6 +186,14 @@ void RunPieces(int count, int grain, PieceFunction function, void* context) {
     if (count <= 0)
         return;
     ThePool().Run(count, grain, function, context);
+}
+
+bool StartBackground(PieceFunction function, void* context) {
+    return ThePool().StartBackground(function, context);
+}
+
+void WaitBackground() {
+    ThePool().WaitBackground();
 }
 
 }  // namespace detail

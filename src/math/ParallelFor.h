@@ -29,6 +29,44 @@ void ParallelFor(int count, int grain, Body&& body) {
         &body);
 }
 
+namespace detail {
+bool StartBackground(PieceFunction function, void* context);
+void WaitBackground();
+}  // namespace detail
+
+// One task run on a helper of the pool while the caller goes on with other
+// work, until Wait. Where no helper can take it (one thread, or the pool busy
+// with another loop), Start runs it on the caller before returning. While it
+// runs, the caller's loops run on the caller alone.
+class BackgroundTask {
+public:
+    BackgroundTask() = default;
+    ~BackgroundTask() { Wait(); }
+    BackgroundTask(const BackgroundTask&) = delete;
+    BackgroundTask& operator=(const BackgroundTask&) = delete;
+
+    // `task` is called once, as task(); it must live until Wait has returned.
+    template <typename Task>
+    void Start(Task& task) {
+        Wait();
+        const detail::PieceFunction run = [](void* context, int, int) {
+            (*static_cast<Task*>(context))();
+        };
+        running_ = detail::StartBackground(run, &task);
+        if (!running_)
+            task();
+    }
+    // Returns once the task has ended; at once when none runs.
+    void Wait() {
+        if (running_)
+            detail::WaitBackground();
+        running_ = false;
+    }
+
+private:
+    bool running_ = false;
+};
+
 // Threads that share a loop from now on, the caller included (at least 1);
 // by default one per core. For tests and measurements.
 void SetParallelThreads(int threads);

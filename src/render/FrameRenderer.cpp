@@ -79,7 +79,7 @@ double DrawFrame(const Scene& scene, const CameraView& view, const float lightPo
     // Sent again under the current view, so the light stays fixed in the world.
     glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
     if (surfaceView) {
-        DrawSurfaceMesh(scene.body.surface);
+        DrawSurfaceMesh(scene.body.surface, scene.TrianglesRefreshed());
     } else {
         DrawTetraWireframe(scene.body);
     }

@@ -10,11 +10,20 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "mesh/SurfaceMesh.h"
 
 namespace wobble {
 
-void DrawSurfaceMesh(const SurfaceMesh& mesh) {
+namespace {
+
+// Triangles drawn in one call while the rest are still being refreshed.
+constexpr int kDrawPiece = 32768;
+
+}  // namespace
+
+void DrawSurfaceMesh(const SurfaceMesh& mesh, const std::atomic<int>* refreshed) {
     glMaterialfv(GL_FRONT, GL_DIFFUSE, mesh.diffuse);
     glColor3f(0.0f, 0.0f, 0.0f);
     glEnable(GL_LIGHTING);
@@ -31,7 +40,20 @@ void DrawSurfaceMesh(const SurfaceMesh& mesh) {
         glVertexPointer(3, GL_FLOAT, sizeof(SbVec3f), mesh.cornerPositions.data());
         // One float apart: corner 3t+2 reads triangle t's normal.
         glNormalPointer(GL_FLOAT, sizeof(float), mesh.flatNormals.data());
-        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
+        if (refreshed == nullptr) {
+            glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
+        } else {
+            // Piece by piece, each once its triangles are refreshed: in the
+            // same order, the same primitives as one call.
+            for (int begin = 0; begin < mesh.triangleCount; begin += kDrawPiece) {
+                const int end = std::min(mesh.triangleCount, begin + kDrawPiece);
+                for (int done = refreshed->load(std::memory_order_acquire); done < end;
+                     done = refreshed->load(std::memory_order_acquire)) {
+                    refreshed->wait(done, std::memory_order_acquire);
+                }
+                glDrawArrays(GL_TRIANGLES, 3 * begin, 3 * (end - begin));
+            }
+        }
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
         glShadeModel(static_cast<GLenum>(shading));

@@ -1,5 +1,6 @@
 #include "scene/Scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "softbody/SceneConfig.h"
@@ -75,11 +76,44 @@ void Scene::Pump() {
 
 void Scene::DeformSurface() {
     const Clock::time_point start = Clock::now();
+    FinishDeformSurface();
     body.DeformSurface();
     timings.surface = MillisecondsSince(start);
 }
 
+void Scene::StartDeformSurface() {
+    const Clock::time_point start = Clock::now();
+    FinishDeformSurface();
+    body.DeformSurfaceVertices();
+    body.surface.PrepareCorners();
+    refreshed_.store(0, std::memory_order_relaxed);
+    // A small surface is not worth waking the helper for.
+    refreshing_ = body.surface.triangleCount > kRefreshPiece;
+    if (refreshing_)
+        refresher_.Start(refreshTask_);
+    else
+        RefreshTriangles();
+    timings.surface = MillisecondsSince(start);
+}
+
+void Scene::RefreshTriangles() {
+    // In order, so that everything below the count is done.
+    SurfaceMesh& mesh = body.surface;
+    for (int begin = 0; begin < mesh.triangleCount; begin += kRefreshPiece) {
+        const int end = std::min(mesh.triangleCount, begin + kRefreshPiece);
+        mesh.RefreshTriangles(begin, end);
+        refreshed_.store(end, std::memory_order_release);
+        refreshed_.notify_all();
+    }
+}
+
+void Scene::FinishDeformSurface() {
+    refresher_.Wait();
+    refreshing_ = false;
+}
+
 void Scene::Reset() {
+    FinishDeformSurface();
     start_.Restore(body, water);
     body.pull.Release();
     Tune(ownTuning_);

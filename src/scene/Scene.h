@@ -9,9 +9,11 @@
 // Nothing here draws: render/ reads a const Scene, so tests and benchmarks
 // step, reset and inspect a scene without a window or a GL context.
 
+#include <atomic>
 #include <chrono>
 #include <string>
 
+#include "math/ParallelFor.h"
 #include "scene/SceneSnapshot.h"
 #include "scene/SceneTuning.h"
 #include "softbody/SoftBody.h"
@@ -73,6 +75,20 @@ public:
     // sphere at (x, kSplashPoint[1], z).
     void SplashAt(float x, float z);
 
+    // DeformSurface in two halves, for a frame that draws while the second
+    // runs: the vertices now, then the triangles (face normals and drawing
+    // arrays) on a helper thread, first to last, RefreshedTriangles()
+    // counting those done. FinishDeformSurface waits for the rest; nothing
+    // but the drawing may look at the surface in between. The same bits as
+    // DeformSurface.
+    void StartDeformSurface();
+    void FinishDeformSurface();
+    // Between the two: the count n of triangles [0, n) refreshed so far, or
+    // null when every triangle is (always outside the two).
+    const std::atomic<int>* TrianglesRefreshed() const {
+        return refreshing_ ? &refreshed_ : nullptr;
+    }
+
     // Back to the state right after Load, with the scene's own tuning and
     // nothing held. Allocates nothing.
     void Reset();
@@ -98,10 +114,25 @@ public:
     StepTimings timings;  // of the latest Step and DeformSurface
 
 private:
+    // Triangles refreshed between two steps of the count.
+    static constexpr int kRefreshPiece = 16384;
+
+    // The triangles' half of StartDeformSurface, on the helper.
+    void RefreshTriangles();
+    struct RefreshTask {
+        Scene* scene;
+        void operator()() const { scene->RefreshTriangles(); }
+    };
+
     SceneSnapshot start_;
     SceneTuning tuning_;
     SceneTuning ownTuning_;
     double unitSpringEigenvalue_ = 0.0;
+    std::atomic<int> refreshed_{0};
+    bool refreshing_ = false;  // the helper refreshes triangles
+    RefreshTask refreshTask_{this};
+    // Last, so that it is gone (waited for) before what it works on.
+    BackgroundTask refresher_;
 };
 
 }  // namespace wobble

@@ -16,6 +16,8 @@ struct SceneTuning {
     // room for (see Scene::PullStiffness): 0 holds nothing, 1 pulls as hard
     // as is safe.
     float grabStrength = 0.5f;
+
+    bool operator==(const SceneTuning&) const = default;
 };
 
 }  // namespace wobble

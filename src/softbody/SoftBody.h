@@ -86,6 +86,9 @@ public:
     // tetra's current corners (the matrices of the latest step) and
     // recomputes the face normals, ready to be drawn.
     void DeformSurface();
+    // Its first half: the vertices only. The surface's RefreshTriangles
+    // (after PrepareCorners) over every triangle is the second.
+    void DeformSurfaceVertices();
 
     int particleCount = 0;
     int tetraCount = 0;

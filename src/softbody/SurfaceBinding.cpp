@@ -124,11 +124,18 @@ void SoftBody::BindSurface() {
 }
 
 void SoftBody::DeformSurface() {
-    SurfaceMesh& mesh = surface;
-    mesh.PrepareCorners();
     // Every vertex, then every triangle, is written by one thread from what
     // no thread writes in that loop: the result is the same for any number
     // of threads.
+    DeformSurfaceVertices();
+    SurfaceMesh& mesh = surface;
+    mesh.PrepareCorners();
+    ParallelFor(mesh.triangleCount, kDeformPiece,
+                [&](int begin, int end) { mesh.RefreshTriangles(begin, end); });
+}
+
+void SoftBody::DeformSurfaceVertices() {
+    SurfaceMesh& mesh = surface;
     ParallelFor(mesh.vertexCount, kDeformPiece, [&](int begin, int end) {
         for (int v = begin; v < end; ++v) {
             const int t = mesh.vertexTetra[v];
@@ -137,8 +144,6 @@ void SoftBody::DeformSurface() {
             PlaceVertex(tetras[t].matrix, mesh.barycentric[v].getValue(), mesh.vertices[v]);
         }
     });
-    ParallelFor(mesh.triangleCount, kDeformPiece,
-                [&](int begin, int end) { mesh.RefreshTriangles(begin, end); });
 }
 
 }  // namespace wobble

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -16,8 +17,8 @@ TEST(ParallelFor, EveryItemOnceInPiecesOfAtMostTheGrainForAnyNumberOfThreads) {
     const int defaultThreads = ParallelThreads();
     for (int threads : {1, 2, 3, 8}) {
         SetParallelThreads(threads);
-        for (const auto& [count, grain] : {std::pair{0, 4}, {1, 4}, {4, 4}, {5, 4}, {1000, 7},
-                                           {100000, 4096}, {10, 0}}) {
+        for (const auto& [count, grain] :
+             {std::pair{0, 4}, {1, 4}, {4, 4}, {5, 4}, {1000, 7}, {100000, 4096}, {10, 0}}) {
             std::vector<int> visits(static_cast<size_t>(count), 0);
             std::vector<int> inner(static_cast<size_t>(count), 0);
             std::atomic<bool> pieceTooLarge{false};
@@ -40,6 +41,35 @@ TEST(ParallelFor, EveryItemOnceInPiecesOfAtMostTheGrainForAnyNumberOfThreads) {
     }
     SetParallelThreads(defaultThreads);
     EXPECT_EQ(ParallelThreads(), defaultThreads);
+}
+
+// A background task runs once, on a helper where there is one (on the caller,
+// before Start returns, where there is not), and is over when Wait returns;
+// loops started meanwhile still visit every item.
+TEST(BackgroundTask, RunsOnceBesideTheCallerAndIsOverAtWait) {
+    const int defaultThreads = ParallelThreads();
+    for (int threads : {1, 2}) {
+        SetParallelThreads(threads);
+        std::atomic<int> runs{0};
+        std::thread::id ranOn;
+        auto task = [&] {
+            ranOn = std::this_thread::get_id();
+            ++runs;
+        };
+        BackgroundTask background;
+        background.Start(task);
+        if (threads == 1) {
+            EXPECT_EQ(runs.load(), 1);
+        }
+        int visited = 0;
+        ParallelFor(100, 10, [&](int begin, int end) { visited += end - begin; });
+        background.Wait();
+        EXPECT_EQ(visited, 100);
+        EXPECT_EQ(runs.load(), 1) << threads << " threads";
+        EXPECT_EQ(ranOn == std::this_thread::get_id(), threads == 1) << threads << " threads";
+        background.Start(task);  // again, then waited for by the destructor
+    }
+    SetParallelThreads(defaultThreads);
 }
 
 }  // namespace

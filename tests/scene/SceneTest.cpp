@@ -4,12 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "AllocationCounter.h"
 #include "TestFiles.h"
+#include "math/ParallelFor.h"
 
 namespace wobble {
 namespace {
@@ -134,6 +140,83 @@ TEST(Scene, RefusesAFolderWithoutAConfiguration) {
     EXPECT_EQ(loaded.error().file, "config.txt");
     EXPECT_NE(err.find("config.txt: cannot open the scene configuration"), std::string::npos);
     EXPECT_FALSE(scene.IsSimulated());
+}
+
+}  // namespace
+}  // namespace wobble
+
+namespace wobble {
+namespace {
+
+// The sample body dressed in a sphere of `rings` x `segments` x 2 triangles
+// around it, more than the pieces the surface is refreshed and drawn in.
+std::string WriteDenseScene(const test::ScratchDir& dir, int rings, int segments) {
+    const std::string sample = WOBBLE_SOURCE_DIR "/assets/";
+    dir.Write("config.txt", test::ReadWholeFile(sample + "config.txt"));
+    dir.Write("body.tet", test::ReadWholeFile(sample + "body.tet"));
+    std::string obj;
+    char line[96];
+    for (int r = 0; r < rings; ++r) {
+        for (int s = 0; s < segments; ++s) {
+            const double polar = 3.14159265 * (r + 0.5) / rings, around = 6.2831853 * s / segments;
+            std::snprintf(line, sizeof line, "v %.6f %.6f %.6f\n",
+                          30.0 + 12.0 * std::sin(polar) * std::cos(around), 8.0 * std::cos(polar),
+                          30.0 + 12.0 * std::sin(polar) * std::sin(around));
+            obj += line;
+        }
+    }
+    for (int r = 0; r + 1 < rings; ++r) {
+        for (int s = 0; s < segments; ++s) {
+            const int a = r * segments + s + 1, b = r * segments + (s + 1) % segments + 1;
+            std::snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, b, b + segments, a,
+                          b + segments, a + segments);
+            obj += line;
+        }
+    }
+    dir.Write("body.obj", obj);
+    return dir.path();
+}
+
+template <typename T>
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
+}
+
+// The surface refreshed on a helper while the frame is drawn is refreshed
+// exactly as at once, on one thread or more; the count the drawing waits on
+// reaches every triangle, and is gone once the refresh is finished.
+TEST(DenseSurface, RefreshedBesideTheDrawingItHasTheBitsOfARefreshAtOnce) {
+    test::ScratchDir dir;
+    const std::string folder = WriteDenseScene(dir, 120, 200);
+    Scene atOnce, beside;
+    test::CaptureStdout([&] {
+        ASSERT_TRUE(atOnce.Load(folder).ok());
+        ASSERT_TRUE(beside.Load(folder).ok());
+    });
+    ASSERT_GT(beside.body.surface.triangleCount, 40000);
+    const int defaultThreads = ParallelThreads();
+    for (int threads : {1, 2}) {
+        SetParallelThreads(threads);
+        for (Scene* scene : {&atOnce, &beside}) {
+            scene->body.controller.forwardThrust = 30.0f;
+            scene->Step();
+        }
+        atOnce.DeformSurface();
+        beside.StartDeformSurface();
+        if (const std::atomic<int>* refreshed = beside.TrianglesRefreshed()) {
+            while (refreshed->load() < beside.body.surface.triangleCount)
+                std::this_thread::yield();
+        }
+        beside.FinishDeformSurface();
+        EXPECT_EQ(beside.TrianglesRefreshed(), nullptr);
+        const SurfaceMesh& a = atOnce.body.surface;
+        const SurfaceMesh& b = beside.body.surface;
+        EXPECT_TRUE(SameBits(a.vertices, b.vertices)) << threads << " threads";
+        EXPECT_TRUE(SameBits(a.faceNormals, b.faceNormals)) << threads << " threads";
+        EXPECT_TRUE(SameBits(a.cornerPositions, b.cornerPositions)) << threads << " threads";
+        EXPECT_TRUE(SameBits(a.flatNormals, b.flatNormals)) << threads << " threads";
+    }
+    SetParallelThreads(defaultThreads);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 #include "TestFiles.h"
 #include "scene/Scene.h"
@@ -45,7 +44,7 @@ TEST_F(Tuning, UntouchedItIsTheScenesOwnAndWhatTheStepAlwaysUsed) {
     EXPECT_EQ(own.pumpGrowth, SoftBody::kPumpGrowth);
     EXPECT_EQ(own.bodyTimeStep, Scene::kBodyTimeStep);
     EXPECT_EQ(own.waterTimeStep, Scene::kWaterTimeStep);
-    EXPECT_EQ(std::memcmp(&own, &scene.Tuning(), sizeof own), 0);
+    EXPECT_TRUE(own == scene.Tuning());
 }
 
 TEST_F(Tuning, ChangesTakeEffectAtOnceAndResetTakesThemBack) {
@@ -70,7 +69,7 @@ TEST_F(Tuning, ChangesTakeEffectAtOnceAndResetTakesThemBack) {
 
     scene.body.pull.Hold(3, SbVec3f(0, 50, 0), 1.0f, 1.0f);
     scene.Reset();
-    EXPECT_EQ(std::memcmp(&scene.OwnTuning(), &scene.Tuning(), sizeof(SceneTuning)), 0);
+    EXPECT_TRUE(scene.OwnTuning() == scene.Tuning());
     EXPECT_EQ(scene.body.springs.stiffness[7], 30.0f);
     EXPECT_EQ(scene.body.particles[7].mass, 1.0f);
     EXPECT_EQ(scene.body.controller.maxThrust, 30.0f);
@@ -87,7 +86,7 @@ TEST_F(Tuning, ValuesThatCannotBeSimulatedKeepWhatTheyWouldReplace) {
     t.maxThrust = -3.0f;
     t.grabStrength = 2.0f;
     scene.Tune(t);
-    EXPECT_EQ(std::memcmp(&scene.OwnTuning(), &scene.Tuning(), sizeof(SceneTuning)), 0);
+    EXPECT_TRUE(scene.OwnTuning() == scene.Tuning());
     EXPECT_EQ(scene.body.particles[0].mass, 1.0f);
 }
 
