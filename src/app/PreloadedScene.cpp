@@ -2,14 +2,10 @@
 
 #include <system_error>
 
-#include "math/ParallelFor.h"
-
 namespace wobble {
 
 PreloadedScene::PreloadedScene(const std::string& folder)
     : folder_(folder), scene_(std::make_unique<Scene>()) {
-    // The load shares its loops out while the window's GL driver is loaded.
-    StartParallelHelpers();
     try {
         loader_ = std::thread([this] { Load(); });
     } catch (const std::system_error&) {

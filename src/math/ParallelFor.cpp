@@ -41,11 +41,6 @@ public:
         return threads_;
     }
 
-    void StartAllHelpers() {
-        std::lock_guard<std::mutex> busy(busy_);
-        StartHelpers(threads_ - 1);
-    }
-
     void Run(int count, int grain, detail::PieceFunction function, void* context) {
         grain = std::max(1, grain);
         const int pieces = count / grain + (count % grain != 0);
@@ -147,8 +142,7 @@ private:
         for (;;) {
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock,
-                           [&] { return stopping_ || (generation_ != seen && index < active_); });
+                wake_.wait(lock, [&] { return stopping_ || (generation_ != seen && index < active_); });
                 if (stopping_)
                     return;
                 seen = generation_;
@@ -204,10 +198,6 @@ void SetParallelThreads(int threads) {
 
 int ParallelThreads() {
     return ThePool().Threads();
-}
-
-void StartParallelHelpers() {
-    ThePool().StartAllHelpers();
 }
 
 }  // namespace wobble

@@ -72,11 +72,4 @@ private:
 void SetParallelThreads(int threads);
 int ParallelThreads();
 
-// Starts the helper threads now, on the calling thread, rather than at the
-// first loop. A thread that will run loops while the main thread loads
-// shared libraries (the GL driver) calls this first: helpers started from
-// such a thread at such a time are left with thread-local storage that the
-// leak checker cannot walk.
-void StartParallelHelpers();
-
 }  // namespace wobble
