@@ -12,7 +12,6 @@
 #include "LatticeModel.h"
 #include "Quietly.h"
 #include "SteeredBody.h"
-#include "StepYardstick.h"
 #include "TestFiles.h"
 #include "softbody/SoftBody.h"
 
@@ -46,13 +45,6 @@ bool MakeSteeredBox(SoftBody& body, const test::LatticeModel& m) {
     return true;
 }
 
-void ReportPerSpring(benchmark::State& state, int springs) {
-    state.counters["springs"] = springs;
-    state.counters["ns_per_spring"] = benchmark::Counter(
-        static_cast<double>(springs) * 1e-9,
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
-
 void BM_StepBox(benchmark::State& state) {
     SoftBody body;
     if (!MakeSteeredBox(body, Box(static_cast<int>(state.range(0))))) {
@@ -73,18 +65,7 @@ void BM_StepYardstickBox(benchmark::State& state) {
         state.SkipWithError("the box was refused");
         return;
     }
-    StepYardstick yardstick(body);
-    body.Step(0.05f);
-    yardstick.Step(0.05f);
-    if (!yardstick.SamePositions(body)) {
-        state.SkipWithError("the yardstick's positions differ from SoftBody::Step's");
-        return;
-    }
-    for (auto _ : state) {
-        yardstick.Step(0.05f);
-        benchmark::ClobberMemory();
-    }
-    ReportPerSpring(state, body.springCount);
+    TimeYardstick(state, body, 1);
 }
 BENCHMARK(BM_StepYardstickBox)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 

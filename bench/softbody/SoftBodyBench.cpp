@@ -12,7 +12,6 @@
 #include "LatticeModel.h"
 #include "Quietly.h"
 #include "SteeredBody.h"
-#include "StepYardstick.h"
 #include "TestFiles.h"
 #include "scene/Scene.h"
 #include "softbody/SceneConfig.h"
@@ -67,13 +66,6 @@ void BM_LoadTetFileNearCap(benchmark::State& state) {
 BENCHMARK(BM_LoadTetFileNearCap)->Unit(benchmark::kMicrosecond);
 
 // Nanoseconds per spring, per step.
-void ReportPerSpring(benchmark::State& state, int springs) {
-    state.counters["springs"] = springs;
-    state.counters["ns_per_spring"] = benchmark::Counter(
-        static_cast<double>(springs) * 1e-9,
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
-
 // The near-cap body, steered by its end corners.
 void LoadSteeredNearCap(SoftBody& body) {
     test::ScratchDir dir;
@@ -96,21 +88,7 @@ BENCHMARK(BM_StepNearCap)->Unit(benchmark::kMicrosecond);
 void BM_StepYardstickNearCap(benchmark::State& state) {
     SoftBody body;
     LoadSteeredNearCap(body);
-    StepYardstick yardstick(body);
-    // The yardstick only counts if it computes exactly what the step computes.
-    for (int k = 0; k < 20; ++k) {
-        body.Step(0.05f);
-        yardstick.Step(0.05f);
-    }
-    if (!yardstick.SamePositions(body)) {
-        state.SkipWithError("the yardstick's positions differ from SoftBody::Step's");
-        return;
-    }
-    for (auto _ : state) {
-        yardstick.Step(0.05f);
-        benchmark::ClobberMemory();
-    }
-    ReportPerSpring(state, body.springCount);
+    TimeYardstick(state, body, 20);
 }
 BENCHMARK(BM_StepYardstickNearCap)->Unit(benchmark::kMicrosecond);
 
