@@ -25,8 +25,7 @@ DrawYardstick::DrawYardstick(const Scene& scene) : scene_(scene) {
     for (int i = 0; i + 1 < water.cellsX; ++i) {
         for (int j = 0; j + 1 < water.cellsZ; ++j) {
             const unsigned c00 = i * water.cellsZ + j, c10 = c00 + water.cellsZ;
-            waterIndices_.insert(waterIndices_.end(),
-                                 {c00, c10, c00 + 1, c10 + 1, c00 + 1, c10});
+            waterIndices_.insert(waterIndices_.end(), {c00, c10, c00 + 1, c10 + 1, c00 + 1, c10});
         }
     }
     if (SDL_GL_ExtensionSupported("GL_ARB_sync")) {

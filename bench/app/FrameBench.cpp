@@ -22,10 +22,6 @@
 namespace wobble::bench {
 namespace {
 
-std::string SceneFolder(int64_t which) {
-    return which == 0 ? std::string(WOBBLE_SOURCE_DIR "/assets") : MillionTriangleScene().folder;
-}
-
 // The program on scene `which`; null when it did not start.
 std::unique_ptr<Application> StartOnScene(int64_t which) {
     AppOptions options;
@@ -42,13 +38,7 @@ void BM_Frame(benchmark::State& state) {
     }
     RunFrames(state, *app);
 }
-BENCHMARK(BM_Frame)
-    ->ArgName("scene")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(3.0)
-    ->UseRealTime();
+BENCHMARK(BM_Frame)->Apply(OnBothScenes);
 
 // The same scene's second frame drawn over and over through client arrays
 // (the first has given the camera the body's frame to follow).
@@ -69,13 +59,7 @@ void BM_DrawFloor(benchmark::State& state) {
     for (auto _ : state)
         yardstick.DrawFrame(view, app->lightPosition);
 }
-BENCHMARK(BM_DrawFloor)
-    ->ArgName("scene")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(3.0)
-    ->UseRealTime();
+BENCHMARK(BM_DrawFloor)->Apply(OnBothScenes);
 
 // The per-frame surface work alone on the generated scene: every vertex
 // carried along, every face normal and corner refreshed, on 1 or 2 threads.

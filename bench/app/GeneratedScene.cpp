@@ -11,7 +11,7 @@ namespace wobble::bench {
 
 namespace {
 
-constexpr int kRings = 500;     // between the poles
+constexpr int kRings = 500;      // between the poles
 constexpr int kSegments = 1000;  // around: 2 * 1000 * 500 triangles in all
 
 test::LatticeModel NearCapBody() {
@@ -94,6 +94,14 @@ const GeneratedScene& MillionTriangleScene() {
     WriteSurface(scene.objPath, scene.objBytes);
     scene.folder = dir.path();
     return scene;
+}
+
+std::string SceneFolder(int64_t which) {
+    return which == 0 ? std::string(WOBBLE_SOURCE_DIR "/assets") : MillionTriangleScene().folder;
+}
+
+void OnBothScenes(benchmark::internal::Benchmark* b) {
+    b->ArgName("scene")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 }
 
 }  // namespace wobble::bench

@@ -20,10 +20,6 @@ extern char** environ;
 namespace wobble::bench {
 namespace {
 
-std::string SceneFolder(int64_t which) {
-    return which == 0 ? std::string(WOBBLE_SOURCE_DIR "/assets") : MillionTriangleScene().folder;
-}
-
 // Runs `wobble SCENE --headless --frames 1` with its console sent nowhere;
 // true when it ended with status 0.
 bool RunFirstFrame(const std::string& folder) {
@@ -58,13 +54,7 @@ void BM_StartupToFirstFrame(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_StartupToFirstFrame)
-    ->ArgName("scene")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(3.0)
-    ->UseRealTime();
+BENCHMARK(BM_StartupToFirstFrame)->Apply(OnBothScenes);
 
 void BM_TinyObjLoaderParse(benchmark::State& state) {
     const GeneratedScene& scene = MillionTriangleScene();
