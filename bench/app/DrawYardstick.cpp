@@ -1,8 +1,6 @@
 #include "DrawYardstick.h"
 
 #include <GL/gl.h>
-#include <GL/glext.h>
-#include <SDL2/SDL.h>
 
 #include "render/CameraApply.h"
 
@@ -28,23 +26,11 @@ DrawYardstick::DrawYardstick(const Scene& scene) : scene_(scene) {
             waterIndices_.insert(waterIndices_.end(), {c00, c10, c00 + 1, c10 + 1, c00 + 1, c10});
         }
     }
-    if (SDL_GL_ExtensionSupported("GL_ARB_sync")) {
-        fenceSync_ = reinterpret_cast<FenceSyncFn>(SDL_GL_GetProcAddress("glFenceSync"));
-        clientWaitSync_ =
-            reinterpret_cast<ClientWaitSyncFn>(SDL_GL_GetProcAddress("glClientWaitSync"));
-        deleteSync_ = reinterpret_cast<DeleteSyncFn>(SDL_GL_GetProcAddress("glDeleteSync"));
-        if (clientWaitSync_ == nullptr || deleteSync_ == nullptr)
-            fenceSync_ = nullptr;
-    }
+    pacer_.Start();
 }
 
 DrawYardstick::~DrawYardstick() {
-    glFinish();
-    for (void*& fence : fences_) {
-        if (fence != nullptr)
-            deleteSync_(fence);
-        fence = nullptr;
-    }
+    pacer_.Stop();
 }
 
 void DrawYardstick::DrawFrame(const CameraView& view, const float lightPosition[4]) {
@@ -73,23 +59,7 @@ void DrawYardstick::DrawFrame(const CameraView& view, const float lightPosition[
 
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    WaitForFrameBeforeLast();
-}
-
-void DrawYardstick::WaitForFrameBeforeLast() {
-    if (fenceSync_ == nullptr) {
-        glFinish();
-        return;
-    }
-    void* const drawn = fenceSync_(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-    void*& before = fences_[frame_++ % 2];
-    if (before != nullptr) {
-        while (clientWaitSync_(before, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000ull) ==
-               GL_TIMEOUT_EXPIRED) {
-        }
-        deleteSync_(before);
-    }
-    before = drawn;
+    pacer_.Pace();
 }
 
 }  // namespace wobble::bench

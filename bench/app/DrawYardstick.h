@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "camera/Camera.h"
+#include "platform/FramePacer.h"
 #include "scene/Scene.h"
 
 namespace wobble::bench {
@@ -22,29 +23,18 @@ public:
 
     // False when the context has no fences (GL_ARB_sync): frames are then
     // finished one by one.
-    bool HasFences() const { return fenceSync_ != nullptr; }
+    bool HasFences() const { return pacer_.HasFences(); }
 
-    // One frame: clear, camera, light, surface, water; then waits until the
-    // frame before the previous one is done, so that at most two are queued.
+    // One frame: clear, camera, light, surface, water; then paced as the
+    // program's headless frames are (at most two queued).
     void DrawFrame(const CameraView& view, const float lightPosition[4]);
 
 private:
-    void WaitForFrameBeforeLast();
-
     const Scene& scene_;
     std::vector<float> surfacePositions_;  // three corners per triangle
     std::vector<float> surfaceNormals_;    // its face normal at each corner
     std::vector<unsigned> waterIndices_;   // six per cell, as the water is drawn
-
-    // GL_ARB_sync, fetched at run time.
-    using FenceSyncFn = void* (*)(unsigned condition, unsigned flags);
-    using ClientWaitSyncFn = unsigned (*)(void* sync, unsigned flags, unsigned long long timeout);
-    using DeleteSyncFn = void (*)(void* sync);
-    FenceSyncFn fenceSync_ = nullptr;
-    ClientWaitSyncFn clientWaitSync_ = nullptr;
-    DeleteSyncFn deleteSync_ = nullptr;
-    void* fences_[2] = {nullptr, nullptr};
-    unsigned frame_ = 0;
+    FramePacer pacer_;
 };
 
 }  // namespace wobble::bench

@@ -14,6 +14,8 @@ public:
     // Fetches GL_ARB_sync through the platform's lookup; the context must be
     // current. Without it, Pace finishes each frame.
     void Start();
+    // False when the context has no fences: every frame is then finished.
+    bool HasFences() const { return fenceSync_ != nullptr; }
     // After a frame's last drawing call: fences it, and waits until the
     // frame before the previous one is done.
     void Pace();
