@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "render/CameraApply.h"
+#include "render/WaterDraw.h"
 
 namespace wobble::bench {
 
@@ -17,13 +18,6 @@ DrawYardstick::DrawYardstick(const Scene& scene) : scene_(scene) {
                 surfacePositions_.push_back(mesh.vertices[slot[c]][a]);
                 surfaceNormals_.push_back(mesh.faceNormals[t][a]);
             }
-        }
-    }
-    const WaterSurface& water = scene.water;
-    for (int i = 0; i + 1 < water.cellsX; ++i) {
-        for (int j = 0; j + 1 < water.cellsZ; ++j) {
-            const unsigned c00 = i * water.cellsZ + j, c10 = c00 + water.cellsZ;
-            waterIndices_.insert(waterIndices_.end(), {c00, c10, c00 + 1, c10 + 1, c00 + 1, c10});
         }
     }
     pacer_.Start();
@@ -53,8 +47,9 @@ void DrawYardstick::DrawFrame(const CameraView& view, const float lightPosition[
     glMaterialfv(GL_FRONT, GL_DIFFUSE, water.colour);
     glVertexPointer(3, GL_FLOAT, sizeof(SbVec3f), water.positions.data());
     glNormalPointer(GL_FLOAT, sizeof(SbVec3f), water.normals.data());
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(waterIndices_.size()), GL_UNSIGNED_INT,
-                   waterIndices_.data());
+    const std::vector<unsigned>& triangles = WaterGridTriangles(water.cellsX, water.cellsZ);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangles.size()), GL_UNSIGNED_INT,
+                   triangles.data());
     glDisable(GL_LIGHTING);
 
     glDisableClientState(GL_NORMAL_ARRAY);

@@ -33,7 +33,6 @@ private:
     const Scene& scene_;
     std::vector<float> surfacePositions_;  // three corners per triangle
     std::vector<float> surfaceNormals_;    // its face normal at each corner
-    std::vector<unsigned> waterIndices_;   // six per cell, as the water is drawn
     FramePacer pacer_;
 };
 

@@ -21,13 +21,9 @@
 
 namespace wobble {
 
-namespace {
-
-// The grid's triangles as indices of their corner cells, in the order drawn
-// above. They depend on the grid's size only, so they are built for the
-// first frame of a size and kept.
-const std::vector<GLuint>& GridTriangles(int cellsX, int cellsZ) {
-    static std::vector<GLuint> indices;
+const std::vector<unsigned>& WaterGridTriangles(int cellsX, int cellsZ) {
+    static_assert(sizeof(GLuint) == sizeof(unsigned));
+    static std::vector<unsigned> indices;
     static int builtX = 0, builtZ = 0;
     if (cellsX != builtX || cellsZ != builtZ) {
         indices.clear();
@@ -48,13 +44,11 @@ const std::vector<GLuint>& GridTriangles(int cellsX, int cellsZ) {
     return indices;
 }
 
-}  // namespace
-
 void DrawWater(const WaterSurface& water) {
     glEnable(GL_LIGHTING);
     glColor3f(0.0f, 0.0f, 1.0f);
     glMaterialfv(GL_FRONT, GL_DIFFUSE, water.colour);
-    const std::vector<GLuint>& triangles = GridTriangles(water.cellsX, water.cellsZ);
+    const std::vector<unsigned>& triangles = WaterGridTriangles(water.cellsX, water.cellsZ);
     if (!triangles.empty()) {
         // Every vertex is lit by its own cell's normal.
         glEnableClientState(GL_VERTEX_ARRAY);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 namespace wobble {
 
 class WaterSurface;
@@ -10,5 +12,10 @@ class WaterSurface;
 // indices are built on the first frame of a grid size; later frames
 // allocate nothing.
 void DrawWater(const WaterSurface& water);
+
+// The grid's triangles as indices of their corner cells, six per cell in the
+// order DrawWater draws them; built for the first call of a grid size and
+// kept.
+const std::vector<unsigned>& WaterGridTriangles(int cellsX, int cellsZ);
 
 }  // namespace wobble
