@@ -1,13 +1,14 @@
 // The body pushing the water aside: a sphere of `radius` around the centre
-// presses the columns under it down to its underside, and the water it
-// removes is spread evenly over the window cells outside its footprint.
+// presses the columns under it down to its underside and stops them, and the
+// water it removes, with the momentum it takes from the stopped columns, is
+// spread evenly over the window cells outside its footprint.
 //
 //        window (halfWidth 2), seen from above; x = footprint, o = rim
 //
 //            o  o  x  o  o
 //            o  x  x  x  o        pushed: h = underside, v = 0
-//            x  x  C  x  x        rim:    h += removed / rim count
-//            o  x  x  x  o
+//            x  x  C  x  x        rim:    h += removed h / rim count
+//            o  x  x  x  o                v += removed v / rim count
 //            o  o  x  o  o
 //
 // The window is clipped at the edges of the grid and never wraps around.
@@ -61,7 +62,12 @@ void WaterSurface::Displace(const SbVec3f& centre) {
     if (iBegin >= iEnd || jBegin >= jEnd)
         return;
 
+    // Water under the body keeps rebounding upwards: the velocity taken from
+    // a stopped column goes to the rim with its height. Dropping it would take
+    // upward momentum out of the water every frame, and the wave step would
+    // turn that loss into a falling level until the body no longer touches it.
     double sum = 0.0;
+    double velocitySum = 0.0;
     int count = 0;
     for (int i = static_cast<int>(iBegin); i < static_cast<int>(iEnd); ++i) {
         const float a = cx - static_cast<float>(i) * spacingX;
@@ -79,6 +85,7 @@ void WaterSurface::Displace(const SbVec3f& centre) {
                 // zero) is neither >= 0 nor < 0: the cell is left alone.
                 if (excess >= 0.0f) {
                     h = static_cast<float>(underside);
+                    velocitySum += static_cast<double>(velocities[cell]);
                     velocities[cell] = 0.0f;
                     sum += static_cast<double>(excess);
                 }
@@ -94,6 +101,11 @@ void WaterSurface::Displace(const SbVec3f& centre) {
     for (int n = 0; n < count; ++n) {
         float& h = positions[rimCells[n]][1];
         h = h + share;
+    }
+    const float velocityShare = static_cast<float>(velocitySum / count);
+    for (int n = 0; n < count; ++n) {
+        float& v = velocities[rimCells[n]];
+        v = v + velocityShare;
     }
 }
 

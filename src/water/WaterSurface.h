@@ -37,7 +37,8 @@ public:
     void Step(float dt);
 
     // Pushes the water inside the body sphere's footprint down to the sphere's
-    // underside and spreads the removed water over the rest of the window.
+    // underside and stops it, and spreads the removed water and the velocity
+    // it had over the rest of the window, so that the water keeps its level.
     // A centre that is not finite changes nothing. Allocates nothing.
     void Displace(const SbVec3f& centre);
 

@@ -297,7 +297,7 @@ std::string FirstDifference(const std::string& got, const std::string& want) {
 //   tests/data/sample-40-frames.replay --dump tests/data/sample-40-frames.dump
 // as one command, and put the hash the failure shows below.
 TEST(GoldenState, SampleSceneAfterFortyFramesIsTheCheckedInDump) {
-    constexpr uint64_t kGoldenHash = 0x69c273c17eb28b38u;
+    constexpr uint64_t kGoldenHash = 0x8d7cbc0833cec63au;
     const std::string data = WOBBLE_TEST_DATA_DIR;
     ScratchDir out;
     const ProcessResult r =

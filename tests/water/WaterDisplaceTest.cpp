@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -77,11 +78,12 @@ TEST(WaterDisplace, PushesFootprintToTheUndersideAndSpreadsTheWaterOverTheRim) {
         EXPECT_EQ(Height(w, e[0], e[1]), -1.5f) << e[0] << "," << e[1];
         EXPECT_EQ(Velocity(w, e[0], e[1]), 0.0f) << e[0] << "," << e[1];
     }
-    // Removed: 4.5 + 4 * 0.5 = 6.5, shared by four corners: 1.625 each.
+    // Removed: 4.5 + 4 * 0.5 = 6.5, shared by four corners: 1.625 each; the
+    // five stopped columns' velocity, 5 * 7.25, goes to them too.
     const int corners[4][2] = {{9, 9}, {9, 11}, {11, 9}, {11, 11}};
     for (const auto& c : corners) {
         EXPECT_EQ(Height(w, c[0], c[1]), -1.0f + 1.625f) << c[0] << "," << c[1];
-        EXPECT_EQ(Velocity(w, c[0], c[1]), kJunkVelocity) << "rim velocities are not touched";
+        EXPECT_EQ(Velocity(w, c[0], c[1]), kJunkVelocity + 9.0625f) << c[0] << "," << c[1];
     }
     // The rim list holds the corners' flat indices in the order met.
     EXPECT_EQ(w.rimCells[0], 909);
@@ -101,25 +103,119 @@ TEST(WaterDisplace, PushesFootprintToTheUndersideAndSpreadsTheWaterOverTheRim) {
     EXPECT_EQ(TotalHeight(w), TotalHeight(before));
 }
 
-TEST(WaterDisplace, TotalHeightIsConservedOnMovingWaterWhenRimCellsExist) {
+double TotalVelocity(const WaterSurface& w) {
+    double total = 0.0;
+    for (float v : w.velocities)
+        total += v;
+    return total;
+}
+
+TEST(WaterDisplace, HeightAndVelocityTotalsAreConservedOnMovingWaterWhenRimCellsExist) {
     WaterSurface w;
     EXPECT_TRUE(w.Init(100, 100, 4.0f, 4.0f, 10.0f));
     for (int s = 0; s < 60; ++s) {
         w.Displace(SbVec3f(100.0f + 2.0f * s, 1.0f, 120.0f + 1.5f * s));
         w.Step(0.03f);
     }
-    const double before = TotalHeight(w);
-    const std::vector<SbVec3f> positionsBefore = w.positions;
-    w.Displace(SbVec3f(250.0f, -1.0f, 230.0f));
+    const double heightBefore = TotalHeight(w);
+    const double velocityBefore = TotalVelocity(w);
+    const WaterSurface before = w;
+    // One more push along the path, deeper, where the water is rebounding.
+    w.Displace(SbVec3f(220.0f, -1.0f, 210.0f));
     double removed = 0.0;
+    double stopped = 0.0;
     for (size_t c = 0; c < w.positions.size(); ++c) {
-        const double d = double(positionsBefore[c][1]) - double(w.positions[c][1]);
+        const double d = double(before.positions[c][1]) - double(w.positions[c][1]);
         if (d > 0.0)
             removed += d;
+        if (w.velocities[c] == 0.0f)
+            stopped += std::fabs(before.velocities[c]);
     }
     ASSERT_GT(removed, 20.0) << "the sphere should have pushed a good deal of water";
+    ASSERT_GT(stopped, 1.0) << "the pushed water should have been moving";
     // Only the roundings to float separate the totals.
-    EXPECT_NEAR(TotalHeight(w), before, 1e-4);
+    EXPECT_NEAR(TotalHeight(w), heightBefore, 1e-4);
+    EXPECT_NEAR(TotalVelocity(w), velocityBefore, 1e-4);
+}
+
+// The displacement written out plainly, cell by cell, as a check on the
+// program's loop: the same sums in the same order, the same roundings.
+void ReferenceDisplace(std::vector<float>& h, std::vector<float>& v, int cellsX, int cellsZ,
+                       float spacing, float radius, int halfWidth, float x, float y, float z) {
+    const float r2 = radius * radius;
+    const int ci = static_cast<int>(std::trunc(x / std::trunc(spacing)));
+    const int cj = static_cast<int>(std::trunc(z / std::trunc(spacing)));
+    double sum = 0.0;
+    double velocitySum = 0.0;
+    std::vector<int> rim;
+    for (int i = std::max(ci - halfWidth, 0); i < std::min(ci + halfWidth + 1, cellsX); ++i) {
+        for (int j = std::max(cj - halfWidth, 0); j < std::min(cj + halfWidth + 1, cellsZ); ++j) {
+            const float a = x - float(i) * spacing;
+            const float b = z - float(j) * spacing;
+            const int c = i * cellsZ + j;
+            if (!(a * a + b * b <= r2)) {
+                rim.push_back(c);
+                continue;
+            }
+            const float inside = (r2 - a * a) - b * b;
+            const double underside = double(y) - std::sqrt(double(inside));
+            const float excess = float(double(h[c]) - underside);
+            if (excess >= 0.0f) {
+                h[c] = float(underside);
+                velocitySum += double(v[c]);
+                v[c] = 0.0f;
+                sum += double(excess);
+            }
+        }
+    }
+    if (rim.empty())
+        return;
+    const float share = float(sum / double(rim.size()));
+    const float velocityShare = float(velocitySum / double(rim.size()));
+    for (int c : rim) {
+        h[c] = h[c] + share;
+        v[c] = v[c] + velocityShare;
+    }
+}
+
+TEST(WaterDisplace, MovingWaterGivesTheBitsOfThePlainComputation) {
+    // A small grid with waves already running, pushed at centres that clip
+    // the window at every edge, sit on a cell, or miss the water entirely.
+    constexpr int kCellsX = 9;
+    constexpr int kCellsZ = 7;
+    constexpr float kSpacing = 4.0f;
+    constexpr float kRadius = 6.5f;
+    WaterSurface w;
+    ASSERT_TRUE(w.Init(kCellsX, kCellsZ, kSpacing, kSpacing, kRadius));
+    for (size_t c = 0; c < w.positions.size(); ++c) {
+        w.positions[c][1] = -1.0f + 0.37f * std::sin(0.9f * float(c));
+        w.velocities[c] = 0.8f * std::cos(1.3f * float(c));
+    }
+    std::vector<float> h(w.positions.size());
+    for (size_t c = 0; c < h.size(); ++c)
+        h[c] = w.positions[c][1];
+    std::vector<float> v = w.velocities;
+    const float centres[][3] = {{0.0f, 0.5f, 0.0f},      {17.3f, -0.2f, 11.9f},
+                                {33.0f, 1.0f, 25.5f},    {-3.0f, 0.0f, 13.0f},
+                                {16.0f, -1.2f, 12.0f},   {21.7f, 3.0f, -2.5f},
+                                {500.0f, 0.0f, 500.0f},  {9.9f, 0.25f, 20.1f}};
+    int pushedCalls = 0;
+    for (const auto& c : centres) {
+        const std::vector<float> vBefore = v;
+        w.Displace(SbVec3f(c[0], c[1], c[2]));
+        ReferenceDisplace(h, v, kCellsX, kCellsZ, kSpacing, kRadius, w.halfWidthX, c[0], c[1],
+                          c[2]);
+        pushedCalls += v != vBefore;
+        for (size_t n = 0; n < h.size(); ++n) {
+            ASSERT_EQ(w.positions[n][1], h[n]) << "cell " << n << ", centre " << c[0];
+            ASSERT_EQ(w.velocities[n], v[n]) << "cell " << n << ", centre " << c[0];
+        }
+        w.Step(0.03f);
+        for (size_t n = 0; n < h.size(); ++n)
+            h[n] = w.positions[n][1];
+        v = w.velocities;
+    }
+    EXPECT_GE(pushedCalls, 5) << "most centres should push moving water";
 }
 
 TEST(WaterDisplace, WindowWhollyOutsideTheGridChangesNothing) {
@@ -269,6 +365,7 @@ TEST(WaterDisplace, SplashPointWithRadiusSixLowersTheFourNearestCells) {
     }
     EXPECT_EQ(rim, 21);  // only the four nearest cells are inside the footprint
     const float share = static_cast<float>((4.0 * double(excess)) / rim);
+    const float velocity = kJunkVelocity + static_cast<float>((4.0 * double(kJunkVelocity)) / rim);
     for (int i = 0; i < 100; ++i) {
         for (int j = 0; j < 100; ++j) {
             const bool inWindow = i >= 5 && i <= 9 && j >= 5 && j <= 9;
@@ -280,8 +377,12 @@ TEST(WaterDisplace, SplashPointWithRadiusSixLowersTheFourNearestCells) {
             if (inWindow && d2 > 36.0f)
                 expected = -1.0f + share;
             ASSERT_EQ(Height(w, i, j), expected) << i << "," << j;
-            const bool stopped = inWindow && d2 == 8.0f;
-            ASSERT_EQ(Velocity(w, i, j), stopped ? 0.0f : kJunkVelocity) << i << "," << j;
+            float expectedVelocity = kJunkVelocity;
+            if (inWindow && d2 == 8.0f)
+                expectedVelocity = 0.0f;
+            if (inWindow && d2 > 36.0f)
+                expectedVelocity = velocity;
+            ASSERT_EQ(Velocity(w, i, j), expectedVelocity) << i << "," << j;
         }
     }
 }
