@@ -8,6 +8,7 @@
 #include <string>
 
 #include "input/KeyTable.h"
+#include "platform/FrameMemory.h"
 #include "platform/KeyCodes.h"
 #include "platform/SdlMouse.h"
 
@@ -84,6 +85,8 @@ bool SdlWindow::Create(const DisplaySettings& display) {
         return fail("Can't Find A Suitable PixelFormat.");
     }
 
+    // The driver's memory of one frame stays for the next (platform/FrameMemory.h).
+    KeepFrameMemory();
     window_ = videoStarted_ ? SDL_CreateWindow("OpenGL", 0, 0, display.width, display.height,
                                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE |
                                                    (headless_ ? SDL_WINDOW_HIDDEN : 0))
