@@ -14,7 +14,13 @@
 
 namespace wobble {
 
-SdlWindow::SdlWindow(bool headless) : headless_(headless) {}
+SdlWindow::SdlWindow(bool headless) : headless_(headless) {
+    // The driver's memory of one frame stays for the next
+    // (platform/FrameMemory.h). Set before anything large is allocated, the
+    // scene's arrays included, so that they are placed the same way in
+    // every run.
+    KeepFrameMemory();
+}
 
 SdlWindow::~SdlWindow() {
     Release();
@@ -85,8 +91,6 @@ bool SdlWindow::Create(const DisplaySettings& display) {
         return fail("Can't Find A Suitable PixelFormat.");
     }
 
-    // The driver's memory of one frame stays for the next (platform/FrameMemory.h).
-    KeepFrameMemory();
     window_ = videoStarted_ ? SDL_CreateWindow("OpenGL", 0, 0, display.width, display.height,
                                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE |
                                                    (headless_ ? SDL_WINDOW_HIDDEN : 0))
