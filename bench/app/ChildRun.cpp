@@ -36,19 +36,22 @@ std::optional<ChildCost> RunChild(const std::vector<std::string>& args) {
         return std::nullopt;
     ChildCost cost;
     cost.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const auto seconds = [](const timeval& t) { return t.tv_sec + 1e-6 * t.tv_usec; };
+    cost.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     cost.faults = static_cast<double>(usage.ru_minflt + usage.ru_majflt);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
     return cost;
 }
 
-std::optional<ChildCost> CostPerFrame(const FrameCommand& command, int frames) {
-    const std::optional<ChildCost> one = RunChild(command(1));
-    const std::optional<ChildCost> more = RunChild(command(1 + frames));
+std::optional<ChildCost> CostPerFrame(const FrameCommand& command, int first, int frames) {
+    const std::optional<ChildCost> one = RunChild(command(first));
+    const std::optional<ChildCost> more = RunChild(command(first + frames));
     if (!one || !more || frames <= 0)
         return std::nullopt;
     ChildCost cost;
     cost.seconds = (more->seconds - one->seconds) / frames;
+    cost.cpuSeconds = (more->cpuSeconds - one->cpuSeconds) / frames;
     cost.faults = (more->faults - one->faults) / frames;
     return cost;
 }
