@@ -74,7 +74,7 @@ void BM_FrameAgainstFloor(benchmark::State& state) {
     constexpr int kFirstFrames = 10;
     const int frames = which == 0 ? 400 : 30;
     const FrameCommand program = [&](int n) {
-        return std::vector<std::string>{WOBBLE_PROGRAM, folder,          "--headless", "--frames",
+        return std::vector<std::string>{WOBBLE_PROGRAM,    folder,     "--headless",   "--frames",
                                         std::to_string(n), "--replay", ForwardReplay()};
     };
     const FrameCommand floor = [&](int n) {
