@@ -1,21 +1,27 @@
 // Whole frames of the program, headless, as a person would run it, beside
-// the drawing floor (bench/app/DrawYardstick.h): the same surface and water
-// through client arrays with no simulation. Two scenes: the sample scene,
-// and a generated body near the spring limit dressed in 1 000 000 triangles.
-// The ratios of frame to floor are printed at the end.
+// the drawing floor: draw_floor (bench/app/DrawFloor.cpp), a plain GL program
+// with no code of ours, drawing the same surface file and a water grid
+// through client arrays with nothing else. Two scenes: the sample scene, and
+// a generated body near the spring limit dressed in 1 000 000 triangles.
+// Each is measured twice: in this process, frame by frame, with where the
+// time goes (BM_Frame); and as programs of their own, the program and the
+// floor taking turns, each frame's cost and page faults measured the same
+// way for both (BM_FrameAgainstFloor).
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "DrawYardstick.h"
+#include "ChildRun.h"
 #include "GeneratedScene.h"
 #include "ProgramRun.h"
-#include "RatioReport.h"
+#include "TestFiles.h"
 #include "app/Application.h"
 #include "math/ParallelFor.h"
 
@@ -40,26 +46,71 @@ void BM_Frame(benchmark::State& state) {
 }
 BENCHMARK(BM_Frame)->Apply(OnBothScenes);
 
-// The same scene's second frame drawn over and over through client arrays
-// (the first has given the camera the body's frame to follow).
-void BM_DrawFloor(benchmark::State& state) {
-    std::unique_ptr<Application> app = StartOnScene(state.range(0));
-    if (app == nullptr) {
-        state.SkipWithError("the scene did not start");
-        return;
-    }
-    while (app->framesRun < 1)
-        app->RunTurn();
-    const CameraView view = app->camera.View();
-    app->scene->Step();
-    app->scene->DeformSurface();
-    DrawYardstick yardstick(*app->scene);
-    if (!yardstick.HasFences())
-        state.SetLabel("no GL_ARB_sync: every frame finished");
-    for (auto _ : state)
-        yardstick.DrawFrame(view, app->lightPosition);
+// A replay that holds the forward key from the first frame on, as BM_Frame does.
+const std::string& ForwardReplay() {
+    static test::ScratchDir dir;
+    static const std::string path = dir.Write("forward.txt", "1 down Up\n");
+    return path;
 }
-BENCHMARK(BM_DrawFloor)->Apply(OnBothScenes);
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The program (wobble SCENE --headless --frames N, forward held) and the
+// floor (draw_floor SURFACE N --arrays) in turns, each turn one frame cost of
+// each, so that both meet the same load. The iteration time is the
+// program's frame; counters: the floor's frame, the program's rate as a
+// fraction of the floor's (floor / frame: 1 is the floor's speed) as the
+// median, least and most of the turns, the same of processor time a frame
+// (all threads; less sensitive to other work on the machine), and each
+// one's page faults a frame.
+void BM_FrameAgainstFloor(benchmark::State& state) {
+    const int64_t which = state.range(0);
+    const std::string folder = SceneFolder(which);
+    const std::string surface = SurfaceFile(which);
+    // Ten frames to start with, then about ten seconds of frames.
+    constexpr int kFirstFrames = 10;
+    const int frames = which == 0 ? 400 : 30;
+    const FrameCommand program = [&](int n) {
+        return std::vector<std::string>{WOBBLE_PROGRAM,    folder,     "--headless",   "--frames",
+                                        std::to_string(n), "--replay", ForwardReplay()};
+    };
+    const FrameCommand floor = [&](int n) {
+        return std::vector<std::string>{DRAW_FLOOR_PROGRAM, surface, std::to_string(n), "--arrays"};
+    };
+    std::vector<double> rates, cpuRates, frameFaults, floorFaults, floorSeconds;
+    for (auto _ : state) {
+        const std::optional<ChildCost> ours = CostPerFrame(program, kFirstFrames, frames);
+        const std::optional<ChildCost> plain = CostPerFrame(floor, kFirstFrames, frames);
+        if (!ours || !plain || ours->seconds <= 0.0 || plain->seconds <= 0.0 ||
+            ours->cpuSeconds <= 0.0) {
+            state.SkipWithError("a run failed or took no time");
+            return;
+        }
+        state.SetIterationTime(ours->seconds);
+        rates.push_back(plain->seconds / ours->seconds);
+        cpuRates.push_back(plain->cpuSeconds / ours->cpuSeconds);
+        frameFaults.push_back(ours->faults);
+        floorFaults.push_back(plain->faults);
+        floorSeconds.push_back(plain->seconds);
+    }
+    state.counters["floor_ms"] = 1e3 * Median(floorSeconds);
+    state.counters["rate_of_floor"] = Median(rates);
+    state.counters["rate_least"] = *std::min_element(rates.begin(), rates.end());
+    state.counters["rate_most"] = *std::max_element(rates.begin(), rates.end());
+    state.counters["cpu_rate_of_floor"] = Median(cpuRates);
+    state.counters["faults"] = Median(frameFaults);
+    state.counters["floor_faults"] = Median(floorFaults);
+}
+BENCHMARK(BM_FrameAgainstFloor)
+    ->ArgName("scene")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseManualTime();
 
 // The per-frame surface work alone on the generated scene: every vertex
 // carried along, every face normal and corner refreshed, on 1 or 2 threads.
@@ -156,9 +207,4 @@ BENCHMARK(BM_ModelSceneFrame)
 }  // namespace
 }  // namespace wobble::bench
 
-int main(int argc, char** argv) {
-    return wobble::bench::RunBenchmarksWithRatios(
-        argc, argv,
-        {{"frame / floor, sample scene", "BM_Frame/scene:0", "BM_DrawFloor/scene:0"},
-         {"frame / floor, 1M triangles near the cap", "BM_Frame/scene:1", "BM_DrawFloor/scene:1"}});
-}
+BENCHMARK_MAIN();

@@ -100,6 +100,11 @@ std::string SceneFolder(int64_t which) {
     return which == 0 ? std::string(WOBBLE_SOURCE_DIR "/assets") : MillionTriangleScene().folder;
 }
 
+std::string SurfaceFile(int64_t which) {
+    return which == 0 ? std::string(WOBBLE_SOURCE_DIR "/assets/body.obj")
+                      : MillionTriangleScene().objPath;
+}
+
 void OnBothScenes(benchmark::internal::Benchmark* b) {
     b->ArgName("scene")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 }

@@ -24,6 +24,9 @@ const GeneratedScene& MillionTriangleScene();
 // The folder of scene `which`: 0 the sample scene, 1 the generated one.
 std::string SceneFolder(int64_t which);
 
+// The surface file scene `which` is dressed in.
+std::string SurfaceFile(int64_t which);
+
 // Runs a benchmark on both scenes (its argument "scene"), in milliseconds of
 // real time, each for at least 3 s.
 void OnBothScenes(benchmark::internal::Benchmark* b);

@@ -4,45 +4,21 @@
 // parse of the same surface file alone. The ratio is printed at the end.
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <tiny_obj_loader.h>
 
 #include <string>
 #include <vector>
 
+#include "ChildRun.h"
 #include "GeneratedScene.h"
 #include "RatioReport.h"
-
-extern char** environ;
 
 namespace wobble::bench {
 namespace {
 
-// Runs `wobble SCENE --headless --frames 1` with its console sent nowhere;
-// true when it ended with status 0.
+// Runs `wobble SCENE --headless --frames 1`; true when it ended with status 0.
 bool RunFirstFrame(const std::string& folder) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::string program = WOBBLE_PROGRAM;
-    std::vector<std::string> args = {program, folder, "--headless", "--frames", "1"};
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    const int spawned =
-        posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return false;
-    int status = 0;
-    if (waitpid(child, &status, 0) != child)
-        return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return RunChild({WOBBLE_PROGRAM, folder, "--headless", "--frames", "1"}).has_value();
 }
 
 void BM_StartupToFirstFrame(benchmark::State& state) {

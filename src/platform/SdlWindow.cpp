@@ -8,12 +8,19 @@
 #include <string>
 
 #include "input/KeyTable.h"
+#include "platform/FrameMemory.h"
 #include "platform/KeyCodes.h"
 #include "platform/SdlMouse.h"
 
 namespace wobble {
 
-SdlWindow::SdlWindow(bool headless) : headless_(headless) {}
+SdlWindow::SdlWindow(bool headless) : headless_(headless) {
+    // The driver's memory of one frame stays for the next
+    // (platform/FrameMemory.h). Set before anything large is allocated, the
+    // scene's arrays included, so that they are placed the same way in
+    // every run.
+    KeepFrameMemory();
+}
 
 SdlWindow::~SdlWindow() {
     Release();
