@@ -65,7 +65,8 @@ public:
     void Step();
     // The splash: the water pushed down at kSplashPoint by the body's sphere.
     void Splash();
-    // Every rest length of the body grows by 10 %.
+    // Every rest length of the body grows by the tuned pump growth (10 % a
+    // call unless the panel changed it).
     void Pump();
     // Carries the surface along with the tetras (their matrices of the
     // latest step) and refreshes its face normals, ready to be drawn.
