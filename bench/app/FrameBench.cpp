@@ -17,6 +17,7 @@
 #include "ProgramRun.h"
 #include "RatioReport.h"
 #include "app/Application.h"
+#include "render/FrameRenderer.h"
 #include "math/ParallelFor.h"
 
 namespace wobble::bench {
@@ -48,16 +49,16 @@ void BM_DrawFloor(benchmark::State& state) {
         state.SkipWithError("the scene did not start");
         return;
     }
-    while (app->framesRun < 1)
+    while (app->framesRun() < 1)
         app->RunTurn();
-    const CameraView view = app->camera.View();
-    app->scene->Step();
-    app->scene->DeformSurface();
-    DrawYardstick yardstick(*app->scene);
+    const CameraView view = app->camera().View();
+    app->scene().Step();
+    app->scene().DeformSurface();
+    DrawYardstick yardstick(app->scene());
     if (!yardstick.HasFences())
         state.SetLabel("no GL_ARB_sync: every frame finished");
     for (auto _ : state)
-        yardstick.DrawFrame(view, app->lightPosition);
+        yardstick.DrawFrame(view, kLightPosition);
 }
 BENCHMARK(BM_DrawFloor)->Apply(OnBothScenes);
 
@@ -120,16 +121,16 @@ void BM_ModelSceneFrame(benchmark::State& state) {
         // The builder's lines sent nowhere as the loaders' are.
         Quietly([&] {
             drop(*app, true);  // the model's scene, for both measurements
-            app->keys.Press(vk::kUp);
+            app->keys().Press(vk::kUp);
             if (building)
                 drop(*app, false);
             for (auto _ : state) {
-                const Scene* shown = app->scene.get();
-                const long long before = app->framesRun;
-                while (app->framesRun == before)
+                const Scene* shown = &app->scene();
+                const long long before = app->framesRun();
+                while (app->framesRun() == before)
                     app->RunTurn();
                 // Built and swapped in: built again at once, beside the frames.
-                if (building && app->scene.get() != shown) {
+                if (building && &app->scene() != shown) {
                     ++built;
                     drop(*app, false);
                 }

@@ -16,18 +16,13 @@
 #include "math/ParallelFor.h"
 #include "scene/SceneSnapshot.h"
 #include "scene/SceneTuning.h"
+#include "scene/StepTimings.h"
 #include "softbody/SoftBody.h"
 #include "text/InputError.h"
 #include "water/WaterSurface.h"
 
 namespace wobble {
 
-// Wall-clock milliseconds of the parts of the latest frame's simulation.
-struct StepTimings {
-    double bodyStep = 0.0;
-    double waterStep = 0.0;
-    double surface = 0.0;  // carrying the surface along with the tetras
-};
 
 class Scene {
 public:
