@@ -51,7 +51,7 @@ void BM_DrawFloor(benchmark::State& state) {
     }
     while (app->framesRun() < 1)
         app->RunTurn();
-    const CameraView view = app->camera().View();
+    const CameraView view = app->camera().View(FrameOf(app->scene().body));
     app->scene().Step();
     app->scene().DeformSurface();
     DrawYardstick yardstick(app->scene());

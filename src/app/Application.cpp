@@ -113,13 +113,6 @@ void Application::BuildScene() {
         // Its result is the scene's IsSimulated(); the loaders print why not.
         (void)scene_->Load(options_.sceneDir);
     }
-    camera_.SetBody(&scene_->body);
-}
-
-void Application::SwapInScene(std::unique_ptr<Scene> next) {
-    scene_ = std::move(next);
-    camera_.SetBody(&scene_->body);
-    startCamera_.SetBody(&scene_->body);
 }
 
 void Application::HandleKeys() {
@@ -164,13 +157,13 @@ void Application::ResetScene() {
 void Application::HandleDrop(const std::string& path, bool wait) {
     drops_.Drop(path, wait);
     if (std::unique_ptr<Scene> next = drops_.TakeScene())
-        SwapInScene(std::move(next));
+        scene_ = std::move(next);
 }
 
 void Application::PollDrops() {
     drops_.Poll();
     if (std::unique_ptr<Scene> next = drops_.TakeScene())
-        SwapInScene(std::move(next));
+        scene_ = std::move(next);
 }
 
 int Application::Run() {
@@ -242,7 +235,8 @@ void Application::RunOneFrame() {
     panel_->ShowStatus(*window_, drops_.status());
     panelAsked_ = panel_->Build(*window_, hands_.pointer(), *scene_, shown, display_);
     // The left button presses on the latest frame drawn.
-    hands_.Use(*scene_, viewDrawn_ ? drawnView_ : camera_.View(), *window_, display_,
+    const BodyFrame frame = FrameOf(scene_->body);
+    hands_.Use(*scene_, viewDrawn_ ? drawnView_ : camera_.View(frame), *window_, display_,
                panel_->TakesMouse(), surfaceView_, !paused_);
     // A held grab and the panel keep the mouse to themselves.
     if (hands_.Holding() || panel_->TakesMouse())
@@ -251,7 +245,7 @@ void Application::RunOneFrame() {
     camera_.Tilt(mouse_.dy);
     // The camera's view is taken before the step, so a following camera sees
     // the body frame of the previous step; a held grab holds the view.
-    const CameraView view = hands_.Holding() ? hands_.HeldView() : camera_.View();
+    const CameraView view = hands_.Holding() ? hands_.HeldView() : camera_.View(frame);
     drawnView_ = view;
     viewDrawn_ = true;
 

@@ -111,7 +111,6 @@ private:
     void PrepareFullscreenMode();
     // The scene Initialize started loading, or, without one, loaded here.
     void BuildScene();
-    void SwapInScene(std::unique_ptr<Scene> next);
     void ResetScene();
     // --frames N: the loop ends once frame N has run.
     bool FrameLimitReached() const;
