@@ -116,11 +116,11 @@ void RunBoxFrames(benchmark::State& state, const test::LatticeModel& body, int c
     }
     const FrameTimings sum = RunFrames(state, *app);
     bool finite = true;
-    for (const Particle& p : app->scene->body.particles)
+    for (const Particle& p : app->scene().body.particles)
         finite = finite && VecIsFinite(p.position);
-    state.counters["springs"] = app->scene->body.springCount;
-    state.counters["triangles"] = app->scene->body.surface.triangleCount;
-    state.counters["body_step_ms"] = sum.bodyStep / static_cast<double>(state.iterations());
+    state.counters["springs"] = app->scene().body.springCount;
+    state.counters["triangles"] = app->scene().body.surface.triangleCount;
+    state.counters["body_step_ms"] = sum.step.bodyStep / static_cast<double>(state.iterations());
     if (!finite)
         state.SkipWithError("a particle's position stopped being finite");
 }

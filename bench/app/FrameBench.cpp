@@ -171,16 +171,16 @@ void BM_ModelSceneFrame(benchmark::State& state) {
         // The builder's lines sent nowhere as the loaders' are.
         Quietly([&] {
             drop(*app, true);  // the model's scene, for both measurements
-            app->keys.Press(vk::kUp);
+            app->keys().Press(vk::kUp);
             if (building)
                 drop(*app, false);
             for (auto _ : state) {
-                const Scene* shown = app->scene.get();
-                const long long before = app->framesRun;
-                while (app->framesRun == before)
+                const Scene* shown = &app->scene();
+                const long long before = app->framesRun();
+                while (app->framesRun() == before)
                     app->RunTurn();
                 // Built and swapped in: built again at once, beside the frames.
-                if (building && app->scene.get() != shown) {
+                if (building && &app->scene() != shown) {
                     ++built;
                     drop(*app, false);
                 }

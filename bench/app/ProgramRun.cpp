@@ -13,27 +13,27 @@ std::unique_ptr<Application> StartProgram(AppOptions options) {
 }
 
 FrameTimings RunFrames(benchmark::State& state, Application& app) {
-    app.keys.Press(vk::kUp);
+    app.keys().Press(vk::kUp);
     FrameTimings sum;
     for (auto _ : state) {
-        const long long before = app.framesRun;
-        while (app.framesRun == before)
+        const long long before = app.framesRun();
+        while (app.framesRun() == before)
             app.RunTurn();
-        sum.bodyStep += app.timings.bodyStep;
-        sum.waterStep += app.timings.waterStep;
-        sum.surface += app.timings.surface;
-        sum.drawing += app.timings.drawing;
-        sum.frame += app.timings.frame;
+        sum.step.bodyStep += app.timings().step.bodyStep;
+        sum.step.waterStep += app.timings().step.waterStep;
+        sum.step.surface += app.timings().step.surface;
+        sum.drawing += app.timings().drawing;
+        sum.frame += app.timings().frame;
     }
     const double total = sum.frame;
     state.counters["fps"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["body_step_pct"] = 100.0 * sum.bodyStep / total;
-    state.counters["water_step_pct"] = 100.0 * sum.waterStep / total;
-    state.counters["surface_pct"] = 100.0 * sum.surface / total;
+    state.counters["body_step_pct"] = 100.0 * sum.step.bodyStep / total;
+    state.counters["water_step_pct"] = 100.0 * sum.step.waterStep / total;
+    state.counters["surface_pct"] = 100.0 * sum.step.surface / total;
     state.counters["drawing_pct"] = 100.0 * sum.drawing / total;
     state.counters["swap_and_rest_pct"] =
-        100.0 * (total - sum.bodyStep - sum.waterStep - sum.surface - sum.drawing) / total;
+        100.0 * (total - sum.step.bodyStep - sum.step.waterStep - sum.step.surface - sum.drawing) / total;
     return sum;
 }
 

@@ -28,8 +28,8 @@ ChildProcess::~ChildProcess() {
     ClosePipes();
 }
 
-bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
-                         std::chrono::milliseconds timeLimit, std::string& error) {
+Status ChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
+                           std::chrono::milliseconds timeLimit) {
     Kill();
     ClosePipes();
     outPending_.clear();
@@ -39,15 +39,13 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
     signalNumber_ = 0;
 
     int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0) {
-        error = std::string("no pipe: ") + std::strerror(errno);
-        return false;
-    }
+    if (pipe2(out, O_CLOEXEC) != 0)
+        return InputError{program, 0, std::string("no pipe: ") + std::strerror(errno)};
     if (pipe2(err, O_CLOEXEC) != 0) {
-        error = std::string("no pipe: ") + std::strerror(errno);
+        const int why = errno;
         close(out[0]);
         close(out[1]);
-        return false;
+        return InputError{program, 0, std::string("no pipe: ") + std::strerror(why)};
     }
     // The child gets /dev/null, the two pipes and nothing else the program
     // holds open (a video's pipe to ffmpeg must not stay open in it).
@@ -72,8 +70,7 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
     if (spawned != 0) {
         close(out[0]);
         close(err[0]);
-        error = "cannot run " + program + ": " + std::strerror(spawned);
-        return false;
+        return InputError{program, 0, "cannot run " + program + ": " + std::strerror(spawned)};
     }
     pid_ = pid;
     outFd_ = out[0];
@@ -82,7 +79,7 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
     fcntl(errFd_, F_SETFL, fcntl(errFd_, F_GETFL) | O_NONBLOCK);
     timeLimit_ = timeLimit;
     deadline_ = std::chrono::steady_clock::now() + timeLimit;
-    return true;
+    return Done{};
 }
 
 void ChildProcess::ReadPipe(int& fd, std::string& pending, bool fromStderr,

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "text/InputError.h"
+
 namespace wobble {
 
 class ChildProcess {
@@ -38,10 +40,10 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Starts `program` (a path) with `args` (argv[1] on). False, with the
-    // reason in `error`, when it cannot be started.
-    bool Start(const std::string& program, const std::vector<std::string>& args,
-               std::chrono::milliseconds timeLimit, std::string& error);
+    // Starts `program` (a path) with `args` (argv[1] on). When it cannot be
+    // started, an error naming the program whose message says why.
+    Status Start(const std::string& program, const std::vector<std::string>& args,
+                 std::chrono::milliseconds timeLimit);
 
     // Takes what the child has written so far, as whole lines appended to
     // `lines`, and notices its end; never waits. Once the child has ended,

@@ -115,9 +115,9 @@ void Panel::ToggleCompact(Window& window) {
 
 void Panel::RecordFrame(double frameMilliseconds, const FrameTimings& frame) {
     averageFrameMs = Blend(averageFrameMs, frameMilliseconds);
-    average.bodyStep = Blend(average.bodyStep, frame.bodyStep);
-    average.waterStep = Blend(average.waterStep, frame.waterStep);
-    average.surface = Blend(average.surface, frame.surface);
+    average.step.bodyStep = Blend(average.step.bodyStep, frame.step.bodyStep);
+    average.step.waterStep = Blend(average.step.waterStep, frame.step.waterStep);
+    average.step.surface = Blend(average.step.surface, frame.step.surface);
     average.drawing = Blend(average.drawing, frame.drawing);
 }
 
@@ -149,10 +149,14 @@ KeyIntents Panel::Build(Window& window, const Pointer& pointer, Scene& scene,
 
     // The scene's viewport sits at the window's bottom-left corner.
     const float top = io.DisplaySize.y - static_cast<float>(display.height) + kMargin;
+    Readings shown;
+    shown.state = state;
+    shown.framesPerSecond = averageFrameMs > 0.0 ? 1000.0 / averageFrameMs : 0.0;
+    shown.timings = average;
     if (compact)
-        BuildCompact(scene, state, top, kMargin);
+        BuildCompact(scene, shown, top, kMargin);
     if (full)
-        BuildFull(scene, state, asked, top, static_cast<float>(display.width) - kMargin);
+        BuildFull(scene, shown, asked, top, static_cast<float>(display.width) - kMargin);
     if (status_ != nullptr)
         BuildStatus(display, io.DisplaySize.y);
     return asked;
@@ -180,7 +184,8 @@ void Panel::BuildStatus(const DisplaySettings& display, float bottom) {
     ImGui::End();
 }
 
-void Panel::BuildCompact(const Scene& scene, const PanelState& state, float top, float left) {
+void Panel::BuildCompact(const Scene& scene, const Readings& shown, float top, float left) {
+    const PanelState& state = shown.state;
     const SoftBody& body = scene.body;
     const ThrustController& t = body.controller;
     ImGui::SetNextWindowPos(ImVec2(left, top));
@@ -190,11 +195,11 @@ void Panel::BuildCompact(const Scene& scene, const PanelState& state, float top,
                      ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoSavedSettings |
                      ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav);
     ImGui::TextUnformatted(state.paused ? "wobble - paused (P resumes, O steps)" : "wobble");
-    ImGui::Text("%.0f frames/s  %.2f ms/frame", state.framesPerSecond,
-                state.framesPerSecond > 0.0 ? 1000.0 / state.framesPerSecond : 0.0);
-    ImGui::Text("body step %.2f ms  water step %.2f ms", state.timings.bodyStep,
-                state.timings.waterStep);
-    ImGui::Text("surface %.2f ms  drawing %.2f ms", state.timings.surface, state.timings.drawing);
+    ImGui::Text("%.0f frames/s  %.2f ms/frame", shown.framesPerSecond,
+                shown.framesPerSecond > 0.0 ? 1000.0 / shown.framesPerSecond : 0.0);
+    ImGui::Text("body step %.2f ms  water step %.2f ms", shown.timings.step.bodyStep,
+                shown.timings.step.waterStep);
+    ImGui::Text("surface %.2f ms  drawing %.2f ms", shown.timings.step.surface, shown.timings.drawing);
     ImGui::Text("thrust fwd %.0f back %.0f left %.0f right %.0f",
                 static_cast<double>(t.forwardThrust), static_cast<double>(t.backwardThrust),
                 static_cast<double>(t.leftThrust), static_cast<double>(t.rightThrust));
@@ -214,8 +219,9 @@ void Panel::BuildCompact(const Scene& scene, const PanelState& state, float top,
     ImGui::End();
 }
 
-void Panel::BuildFull(Scene& scene, const PanelState& state, KeyIntents& asked, float top,
+void Panel::BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, float top,
                       float right) {
+    const PanelState& state = shown.state;
     const SoftBody& body = scene.body;
     const ThrustController& thrust = body.controller;
     // A fixed width and the height its content needs, at the viewport's
@@ -229,11 +235,11 @@ void Panel::BuildFull(Scene& scene, const PanelState& state, KeyIntents& asked, 
     ImGui::PushItemWidth(kItemWidth);
 
     // The run.
-    ImGui::Text("%.0f frames/s, %.2f ms a frame", state.framesPerSecond,
-                state.framesPerSecond > 0.0 ? 1000.0 / state.framesPerSecond : 0.0);
-    ImGui::Text("body step %.2f ms, water step %.2f ms", state.timings.bodyStep,
-                state.timings.waterStep);
-    ImGui::Text("surface %.2f ms, drawing %.2f ms", state.timings.surface, state.timings.drawing);
+    ImGui::Text("%.0f frames/s, %.2f ms a frame", shown.framesPerSecond,
+                shown.framesPerSecond > 0.0 ? 1000.0 / shown.framesPerSecond : 0.0);
+    ImGui::Text("body step %.2f ms, water step %.2f ms", shown.timings.step.bodyStep,
+                shown.timings.step.waterStep);
+    ImGui::Text("surface %.2f ms, drawing %.2f ms", shown.timings.step.surface, shown.timings.drawing);
     ImGui::Text("%d particles, %d tetras", body.particleCount, body.tetraCount);
     ImGui::Text("%d springs, %d surface triangles", body.springCount, body.surface.triangleCount);
     const float half = (ImGui::GetContentRegionAvail().x - ImGui::GetStyle().ItemSpacing.x) / 2;
@@ -314,7 +320,9 @@ void Panel::BuildFull(Scene& scene, const PanelState& state, KeyIntents& asked, 
     ImGui::End();
 }
 
-void Panel::Draw() {
+void Panel::Draw(const Scene& scene) {
+    if (full)
+        RecordMeasures(Measure(scene));
     if (!built_)
         return;
     built_ = false;

@@ -16,54 +16,38 @@
 // takes no input. Both are hidden at start; while neither shows nothing of
 // them runs, so such a frame is exactly the plain frame.
 
+#include "app/ControlPanel.h"
 #include "app/PlotHistory.h"
-#include "input/KeyBindings.h"
-#include "input/Pointer.h"
-#include "render/DisplaySettings.h"
-#include "render/FrameRenderer.h"
 
 struct ImGuiContext;
 
 namespace wobble {
 
-class Scene;
-struct StatusPanel;
-class Window;
 struct SceneMeasures;
-
-// What the panel shows of the application.
-struct PanelState {
-    double framesPerSecond = 0.0;
-    FrameTimings timings;  // smoothed
-    int cameraMode = 0;
-    bool surfaceView = true;
-    bool paused = false;
-    bool recording = false;
-};
 
 // The name of a camera mode 0..4, "?" for another.
 const char* CameraModeName(int mode);
 
-class Panel {
+class Panel : public ControlPanel {
 public:
     Panel() = default;
-    ~Panel();
+    ~Panel() override;
     Panel(const Panel&) = delete;
     Panel& operator=(const Panel&) = delete;
 
     // Tab and F1. The first showing starts Dear ImGui and its back ends on
     // the window (its GL context current).
-    void ToggleFull(Window& window);
-    void ToggleCompact(Window& window);
+    void ToggleFull(Window& window) override;
+    void ToggleCompact(Window& window) override;
     bool Shown() const { return full || compact || status_ != nullptr; }
     // The status of a drop's build at the bottom of the window, from this
     // frame on, while it has something to say (the first starts Dear ImGui).
-    void ShowStatus(Window& window, const StatusPanel& status);
+    void ShowStatus(Window& window, const StatusPanel& status) override;
     // Ends Dear ImGui, while the window and its context still exist.
-    void Stop();
+    void Stop() override;
 
     // Folds one frame's timings into the running averages shown.
-    void RecordFrame(double frameMilliseconds, const FrameTimings& frame);
+    void RecordFrame(double frameMilliseconds, const FrameTimings& frame) override;
     // One frame's measures for the plots.
     void RecordMeasures(const SceneMeasures& measures);
 
@@ -73,12 +57,13 @@ public:
     // that do the same (view, pause, step, reset, screenshot, recording).
     // Does nothing while hidden.
     KeyIntents Build(Window& window, const Pointer& pointer, Scene& scene, const PanelState& state,
-                     const DisplaySettings& display);
+                     const DisplaySettings& display) override;
     // The cursor is over the panel or dragging one of its widgets: the mouse
     // is the panel's in this frame, not the camera's or the hands'.
-    bool TakesMouse() const { return built_ && takesMouse_; }
-    // Draws the frame built, over the picture.
-    void Draw();
+    bool TakesMouse() const override { return built_ && takesMouse_; }
+    // Draws the frame built, over the picture; while the panel shows, the
+    // scene's measures go to the plots first.
+    void Draw(const Scene& scene) override;
 
     bool full = false;     // the panel
     bool compact = false;  // the compact view
@@ -87,9 +72,14 @@ public:
 
 private:
     void Start(Window& window);
-    void BuildFull(Scene& scene, const PanelState& state, KeyIntents& asked, float top,
-                   float right);
-    void BuildCompact(const Scene& scene, const PanelState& state, float top, float left);
+    // What the panel shows: the application's state and the frame rates.
+    struct Readings {
+        PanelState state;
+        double framesPerSecond = 0.0;
+        FrameTimings timings;  // smoothed
+    };
+    void BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, float top, float right);
+    void BuildCompact(const Scene& scene, const Readings& shown, float top, float left);
     void BuildStatus(const DisplaySettings& display, float bottom);
 
     Window* window_ = nullptr;         // while started

@@ -16,6 +16,21 @@
 
 namespace wobble {
 
+// Whether the scene is read while the window and its context are made. Not
+// under the leak checker: its tracer crashes at exit if a thread ran while
+// the GL driver was loaded, so there the reading starts once they are made.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kPreloadWhileWindowIsMade = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kPreloadWhileWindowIsMade = false;
+#else
+inline constexpr bool kPreloadWhileWindowIsMade = true;
+#endif
+#else
+inline constexpr bool kPreloadWhileWindowIsMade = true;
+#endif
+
 class PreloadedScene {
 public:
     // Starts loading config.txt of `folder` (the working folder when empty);

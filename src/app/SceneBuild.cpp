@@ -214,11 +214,11 @@ void SceneBuild::Launch() {
         part_ = pattern;
         temporary_ = true;
     }
-    std::string why;
-    if (!child_.Start(settings_.program, {model_, part_, "--progress"}, settings_.timeLimit,
-                      why)) {
+    const Status started =
+        child_.Start(settings_.program, {model_, part_, "--progress"}, settings_.timeLimit);
+    if (!started) {
         RemovePart();
-        Fail(why + ": no scene can be made of " + model_, true);
+        Fail(started.error().message + ": no scene can be made of " + model_, true);
         return;
     }
     setpriority(PRIO_PROCESS, static_cast<id_t>(child_.pid()), kBuilderNiceness);

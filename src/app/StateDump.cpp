@@ -17,13 +17,10 @@ void PrintVector(FILE* out, const SbVec3f& v) {
 
 }  // namespace
 
-bool WriteStateDump(const std::string& path, const DumpedState& s) {
+Status WriteStateDump(const std::string& path, const DumpedState& s) {
     FILE* out = std::fopen(path.c_str(), "w");
-    if (out == nullptr) {
-        std::fprintf(stderr, "wobble: cannot write the state file %s: %s\n", path.c_str(),
-                     std::strerror(errno));
-        return false;
-    }
+    if (out == nullptr)
+        return InputError{path, 0, std::strerror(errno)};
     const SoftBody& body = s.scene->body;
     const ThrustController& t = body.controller;
     const Camera& c = *s.camera;
@@ -51,12 +48,9 @@ bool WriteStateDump(const std::string& path, const DumpedState& s) {
         std::fputc('\n', out);
     }
     std::fprintf(out, "end\n");
-    if (std::fclose(out) != 0) {
-        std::fprintf(stderr, "wobble: cannot write the state file %s: %s\n", path.c_str(),
-                     std::strerror(errno));
-        return false;
-    }
-    return true;
+    if (std::fclose(out) != 0)
+        return InputError{path, 0, std::strerror(errno)};
+    return Done{};
 }
 
 }  // namespace wobble

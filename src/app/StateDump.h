@@ -14,6 +14,8 @@
 
 #include <string>
 
+#include "text/InputError.h"
+
 namespace wobble {
 
 class Camera;
@@ -26,7 +28,7 @@ struct DumpedState {
     bool surfaceView = true;
 };
 
-// False, with the reason on stderr, when the file cannot be written.
-bool WriteStateDump(const std::string& path, const DumpedState& state);
+// On failure an error naming the file, whose message says why.
+Status WriteStateDump(const std::string& path, const DumpedState& state);
 
 }  // namespace wobble

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "render/RecordingDot.h"
-
 namespace wobble {
 
 void VideoCapture::RecordFromStart(const std::string& path) {
@@ -30,7 +28,7 @@ void VideoCapture::Toggle(const std::string& folder, const DisplaySettings& disp
         std::printf("Recording video to %s (F9 stops)\n", path.c_str());
 }
 
-void VideoCapture::CaptureFrame(const DisplaySettings& display, bool showDot) {
+void VideoCapture::CaptureFrame(Drawing& drawing, const DisplaySettings& display, bool showDot) {
     if (!fromStart_.empty()) {
         Start(fromStart_, display);
         askedFailed_ = !recorder_.IsRecording();
@@ -38,10 +36,10 @@ void VideoCapture::CaptureFrame(const DisplaySettings& display, bool showDot) {
     }
     if (!recorder_.IsRecording())
         return;
-    ReadFramebuffer(frame_, display.width, display.height);
+    drawing.ReadFrame(frame_, display, false);
     recorder_.AddFrame(frame_);
     if (showDot && recorder_.IsRecording())
-        DrawRecordingDot(display);
+        drawing.DrawRecordingDot(display);
 }
 
 bool VideoCapture::Finish() {

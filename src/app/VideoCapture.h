@@ -7,9 +7,9 @@
 
 #include <string>
 
+#include "app/Drawing.h"
 #include "app/VideoRecorder.h"
 #include "render/DisplaySettings.h"
-#include "render/Screenshot.h"
 
 namespace wobble {
 
@@ -26,7 +26,7 @@ public:
     // After a frame is drawn and before the buffers swap: the frame goes to
     // the running recording, and then, with `showDot`, the red dot is drawn
     // over it.
-    void CaptureFrame(const DisplaySettings& display, bool showDot);
+    void CaptureFrame(Drawing& drawing, const DisplaySettings& display, bool showDot);
 
     // At the end of the run: the running recording is finished. False when
     // the --record video could not be made (no ffmpeg, ffmpeg failed): an

@@ -39,8 +39,12 @@ void Camera::Reset() {
     pitch = 0.0f;
 }
 
-void Camera::SetBody(SoftBody* followed) {
-    body = followed;
+BodyFrame FrameOf(const SoftBody& body) {
+    BodyFrame frame;
+    frame.centre = body.controller.GetCentre();
+    frame.forward = body.controller.GetForward();
+    frame.side = body.controller.GetSide();
+    return frame;
 }
 
 SbVec3f Camera::FollowEye(const SbVec3f& c, const SbVec3f& f, const SbVec3f& s) const {
@@ -81,10 +85,8 @@ SbVec3f Camera::FollowEye(const SbVec3f& c, const SbVec3f& f, const SbVec3f& s) 
     }
 }
 
-CameraView Camera::View() const {
+CameraView Camera::View(const BodyFrame& frame) const {
     CameraView view;
-    if (body == nullptr)
-        return view;
     if (mode == 0) {
         view.kind = CameraView::Kind::kFree;
         view.pitch = pitch;
@@ -96,12 +98,9 @@ CameraView Camera::View() const {
         view.kind = CameraView::Kind::kIdentity;
         return view;
     }
-    const SbVec3f c = body->controller.GetCentre();
-    const SbVec3f f = body->controller.GetForward();
-    const SbVec3f s = body->controller.GetSide();
     view.kind = CameraView::Kind::kLookAt;
-    view.eye = FollowEye(c, f, s);
-    view.target = c;
+    view.eye = FollowEye(frame.centre, frame.forward, frame.side);
+    view.target = frame.centre;
     return view;
 }
 
@@ -137,7 +136,7 @@ void Camera::MoveRight() {
     position[2] -= sinYaw;
 }
 
-void Camera::NextMode() {
+void Camera::NextMode(const BodyFrame& frame) {
     if (modeCounter != kModeCallsPerChange - 1) {
         ++modeCounter;
         return;
@@ -152,12 +151,11 @@ void Camera::NextMode() {
     // A mode outside 0..4 can only come from writing the field directly; it
     // rejoins the cycle as the free camera instead of counting up forever.
     mode = (previous >= 0 && previous < 4) ? previous + 1 : 0;
-    if (previous == 4 && body != nullptr) {
+    if (previous == 4) {
         // Leaving orbit puts the free camera where the body is, so the user
         // does not lose it; the height stays the free camera's own.
-        const SbVec3f c = body->controller.GetCentre();
-        position[0] = c[0];
-        position[2] = c[2];
+        position[0] = frame.centre[0];
+        position[2] = frame.centre[2];
     }
 }
 

@@ -10,7 +10,7 @@ class SoftBody;
 // modelview matrix is made of (render/CameraApply.h loads it).
 struct CameraView {
     enum class Kind {
-        kUntouched,  // no body to view yet: the matrix is left as it is
+        kUntouched,  // no view computed yet: the matrix is left as it is
         kIdentity,   // a mode outside 0..4: the identity and nothing more
         kFree,       // rotate by -pitch about x, then -yaw about y, then move by -position
         kLookAt,     // look from `eye` at `target` with (0, 1, 0) up
@@ -22,6 +22,18 @@ struct CameraView {
     SbVec3f eye{0.0f, 0.0f, 0.0f};       // kLookAt
     SbVec3f target{0.0f, 0.0f, 0.0f};    // kLookAt: the body's centre
 };
+
+// The body's frame as its thrust controller last derived it, taken by value
+// for each view: what the follow modes look at, and where the free camera
+// goes when orbit mode is left.
+struct BodyFrame {
+    SbVec3f centre{0.0f, 0.0f, 0.0f};
+    SbVec3f forward{0.0f, 0.0f, 0.0f};  // unit length once the body has stepped
+    SbVec3f side{0.0f, 0.0f, 0.0f};     // forward x up
+};
+
+// The frame of `body` as it stands.
+BodyFrame FrameOf(const SoftBody& body);
 
 // The viewpoint. Mode 0 is a free camera that flies in the horizontal plane;
 // modes 1 to 4 follow the body's frame (centre c, forward f, side s) as read
@@ -47,14 +59,10 @@ public:
 
     // Free camera at (0, 1, 0) looking along -z, level.
     void Reset();
-    // The body followed in modes 1 to 4 and whose centre the free camera
-    // jumps to when orbit mode is left; not owned.
-    void SetBody(SoftBody* followed);
-
-    // The view of the current mode, from the body frame as it stands (the
-    // frame loop asks before the body's step, so a following camera sees the
-    // frame of the previous step). Without a body: kUntouched.
-    CameraView View() const;
+    // The view of the current mode, from the body's frame (the frame loop
+    // asks before the body's step, so a following camera sees the frame of
+    // the previous step).
+    CameraView View(const BodyFrame& frame) const;
 
     // The eye of the current follow mode (1 to 4) for the given body frame,
     // as View places it; `centre` unchanged in any other mode.
@@ -67,8 +75,9 @@ public:
     void MoveLeft();
     void MoveRight();
     // Counts calls; every seventh moves on 4 -> 0 -> 1 -> 2 -> 3 -> 4. The
-    // count is never cleared by releasing the key, so presses add up.
-    void NextMode();
+    // count is never cleared by releasing the key, so presses add up. Leaving
+    // orbit puts the free camera over the centre of `frame`.
+    void NextMode(const BodyFrame& frame);
 
     // Horizontal mouse motion: yaw -= dx, and its sine and cosine refreshed.
     void Turn(float dx);
@@ -79,7 +88,6 @@ public:
     SbVec3f position{0.0f, 1.0f, 0.0f};  // free-camera eye, world units
     float pitch = 0.0f;                  // free camera's tilt about x, degrees, -90..90
     float yaw = 0.0f;                    // turn about the vertical, degrees (modes 0 and 4)
-    SoftBody* body = nullptr;            // followed body, not owned; none until SetBody
     int mode = 4;                        // 0 free, 1 behind, 2 side, 3 front, 4 orbit
     int modeCounter = 0;                 // mode-key calls counted towards the next change
     int zoom = 0;                        // distance a follow eye has moved towards the body

@@ -12,13 +12,14 @@
 namespace wobble {
 
 // The projection a frame is drawn with: the viewport in pixels and
-// gluPerspective's field of view (vertical, degrees) and clipping planes.
+// gluPerspective's field of view and clipping planes. The display's settings
+// (render/DisplaySettings.h) are a lens, so these are the program's values.
 struct Lens {
-    int width = 800;
-    int height = 600;
-    float fieldOfView = 60.0f;
-    float nearPlane = 1.0f;
-    float farPlane = 2000.0f;
+    int width = 800;            // pixels
+    int height = 600;           // pixels
+    float fieldOfView = 60.0f;  // vertical, degrees
+    float nearPlane = 1.0f;     // world units from the eye
+    float farPlane = 2000.0f;   // world units from the eye
 };
 
 struct Ray {

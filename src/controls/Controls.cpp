@@ -19,7 +19,7 @@ void ApplyControls(const KeyIntents& asked, bool simulating, Scene& scene, Camer
     if (asked.cameraRight)
         camera.MoveRight();
     if (asked.nextCameraMode)
-        camera.NextMode();
+        camera.NextMode(FrameOf(scene.body));
     if (simulating && asked.splash)
         scene.Splash();
     if (simulating && asked.pump)

@@ -42,4 +42,34 @@ KeyIntents ReadKeyBindings(KeyTable& keys) {
     return in;
 }
 
+// A field added to KeyIntents must be joined here too, or its source's ask
+// would be dropped.
+static_assert(sizeof(KeyIntents) == 21 * sizeof(bool), "MergeIntents joins every intent");
+
+KeyIntents MergeIntents(const KeyIntents& a, const KeyIntents& b) {
+    KeyIntents in;
+    in.toggleFullscreen = a.toggleFullscreen || b.toggleFullscreen;
+    in.quit = a.quit || b.quit;
+    in.thrustForward = a.thrustForward || b.thrustForward;
+    in.thrustBackward = a.thrustBackward || b.thrustBackward;
+    in.turnLeft = a.turnLeft || b.turnLeft;
+    in.turnRight = a.turnRight || b.turnRight;
+    in.cameraForward = a.cameraForward || b.cameraForward;
+    in.cameraBackward = a.cameraBackward || b.cameraBackward;
+    in.cameraLeft = a.cameraLeft || b.cameraLeft;
+    in.cameraRight = a.cameraRight || b.cameraRight;
+    in.toggleView = a.toggleView || b.toggleView;
+    in.nextCameraMode = a.nextCameraMode || b.nextCameraMode;
+    in.splash = a.splash || b.splash;
+    in.pump = a.pump || b.pump;
+    in.togglePause = a.togglePause || b.togglePause;
+    in.stepOnce = a.stepOnce || b.stepOnce;
+    in.reset = a.reset || b.reset;
+    in.screenshot = a.screenshot || b.screenshot;
+    in.toggleOverlay = a.toggleOverlay || b.toggleOverlay;
+    in.toggleRecording = a.toggleRecording || b.toggleRecording;
+    in.togglePanel = a.togglePanel || b.togglePanel;
+    return in;
+}
+
 }  // namespace wobble

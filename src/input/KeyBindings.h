@@ -62,4 +62,9 @@ struct KeyIntents {
 // KeyTable::EndFrame).
 KeyIntents ReadKeyBindings(KeyTable& keys);
 
+// What either source asks for: the keyboard's intents and those of another
+// source (the panel's buttons, a gamepad) joined into one frame's. A toggle
+// asked for by both acts once.
+KeyIntents MergeIntents(const KeyIntents& a, const KeyIntents& b);
+
 }  // namespace wobble

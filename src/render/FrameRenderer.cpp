@@ -8,6 +8,7 @@
 #include "camera/Camera.h"
 #include "render/CameraApply.h"
 #include "render/DebugDraw.h"
+#include "render/HandsDraw.h"
 #include "render/SurfaceDraw.h"
 #include "render/WaterDraw.h"
 #include "scene/Scene.h"
@@ -57,34 +58,35 @@ void PrepareDrawing() {
     glPopAttrib();
 }
 
-void SetupLight(const float lightPosition[4]) {
+void SetupLight() {
     glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
 }
 
-void SetViewLighting(bool surfaceView) {
+double DrawFrame(const Scene& scene, const CameraView& view, bool surfaceView) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    // The dressed surface is lit; the wireframe shows its plain colours.
     if (surfaceView) {
         glEnable(GL_LIGHTING);
     } else {
         glDisable(GL_LIGHTING);
     }
-}
-
-double DrawFrame(const Scene& scene, const CameraView& view, const float lightPosition[4],
-                 bool surfaceView) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ApplyCamera(view);
     // Sent again under the current view, so the light stays fixed in the world.
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
     if (surfaceView) {
         DrawSurfaceMesh(scene.body.surface, scene.TrianglesRefreshed());
     } else {
         DrawTetraWireframe(scene.body);
     }
     DrawWater(scene.water);
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    const double drawing = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    const BodyPull& pull = scene.body.pull;
+    if (pull.Active())
+        DrawPullLine(scene.body.particles[static_cast<size_t>(pull.particle)].position, pull.target);
+    return drawing;
 }
 
 }  // namespace wobble

@@ -9,6 +9,7 @@
 // previous step while the body is drawn in its new state.
 
 #include "render/DisplaySettings.h"
+#include "scene/StepTimings.h"
 
 namespace wobble {
 
@@ -17,10 +18,8 @@ struct CameraView;
 
 // Wall-clock milliseconds of the parts of the latest frame.
 struct FrameTimings {
-    double bodyStep = 0.0;
-    double waterStep = 0.0;
-    double surface = 0.0;  // carrying the surface along with the tetras
-    double drawing = 0.0;  // issuing the GL calls of body and water
+    StepTimings step;      // the scene's step and the surface carried along
+    double drawing = 0.0;  // issuing the drawing calls of body and water
     double frame = 0.0;    // the whole frame, keys to buffer swap (set by the main loop)
 };
 
@@ -32,18 +31,17 @@ void SetupGLState(const DisplaySettings& display);
 // Worth calling while other work goes on: at start-up, while the scene loads.
 void PrepareDrawing();
 
-// Light 0, the scene's one light: enabled, at `lightPosition` (w = 0: a
-// direction fixed in the world).
-void SetupLight(const float lightPosition[4]);
+// Light 0, the scene's one light: a direction fixed in the world (w = 0).
+inline constexpr float kLightPosition[4] = {-10.0f, 5.0f, 2.0f, 0.0f};
 
-// The lighting switch as the view key leaves it: on for the dressed
-// surface, off for the wireframe, which shows its plain colours.
-void SetViewLighting(bool surfaceView);
+// Light 0 enabled, at kLightPosition.
+void SetupLight();
 
 // Draws the scene as it stands: `surfaceView` the dressed surface (deformed
-// by the scene beforehand), otherwise the tetra wireframe with its control
-// points. Returns the milliseconds spent issuing the drawing calls.
-double DrawFrame(const Scene& scene, const CameraView& view, const float lightPosition[4],
-                 bool surfaceView);
+// by the scene beforehand), lit, otherwise the tetra wireframe with its
+// control points in their plain colours; the water; then the mouse's pull
+// while it holds. Returns the milliseconds spent issuing the drawing calls
+// of body and water.
+double DrawFrame(const Scene& scene, const CameraView& view, bool surfaceView);
 
 }  // namespace wobble

@@ -32,21 +32,20 @@ void ReadFramebuffer(Image& image, int width, int height, bool front) {
     }
 }
 
-bool WritePng(const std::string& path, const Image& image, std::string* error) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        if (error != nullptr)
-            *error = std::strerror(errno);
-        return false;
-    }
+namespace {
+
+// Writes the PNG; null on success, else why not. No object with a destructor
+// lives here: libpng's errors return through longjmp.
+const char* WritePngFile(const char* path, const Image& image) {
+    FILE* file = std::fopen(path, "wb");
+    if (file == nullptr)
+        return std::strerror(errno);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         std::fclose(file);
-        if (error != nullptr)
-            *error = "the PNG encoder failed";
-        return false;
+        return "the PNG encoder failed";
     }
     png_init_io(png, file);
     png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -58,12 +57,18 @@ bool WritePng(const std::string& path, const Image& image, std::string* error) {
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0) {
-        if (error != nullptr)
-            *error = std::strerror(errno);
-        return false;
-    }
-    return true;
+    if (std::fclose(file) != 0)
+        return std::strerror(errno);
+    return nullptr;
+}
+
+}  // namespace
+
+Status WritePng(const std::string& path, const Image& image) {
+    const char* failure = WritePngFile(path.c_str(), image);
+    if (failure != nullptr)
+        return InputError{path, 0, failure};
+    return Done{};
 }
 
 std::string NextFreeName(const std::string& folder, const std::string& stem,

@@ -1,17 +1,11 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include "render/Image.h"
+#include "text/InputError.h"
 
 namespace wobble {
-
-// An RGB image, top row first.
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;  // width * height * 3 bytes
-};
 
 // Reads a colour buffer of the current GL context into an image: the back
 // buffer (before the swap) or the front buffer (what is on show).
@@ -20,8 +14,9 @@ Image ReadFramebuffer(int width, int height, bool front = false);
 // already, so that reading every frame allocates nothing.
 void ReadFramebuffer(Image& image, int width, int height, bool front = false);
 
-// Writes the image as a PNG; false, with the reason in *error, on failure.
-bool WritePng(const std::string& path, const Image& image, std::string* error);
+// Writes the image as a PNG; on failure an error naming the file, whose
+// message says why (without the file's name).
+Status WritePng(const std::string& path, const Image& image);
 
 // The first of <stem>-0001<extension>, <stem>-0002<extension>, ... in
 // `folder` that does not exist yet, so that a new screenshot or video never

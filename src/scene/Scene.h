@@ -16,18 +16,13 @@
 #include "math/ParallelFor.h"
 #include "scene/SceneSnapshot.h"
 #include "scene/SceneTuning.h"
+#include "scene/StepTimings.h"
 #include "softbody/SoftBody.h"
 #include "text/InputError.h"
 #include "water/WaterSurface.h"
 
 namespace wobble {
 
-// Wall-clock milliseconds of the parts of the latest frame's simulation.
-struct StepTimings {
-    double bodyStep = 0.0;
-    double waterStep = 0.0;
-    double surface = 0.0;  // carrying the surface along with the tetras
-};
 
 class Scene {
 public:
@@ -65,7 +60,8 @@ public:
     void Step();
     // The splash: the water pushed down at kSplashPoint by the body's sphere.
     void Splash();
-    // Every rest length of the body grows by 10 %.
+    // Every rest length of the body grows by the tuned pump growth (10 % a
+    // call unless the panel changed it).
     void Pump();
     // Carries the surface along with the tetras (their matrices of the
     // latest step) and refreshes its face normals, ready to be drawn.

@@ -50,12 +50,14 @@ public:
     // True once all eight slots hold particles.
     bool HasControlParticles() const;
 
-    float maxThrust = 30.0f;
-    float thrustStep = 1.0f;
-    float forwardThrust = 0.0f;
-    float backwardThrust = 0.0f;
-    float leftThrust = 0.0f;
-    float rightThrust = 0.0f;
+    // Thrusts are forces on each control particle they push (force units:
+    // mass x world units per time unit squared), ramped a step a frame.
+    float maxThrust = 30.0f;      // cap of every thrust
+    float thrustStep = 1.0f;      // growth (held) and decay (released) per frame
+    float forwardThrust = 0.0f;   // pushes control particles 0..3 along `forward`
+    float backwardThrust = 0.0f;  // pushes control particles 4..7 against `forward`
+    float leftThrust = 0.0f;      // turns left
+    float rightThrust = 0.0f;     // turns right
     SbVec3f centre{0.0f, 0.0f, 0.0f};     // midpoint of frontMean and rearMean
     SbVec3f frontMean{0.0f, 0.0f, 0.0f};  // mean position of control particles 0..3
     SbVec3f rearMean{0.0f, 0.0f, 0.0f};   // mean position of control particles 4..7

@@ -52,24 +52,24 @@ protected:
 };
 
 TEST_F(InProcess, FullscreenTogglesOncePerKeyDown) {
-    app->keys.Press(vk::Letter('T'));
+    app->keys().Press(vk::Letter('T'));
     app->HandleKeys();
-    EXPECT_TRUE(app->display.fullscreen);
-    EXPECT_FALSE(app->keys.IsDown(vk::Letter('T')));  // the once binding cleared it
+    EXPECT_TRUE(app->display().fullscreen);
+    EXPECT_FALSE(app->keys().IsDown(vk::Letter('T')));  // the once binding cleared it
     app->HandleKeys();
     app->HandleKeys();
-    EXPECT_TRUE(app->display.fullscreen);  // held without repeats: still once
-    app->keys.Press(vk::Letter('T'));      // an auto-repeated key-down
+    EXPECT_TRUE(app->display().fullscreen);  // held without repeats: still once
+    app->keys().Press(vk::Letter('T'));      // an auto-repeated key-down
     app->HandleKeys();
-    EXPECT_FALSE(app->display.fullscreen);
-    app->keys.Press(vk::kF5);
+    EXPECT_FALSE(app->display().fullscreen);
+    app->keys().Press(vk::kF5);
     app->HandleKeys();
-    EXPECT_TRUE(app->display.fullscreen);
-    EXPECT_FALSE(app->keys.IsDown(vk::kF5));
+    EXPECT_TRUE(app->display().fullscreen);
+    EXPECT_FALSE(app->keys().IsDown(vk::kF5));
     // The mode record was prepared on the first evaluation of the bindings.
-    EXPECT_EQ(app->fullscreenMode.width, 800);
-    EXPECT_EQ(app->fullscreenMode.height, 600);
-    EXPECT_EQ(app->fullscreenMode.bits, 32);
+    EXPECT_EQ(app->fullscreenMode().width, 800);
+    EXPECT_EQ(app->fullscreenMode().height, 600);
+    EXPECT_EQ(app->fullscreenMode().bits, 32);
 }
 
 TEST_F(InProcess, ResizingKeepsViewportAndProjection) {
@@ -92,15 +92,13 @@ TEST_F(InProcess, ResizingKeepsViewportAndProjection) {
     EXPECT_NEAR(projection[5], 1.7320508, 1e-6);
 }
 
-TEST_F(InProcess, MSwitchesLightingWithTheView) {
-    app->keys.Press(vk::Letter('M'));
+TEST_F(InProcess, MSwitchesTheView) {
+    app->keys().Press(vk::Letter('M'));
     app->HandleKeys();
-    EXPECT_FALSE(app->surfaceView);
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    app->keys.Press(vk::Letter('M'));
+    EXPECT_FALSE(app->surfaceView());
+    app->keys().Press(vk::Letter('M'));
     app->HandleKeys();
-    EXPECT_TRUE(app->surfaceView);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(app->surfaceView());
 }
 
 TEST_F(InProcess, EveryFrameEndsWithLightingOffAndTheSceneIsFixedInPlace) {
@@ -111,19 +109,17 @@ TEST_F(InProcess, EveryFrameEndsWithLightingOffAndTheSceneIsFixedInPlace) {
     EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
     EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_EQ(app->lightPosition[0], -10.0f);
-    EXPECT_EQ(app->lightPosition[3], 0.0f);
     // The water's body radius: half the distance between control particles 2
     // and 3, across the nose's diagonal of 8 by 8.
-    EXPECT_FLOAT_EQ(app->scene->water.radius, 0.5f * std::sqrt(128.0f));
-    EXPECT_EQ(app->scene->water.cellsX, 100);
+    EXPECT_FLOAT_EQ(app->scene().water.radius, 0.5f * std::sqrt(128.0f));
+    EXPECT_EQ(app->scene().water.cellsX, 100);
 }
 
 TEST_F(InProcess, AKeyCodeBeyondTheTableIsIgnored) {
-    const KeyTable before = app->keys;
-    app->keys.Press(300);
-    app->keys.Press(-1);
-    EXPECT_EQ(std::memcmp(before.down, app->keys.down, sizeof before.down), 0);
+    const KeyTable before = app->keys();
+    app->keys().Press(300);
+    app->keys().Press(-1);
+    EXPECT_EQ(std::memcmp(before.down, app->keys().down, sizeof before.down), 0);
 }
 
 TEST_F(InProcess, AModelDroppedOnTheWindowIsBuiltWhileTheSceneRunsOn) {
@@ -138,21 +134,21 @@ TEST_F(InProcess, AModelDroppedOnTheWindowIsBuiltWhileTheSceneRunsOn) {
         scene.Write("cube.obj",
                     "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 0 1 0\nv 0 0 1\nv 2 0 1\nv 2 1 1\nv 0 1 1\n"
                     "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n");
-    const Scene* before = app->scene.get();
-    app->keys.Press(vk::kUp);
+    const Scene* before = &app->scene();
+    app->keys().Press(vk::kUp);
     long long framesWhileBuilding = 0;
     test::CaptureStdout([&] {
         app->HandleDrop(model, false);
         // The drop returned at once; the frames go on with the old scene.
-        for (int turn = 0; turn < 1000000 && app->scene.get() == before; ++turn) {
-            const long long frames = app->framesRun;
+        for (int turn = 0; turn < 1000000 && &app->scene() == before; ++turn) {
+            const long long frames = app->framesRun();
             ASSERT_TRUE(app->RunTurn());
-            if (app->framesRun > frames && app->scene.get() == before) {
+            if (app->framesRun() > frames && &app->scene() == before) {
                 ++framesWhileBuilding;
                 // The status shows from the second frame of the build on
                 // (its window is measured in the first); one is kept on file.
                 if (framesWhileBuilding == 2)
-                    app->keys.Press(vk::kF12);
+                    app->keys().Press(vk::kF12);
                 usleep(10000);  // a window's frame waits for the display
             }
         }
@@ -160,8 +156,7 @@ TEST_F(InProcess, AModelDroppedOnTheWindowIsBuiltWhileTheSceneRunsOn) {
     setenv("PATH", path.c_str(), 1);
     unsetenv("XDG_CACHE_HOME");
     EXPECT_GT(framesWhileBuilding, 2);
-    EXPECT_NE(app->scene.get(), before);
-    EXPECT_EQ(app->camera.body, &app->scene->body);
+    EXPECT_NE(&app->scene(), before);
     // The frame on file shows the status with its progress bar across the
     // bottom: a row of the bar's frame, dark blue-grey where it is still to
     // fill, far from the water's blues.

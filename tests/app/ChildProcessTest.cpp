@@ -22,8 +22,8 @@ using Ending = ChildProcess::Ending;
 // Runs `script` with /bin/sh until it ends (at most `limit`), collecting its lines.
 std::vector<ChildProcess::Line> RunToEnd(ChildProcess& child, const std::string& script,
                                          std::chrono::milliseconds limit = 20000ms) {
-    std::string error;
-    EXPECT_TRUE(child.Start("/bin/sh", {"-c", script}, limit, error)) << error;
+    const Status started = child.Start("/bin/sh", {"-c", script}, limit);
+    EXPECT_TRUE(started.ok()) << started.error().message;
     std::vector<ChildProcess::Line> lines;
     while (child.ending() == Ending::kRunning)
         child.Wait(lines, 1000ms);
@@ -57,8 +57,7 @@ TEST(ChildProcess, ACrashOrAHangIsReportedAndTheChildIsReaped) {
     };
     for (const Case& c : cases) {
         ChildProcess child;
-        std::string error;
-        ASSERT_TRUE(child.Start("/bin/sh", {"-c", c.script}, c.limit, error)) << error;
+        ASSERT_TRUE(child.Start("/bin/sh", {"-c", c.script}, c.limit).ok());
         const pid_t pid = child.pid();
         std::vector<ChildProcess::Line> lines;
         while (child.ending() == Ending::kRunning)
@@ -75,8 +74,7 @@ TEST(ChildProcess, GoingAwayEndsARunningChild) {
     pid_t pid = -1;
     {
         ChildProcess child;
-        std::string error;
-        ASSERT_TRUE(child.Start("/bin/sleep", {"30"}, 60000ms, error)) << error;
+        ASSERT_TRUE(child.Start("/bin/sleep", {"30"}, 60000ms).ok());
         pid = child.pid();
         std::vector<ChildProcess::Line> lines;
         child.Poll(lines);
@@ -88,10 +86,11 @@ TEST(ChildProcess, GoingAwayEndsARunningChild) {
 
 TEST(ChildProcess, AMissingProgramIsRefusedWithTheReason) {
     ChildProcess child;
-    std::string error;
-    EXPECT_FALSE(child.Start("/no/such/program", {}, 1000ms, error));
-    EXPECT_NE(error.find("cannot run /no/such/program: No such file"), std::string::npos)
-        << error;
+    const Status started = child.Start("/no/such/program", {}, 1000ms);
+    ASSERT_FALSE(started.ok());
+    EXPECT_NE(started.error().message.find("cannot run /no/such/program: No such file"),
+              std::string::npos)
+        << started.error().message;
     EXPECT_FALSE(child.Started());
 }
 

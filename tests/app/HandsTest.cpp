@@ -37,7 +37,7 @@ protected:
 
     // Runs the main loop until frame `frame` has been drawn.
     void RunTo(long long frame) {
-        while (app->framesRun < frame)
+        while (app->framesRun() < frame)
             ASSERT_TRUE(app->RunTurn());
     }
 
@@ -70,7 +70,7 @@ protected:
 
     // The largest departure from rest of the water within two cells of (x, z).
     float WavesAround(float x, float z) const {
-        const WaterSurface& w = app->scene->water;
+        const WaterSurface& w = app->scene().water;
         const int ci = static_cast<int>(x / w.spacingX + 0.5f);
         const int cj = static_cast<int>(z / w.spacingZ + 0.5f);
         float most = 0.0f;
@@ -94,10 +94,10 @@ TEST_F(MouseAndPanel, AGrabAtTheMiddleLiftsTheGrabbedSideUntilReleased) {
             std::to_string(frame) + " cursor 400 " + std::to_string(300 - 4 * (frame - 10)) + "\n";
     Start(replay + "100 button left up\n");
     RunTo(10);
-    const BodyPull& pull = app->scene->body.pull;
+    const BodyPull& pull = app->scene().body.pull;
     ASSERT_TRUE(pull.Active());
     const size_t grabbed = static_cast<size_t>(pull.particle);
-    const SbVec3f start = app->scene->body.particles[grabbed].position;
+    const SbVec3f start = app->scene().body.particles[grabbed].position;
     // The grabbed particle shows under the cursor: the body's surface there
     // is no more than a particle's spacing away.
     double x, y;
@@ -105,13 +105,13 @@ TEST_F(MouseAndPanel, AGrabAtTheMiddleLiftsTheGrabbedSideUntilReleased) {
     EXPECT_NEAR(x, 400.0, 15.0);
     EXPECT_NEAR(y, 300.0, 15.0);
 
-    const float centre = app->scene->body.controller.centre[1];
+    const float centre = app->scene().body.controller.centre[1];
     RunTo(99);
-    const float rise = app->scene->body.particles[grabbed].position[1] - start[1];
+    const float rise = app->scene().body.particles[grabbed].position[1] - start[1];
     EXPECT_GT(rise, 10.0f);
     // Its side went up further than the body's middle, which follows it.
-    EXPECT_GT(rise, app->scene->body.controller.centre[1] - centre + 5.0f);
-    EXPECT_EQ(app->camera.yaw, 0.0f);
+    EXPECT_GT(rise, app->scene().body.controller.centre[1] - centre + 5.0f);
+    EXPECT_EQ(app->camera().yaw, 0.0f);
     RunTo(100);
     EXPECT_FALSE(pull.Active());
 }
@@ -123,7 +123,7 @@ TEST_F(MouseAndPanel, AClickOnTheWaterRaisesWavesThereAndNotAtTheSplashPoint) {
     RunTo(30);
     EXPECT_GT(WavesAround(clicked[0], clicked[2]), 0.5f);
     EXPECT_EQ(WavesAround(Scene::kSplashPoint[0], Scene::kSplashPoint[2]), 0.0f);
-    EXPECT_FALSE(app->scene->body.pull.Active());
+    EXPECT_FALSE(app->scene().body.pull.Active());
 }
 
 TEST_F(MouseAndPanel, ThePanelTakesTheMouseOverItAndItsSliderTunesTheScene) {
@@ -134,21 +134,21 @@ TEST_F(MouseAndPanel, ThePanelTakesTheMouseOverItAndItsSliderTunesTheScene) {
         "13 button left up\n";
     Start(press);
     RunTo(14);
-    EXPECT_EQ(app->camera.yaw, -20.0f);  // hidden: the mouse turns the camera
+    EXPECT_EQ(app->camera().yaw, -20.0f);  // hidden: the mouse turns the camera
     Start("2 down Tab\n3 up Tab\n" + press +
           // The stiffness slider, the panel's first (its row in the fixed
           // layout), pressed near its left end and dragged to the right.
           "20 cursor 490 244\n20 button left down\n21 cursor 560 244\n22 cursor 650 244\n"
           "23 button left up\n");
     RunTo(14);
-    EXPECT_EQ(app->camera.yaw, 0.0f);
-    EXPECT_FALSE(app->scene->body.pull.Active());
-    const float own = app->scene->OwnTuning().stiffness;
+    EXPECT_EQ(app->camera().yaw, 0.0f);
+    EXPECT_FALSE(app->scene().body.pull.Active());
+    const float own = app->scene().OwnTuning().stiffness;
     RunTo(24);
-    const float tuned = app->scene->Tuning().stiffness;
+    const float tuned = app->scene().Tuning().stiffness;
     EXPECT_GT(tuned, 3.0f * own);
-    EXPECT_EQ(app->scene->body.springs.stiffness[100], tuned);
-    EXPECT_FALSE(app->scene->body.pull.Active());
+    EXPECT_EQ(app->scene().body.springs.stiffness[100], tuned);
+    EXPECT_FALSE(app->scene().body.pull.Active());
 }
 
 }  // namespace

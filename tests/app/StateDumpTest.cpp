@@ -74,7 +74,7 @@ TEST(StateDump, EveryFloatReadsBackToTheSameBits) {
     DumpedState state;
     state.scene = &scene;
     state.camera = &camera;
-    ASSERT_TRUE(WriteStateDump(dir.Path("state.txt"), state));
+    ASSERT_TRUE(WriteStateDump(dir.Path("state.txt"), state).ok());
 
     // The file's floats in order: all words of the number lines, the thrust
     // line's four, and the camera line's five after its four integers.

@@ -22,7 +22,6 @@ protected:
         body.controller.centre = SbVec3f(10.0f, 2.0f, -5.0f);
         body.controller.forward = SbVec3f(kFx, 0.0f, kFz);
         body.controller.side = SbVec3f(-kFz, 0.0f, kFx);
-        camera.SetBody(&body);
     }
 
     SoftBody body;
@@ -35,7 +34,6 @@ TEST_F(CameraTest, ConstructionAndResetPlaceTheFreeCamera) {
     EXPECT_EQ(fresh.zoom, 0);
     EXPECT_EQ(fresh.lift, 0);
     EXPECT_EQ(fresh.moveStep, 2);
-    EXPECT_EQ(fresh.body, nullptr);
     fresh.position = SbVec3f(7, 8, 9);
     fresh.yaw = 45.0f;
     fresh.pitch = -20.0f;
@@ -43,7 +41,6 @@ TEST_F(CameraTest, ConstructionAndResetPlaceTheFreeCamera) {
     EXPECT_EQ(fresh.position, SbVec3f(0, 1, 0));
     EXPECT_EQ(fresh.yaw, 0.0f);
     EXPECT_EQ(fresh.pitch, 0.0f);
-    EXPECT_EQ(fresh.View().kind, CameraView::Kind::kUntouched);  // no body yet
 }
 
 TEST_F(CameraTest, FollowEyeHeightAddsLiftAsAnIntegerFirst) {
@@ -63,28 +60,28 @@ TEST_F(CameraTest, FollowEyeHeightAddsLiftAsAnIntegerFirst) {
 TEST_F(CameraTest, ModeAdvancesOnEverySeventhCallAndPressesAddUp) {
     ASSERT_EQ(camera.mode, 4);
     for (int call = 1; call <= 6; ++call) {
-        camera.NextMode();
+        camera.NextMode(FrameOf(body));
         EXPECT_EQ(camera.mode, 4) << call;
         EXPECT_EQ(camera.modeCounter, call);
     }
-    camera.NextMode();
+    camera.NextMode(FrameOf(body));
     EXPECT_EQ(camera.mode, 0);
     EXPECT_EQ(camera.modeCounter, 0);
 
     // Four calls of one press and three of the next make the seventh.
     for (int call = 0; call < 4; ++call)
-        camera.NextMode();
+        camera.NextMode(FrameOf(body));
     EXPECT_EQ(camera.mode, 0);
     for (int call = 0; call < 2; ++call)
-        camera.NextMode();
+        camera.NextMode(FrameOf(body));
     EXPECT_EQ(camera.mode, 0);
-    camera.NextMode();
+    camera.NextMode(FrameOf(body));
     EXPECT_EQ(camera.mode, 1);
 
     const int order[] = {2, 3, 4, 0, 1};
     for (int expected : order) {
         for (int call = 0; call < 7; ++call)
-            camera.NextMode();
+            camera.NextMode(FrameOf(body));
         EXPECT_EQ(camera.mode, expected);
     }
 }
@@ -97,7 +94,7 @@ TEST_F(CameraTest, ModeChangeStartsAFreshFollowButKeepsPitch) {
     camera.pitch = 33.0f;
     camera.Turn(-50.0f);
     camera.position = SbVec3f(4, 5, 6);
-    camera.NextMode();
+    camera.NextMode(FrameOf(body));
     EXPECT_EQ(camera.mode, 2);
     EXPECT_EQ(camera.zoom, 0);
     EXPECT_EQ(camera.lift, 0);
@@ -114,20 +111,11 @@ TEST_F(CameraTest, LeavingOrbitPutsTheFreeCameraOverTheBodyAtItsOldHeight) {
     camera.pitch = -12.0f;
     camera.Turn(75.0f);
     camera.modeCounter = 6;
-    camera.NextMode();
+    camera.NextMode(FrameOf(body));
     EXPECT_EQ(camera.mode, 0);
     EXPECT_EQ(camera.position, SbVec3f(12.5f, 9.0f, -40.25f));
     EXPECT_EQ(camera.yaw, 0.0f);
     EXPECT_EQ(camera.pitch, -12.0f);
-}
-
-TEST_F(CameraTest, LeavingOrbitWithoutBodyKeepsThePosition) {
-    Camera loose;
-    loose.position = SbVec3f(1, 2, 3);
-    loose.modeCounter = 6;
-    loose.NextMode();
-    EXPECT_EQ(loose.mode, 0);
-    EXPECT_EQ(loose.position, SbVec3f(1, 2, 3));
 }
 
 TEST_F(CameraTest, ModeWrittenOutsideTheCycleRejoinsItAsTheFreeCamera) {
@@ -135,7 +123,7 @@ TEST_F(CameraTest, ModeWrittenOutsideTheCycleRejoinsItAsTheFreeCamera) {
     for (int mode : {5, -3, INT_MAX}) {
         camera.mode = mode;
         camera.modeCounter = 6;
-        camera.NextMode();
+        camera.NextMode(FrameOf(body));
         EXPECT_EQ(camera.mode, 0) << mode;
         EXPECT_EQ(camera.position, SbVec3f(1, 2, 3)) << mode;
     }

@@ -22,7 +22,6 @@ protected:
         bool loaded = false;
         test::CaptureStdout([&] { loaded = scene.Load(WOBBLE_SOURCE_DIR "/assets").ok(); });
         ASSERT_TRUE(loaded);
-        camera.SetBody(&scene.body);
         camera.Turn(0.0f);
     }
 

@@ -25,9 +25,8 @@ protected:
         // The body frame as the first step leaves it, seen by the orbit
         // camera the program starts with.
         scene.body.controller.UpdateFrame();
-        camera.SetBody(&scene.body);
         camera.Turn(0.0f);
-        view = camera.View();
+        view = camera.View(FrameOf(scene.body));
     }
 
     // The water's height at the cell nearest (x, z).

@@ -53,8 +53,8 @@ TEST(Screenshot, EveryRowIsReadBackAndWrittenInItsPlace) {
             EXPECT_EQ(wrong, 0) << "row " << row << " of " << width << " x " << height;
         }
 
-        std::string error;
-        ASSERT_TRUE(WritePng(dir.Path("rows.png"), image, &error)) << error;
+        const Status written = WritePng(dir.Path("rows.png"), image);
+        ASSERT_TRUE(written.ok()) << written.error().message;
         test::Picture png;
         ASSERT_TRUE(test::ReadPng(dir.Path("rows.png"), png));
         EXPECT_EQ(png.width, width);

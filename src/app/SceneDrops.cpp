@@ -1,13 +1,11 @@
-// The application's drops: a dropped (or replayed) scene folder loaded, a
-// model's scene built beside the frames and swapped in, and the status
-// panel that shows the build and any refusal.
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "app/Application.h"
+#include "app/SceneDrops.h"
+
 #include "app/ScenePath.h"
 
 namespace wobble {
@@ -52,7 +50,7 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
-void Application::HandleDrop(const std::string& path, bool wait) {
+void SceneDrops::Drop(const std::string& path, bool wait) {
     if (build_.Active()) {
         std::printf("wobble: the scene of %s is given up for %s\n",
                     Printable(build_.model()).c_str(), Printable(path).c_str());
@@ -66,18 +64,18 @@ void Application::HandleDrop(const std::string& path, bool wait) {
             ShowProblem(what.problem, path);
             break;
         case ScenePath::Kind::kSceneFolder: {
-            std::string problem;
-            if (SwapInScene(what.folder, problem)) {
+            const Status loaded = LoadScene(what.folder);
+            if (loaded) {
                 statusPanel_ = StatusPanel();
                 problemFramesLeft_ = 0;
             } else {
-                ShowProblem(problem, path);
+                ShowProblem(loaded.error().message, path);
             }
             break;
         }
         case ScenePath::Kind::kModelFile:
             buildWaited_ = wait;
-            build_.Start(what.model, SceneBuildSettings::FromEnvironment(options_.rebuild));
+            build_.Start(what.model, SceneBuildSettings::FromEnvironment(rebuild_));
             if (wait)
                 build_.Wait();
             PollBuild();
@@ -85,7 +83,13 @@ void Application::HandleDrop(const std::string& path, bool wait) {
     }
 }
 
-void Application::PollBuild() {
+void SceneDrops::Poll() {
+    PollBuild();
+    if (problemFramesLeft_ > 0 && --problemFramesLeft_ == 0)
+        statusPanel_ = StatusPanel();
+}
+
+void SceneDrops::PollBuild() {
     if (build_.state() == SceneBuild::State::kIdle)
         return;
     build_.Poll();
@@ -104,10 +108,10 @@ void Application::PollBuild() {
     }
 }
 
-void Application::TakeBuiltScene() {
+void SceneDrops::TakeBuiltScene() {
     const std::string model = build_.model();
-    std::string problem;
-    if (SwapInScene(build_.folder(), problem)) {
+    const Status loaded = LoadScene(build_.folder());
+    if (loaded) {
         statusPanel_ = StatusPanel();
         problemFramesLeft_ = 0;
         build_.Finish();
@@ -117,7 +121,7 @@ void Application::TakeBuiltScene() {
         // A damaged cache entry is built again rather than left in the way.
         std::printf("wobble: the scene of %s kept in the cache does not load: building it again\n",
                     Printable(model).c_str());
-        SceneBuildSettings settings = SceneBuildSettings::FromEnvironment(options_.rebuild);
+        SceneBuildSettings settings = SceneBuildSettings::FromEnvironment(rebuild_);
         settings.rebuild = true;
         build_.Start(model, settings);
         if (buildWaited_)
@@ -125,29 +129,26 @@ void Application::TakeBuiltScene() {
         PollBuild();
         return;
     }
-    ShowProblem(problem, model);
+    ShowProblem(loaded.error().message, model);
     build_.Finish();
 }
 
-bool Application::SwapInScene(const std::string& folder, std::string& problem) {
+Status SceneDrops::LoadScene(const std::string& folder) {
     auto next = std::make_unique<Scene>();
     // Load prints its console lines, and its refusal on stderr.
     const Status loaded = next->Load(folder);
     if (!loaded) {
-        // The loader's line names its file, but not always the folder.
-        problem = Describe(loaded.error(), folder);
         std::fflush(stdout);
         std::fprintf(stderr, "wobble: no scene loaded from %s: the running scene stays\n",
                      Printable(folder).c_str());
-        return false;
+        // The loader's line names its file, but not always the folder.
+        return InputError{folder, 0, Describe(loaded.error(), folder)};
     }
-    scene = std::move(next);
-    camera.SetBody(&scene->body);
-    startCamera_.SetBody(&scene->body);
-    return true;
+    ready_ = std::move(next);
+    return Done{};
 }
 
-void Application::ShowProblem(const std::string& problem, const std::string& subject) {
+void SceneDrops::ShowProblem(const std::string& problem, const std::string& subject) {
     // The window names the file without its folders; stderr has the whole path.
     std::string text = problem;
     if (!subject.empty() && text.rfind(subject, 0) == 0)
@@ -155,13 +156,13 @@ void Application::ShowProblem(const std::string& problem, const std::string& sub
     statusPanel_ = StatusPanel();
     statusPanel_.isError = true;
     statusPanel_.lines[0] = "No scene made of " + FileName(subject) + ": the scene runs on";
-    statusPanel_.lineCount = 1 + WrapInto(text, StatusPanelColumns(display), statusPanel_.lines + 1,
+    statusPanel_.lineCount = 1 + WrapInto(text, StatusPanelColumns(display_), statusPanel_.lines + 1,
                                           StatusPanel::kMaxLines - 1);
     problemFramesLeft_ = kProblemFrames;
     shownPercent_ = -1;
 }
 
-void Application::ShowBuildProgress() {
+void SceneDrops::ShowBuildProgress() {
     const int percent = static_cast<int>(build_.fraction() * 100.0);
     if (statusPanel_.barFraction >= 0.0f && percent == shownPercent_)
         return;

@@ -1,0 +1,167 @@
+// The application's loop run through its seams with no window system, no GL
+// and no Dear ImGui: a window that makes nothing, a drawing that draws
+// nothing and a panel whose buttons are scripted. What a second platform
+// would plug in, the loop must run the same with.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "TestFiles.h"
+#include "app/Application.h"
+#include "input/KeyTable.h"
+
+namespace wobble {
+namespace {
+
+class FakeWindow : public Window {
+public:
+    bool Create(const DisplaySettings&) override { return true; }
+    void Release() override {}
+    bool PollEvent(InputEvent&) override { return false; }
+    void SwapBuffers() override { ++swaps; }
+    void SetFullscreen(bool fullscreen, const FullscreenMode&) override {
+        fullscreenNow = fullscreen;
+    }
+    MouseDevice* Mouse() override { return nullptr; }
+    void ShowMessage(const char*, const char*, MessageIcon) override {}
+    bool IsHeadless() const override { return true; }
+
+    int swaps = 0;
+    bool fullscreenNow = false;
+};
+
+class FakeDrawing : public Drawing {
+public:
+    void Setup(const DisplaySettings&) override { ++setups; }
+    void Prepare() override {}
+    double DrawScene(const Scene&, const CameraView&, bool surfaceView) override {
+        ++scenesDrawn;
+        lastSurfaceView = surfaceView;
+        return 0.0;
+    }
+    void DrawCrosshair(const DisplaySettings&, float, float) override {}
+    void DrawRecordingDot(const DisplaySettings&) override {}
+    void ReadFrame(Image& image, const DisplaySettings& display, bool) override {
+        image.width = display.width;
+        image.height = display.height;
+        image.rgb.assign(static_cast<size_t>(display.width) * display.height * 3, 0);
+    }
+
+    int setups = 0;
+    int scenesDrawn = 0;
+    bool lastSurfaceView = true;
+};
+
+// Its buttons ask, in frame N of the loop, for what `asks` holds for N.
+class FakePanel : public ControlPanel {
+public:
+    void ToggleFull(Window&) override { full = !full; }
+    void ToggleCompact(Window&) override {}
+    void ShowStatus(Window&, const StatusPanel&) override {}
+    void Stop() override {}
+    void RecordFrame(double, const FrameTimings&) override {}
+    KeyIntents Build(Window&, const Pointer&, Scene&, const PanelState&,
+                     const DisplaySettings&) override {
+        ++built;
+        return built == askInFrame ? asks : KeyIntents();
+    }
+    bool TakesMouse() const override { return false; }
+    void Draw(const Scene&) override {}
+
+    bool full = false;
+    int built = 0;
+    int askInFrame = 0;
+    KeyIntents asks;
+};
+
+struct FakeRun {
+    FakeWindow* window = nullptr;
+    FakeDrawing* drawing = nullptr;
+    FakePanel* panel = nullptr;
+    std::unique_ptr<Application> app;
+
+    explicit FakeRun(const AppOptions& options) {
+        auto w = std::make_unique<FakeWindow>();
+        auto d = std::make_unique<FakeDrawing>();
+        auto p = std::make_unique<FakePanel>();
+        window = w.get();
+        drawing = d.get();
+        panel = p.get();
+        app = std::make_unique<Application>(
+            800, 600, 32, Seams{std::move(w), std::move(d), std::move(p)}, options);
+    }
+};
+
+AppOptions SampleScene(long long frames) {
+    AppOptions options;
+    options.headless = true;
+    options.sceneDir = WOBBLE_SOURCE_DIR "/assets";
+    options.frames = frames;
+    return options;
+}
+
+TEST(FakeSeams, AReplayGivesTheDumpOfTheRealProgram) {
+    test::ScratchDir out;
+    AppOptions options = SampleScene(40);
+    options.dumpFile = out.Path("state.txt");
+    FakeRun run(options);
+    Replay replay;
+    ASSERT_TRUE(replay.Load(WOBBLE_TEST_DATA_DIR "/sample-40-frames.replay").ok());
+    run.app->SetReplay(std::move(replay));
+    int status = -1;
+    test::CaptureStdout([&] {
+        ASSERT_TRUE(run.app->Initialize());
+        status = run.app->Run();
+    });
+    EXPECT_EQ(status, kExitOk);
+    EXPECT_EQ(run.drawing->setups, 1);
+    EXPECT_EQ(run.drawing->scenesDrawn, 40);
+    EXPECT_EQ(run.window->swaps, 40);
+    // The dump the program itself writes for this replay, checked in.
+    const std::string want = test::ReadWholeFile(WOBBLE_TEST_DATA_DIR "/sample-40-frames.dump");
+    ASSERT_FALSE(want.empty());
+    EXPECT_TRUE(test::ReadWholeFile(out.Path("state.txt")) == want);
+}
+
+// The panel's buttons ask for what keys ask for, and every such intent acts,
+// joined with the keys' in the next frame: the simulation's own (pump), the
+// view, and those only the loop can carry out (fullscreen, quit).
+TEST(FakeSeams, ThePanelsIntentsActLikeTheKeys) {
+    FakeRun run(SampleScene(10));
+    test::CaptureStdout([&] { ASSERT_TRUE(run.app->Initialize()); });
+    run.panel->askInFrame = 2;
+    run.panel->asks.pump = true;
+    run.panel->asks.toggleView = true;
+    run.panel->asks.toggleFullscreen = true;
+    run.panel->asks.togglePanel = true;
+    const float rest = run.app->scene().body.springs.restLength[0];
+    while (run.app->framesRun() < 3)
+        ASSERT_TRUE(run.app->RunTurn());
+    EXPECT_GT(run.app->scene().body.springs.restLength[0], rest) << "pumped";
+    EXPECT_FALSE(run.drawing->lastSurfaceView);
+    EXPECT_TRUE(run.window->fullscreenNow);
+    EXPECT_TRUE(run.panel->full);
+
+    // A toggle asked by a key and a button in the same frame acts once.
+    run.panel->askInFrame = 4;
+    run.panel->asks = KeyIntents();
+    run.panel->asks.toggleView = true;
+    while (run.app->framesRun() < 4)
+        ASSERT_TRUE(run.app->RunTurn());
+    run.app->keys().Press(vk::Letter('M'));
+    while (run.app->framesRun() < 5)
+        ASSERT_TRUE(run.app->RunTurn());
+    EXPECT_TRUE(run.drawing->lastSurfaceView);
+
+    run.panel->askInFrame = 6;
+    run.panel->asks = KeyIntents();
+    run.panel->asks.quit = true;
+    while (run.app->RunTurn()) {
+    }
+    EXPECT_EQ(run.app->framesRun(), 7) << "the quit asked in frame 6 ends the loop after frame 7";
+}
+
+}  // namespace
+}  // namespace wobble
