@@ -13,6 +13,7 @@
 // particle share one trip through the array (1 with 5's sum, 6 with 7 and 8).
 
 #include <algorithm>
+#include <cmath>
 
 #include "softbody/SoftBody.h"
 
@@ -20,17 +21,34 @@ namespace wobble {
 
 namespace {
 
-// Damping acts on each particle's velocity relative to the body's mean
-// velocity: it calms vibrations without braking the body as a whole.
-constexpr float kRelativeDamping = 0.15f;
-// The only brake on the body as a whole.
+// The only brake on the body as a whole, per step of the program's one step a frame.
 constexpr float kVelocityRetention = 0.999f;
 
 }  // namespace
 
 void SoftBody::Step(float dt) {
+    StepRetaining(dt, kVelocityRetention);
+}
+
+void SoftBody::Advance(float frameTime) {
+    const int steps = std::max(1, handling.subSteps);
+    if (steps == 1) {
+        StepRetaining(frameTime, kVelocityRetention);
+        return;
+    }
+    const float dt = frameTime / static_cast<float>(steps);
+    const float retention =
+        static_cast<float>(std::pow(static_cast<double>(kVelocityRetention), 1.0 / steps));
+    for (int s = 0; s < steps; ++s)
+        StepRetaining(dt, retention);
+}
+
+void SoftBody::StepRetaining(float dt, float retention) {
     if (particleCount <= 0)
         return;
+    // Damping acts on each particle's velocity relative to the body's mean
+    // velocity: it calms vibrations without braking the body as a whole.
+    const float damping = handling.relativeDamping;
     Particle* const begin = particles.data();
     Particle* const end = begin + particleCount;
 
@@ -59,8 +77,8 @@ void SoftBody::Step(float dt) {
 
     for (Particle* p = begin; p != end; ++p) {
         // 6. Damping against the mean of pass 5, then the overall retention.
-        p->force = p->force - (p->velocity - mean) * kRelativeDamping;
-        p->velocity = p->velocity * kVelocityRetention;
+        p->force = p->force - (p->velocity - mean) * damping;
+        p->velocity = p->velocity * retention;
         // 7. Acceleration history.
         p->oldAcceleration = p->prevAcceleration;
         p->prevAcceleration = p->acceleration;

@@ -99,7 +99,7 @@ TEST_F(Tuning, ALongHardPullKeepsEveryPositionFinite) {
         SceneTuning t = scene.Tuning();
         t.grabStrength = 1.0f;
         if (stiffnessShare > 0.0f)
-            t.stiffness = stiffnessShare * float(scene.StiffnessPerMassLimit(t.bodyTimeStep));
+            t.stiffness = stiffnessShare * float(scene.StiffnessPerMassLimit(t));
         scene.Tune(t);
         ASSERT_GT(scene.PullStiffness(), 0.0f);
         scene.body.pull.Hold(17, SbVec3f(5000.0f, 3000.0f, -4000.0f), scene.PullStiffness(),
@@ -127,7 +127,7 @@ TEST_F(Tuning, APullHeldStillComesToRestWithItsParticleAtTheTarget) {
     EXPECT_LT(Measure(scene).kineticEnergy, 0.5);
     // A body past its limit leaves no room: the pull holds nothing.
     SceneTuning t = scene.Tuning();
-    t.stiffness = 1.1f * float(scene.StiffnessPerMassLimit(t.bodyTimeStep));
+    t.stiffness = 1.1f * float(scene.StiffnessPerMassLimit(t));
     scene.Tune(t);
     EXPECT_EQ(scene.PullStiffness(), 0.0f);
 }

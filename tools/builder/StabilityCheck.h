@@ -19,7 +19,7 @@ class StabilityCheck {
 public:
     static constexpr int kSteps = 3000;
     static constexpr int kTurnFromStep = 2000;
-    static constexpr float kTimeStep = 0.05f;  // the program's body step
+    static constexpr float kTimeStep = 0.05f;  // the program's body time per frame
     static constexpr double kBlowUpGrowth = 3.0;
     static constexpr double kTangledShare = 0.05;
     static constexpr int kTangleEvery = 100;  // steps between counts of inverted tetras
@@ -32,7 +32,10 @@ public:
     bool Run(const TetModel& model, float stiffness, float mass, const int controls[8],
              const std::function<void(int)>& progress = nullptr);
 
-    int stepsRun = 0;
+    // The body's steps per frame and damping; each frame is one Advance.
+    BodyHandling handling;
+
+    int stepsRun = 0;  // frames
     double largestGrowth = 0.0;      // largest reach over the loaded one
     double largestTangle = 0.0;      // largest share of inverted tetras seen
     double distanceTravelled = 0.0;  // of the centre of the control particles
