@@ -126,8 +126,9 @@ private:
                     int maxSprings);
     Status GenerateSprings(float stiffness, const std::string& source, int maxSprings);
 
-    // Step with the body's overall velocity retention per step.
-    void StepRetaining(float dt, float retention);
+    // Step with the body's overall velocity retention per step, refreshing
+    // the matrices of the tetras that carry the surface or not.
+    void StepRetaining(float dt, float retention, bool refreshTetras);
 
     SpringForces springForces_;  // the step's index of the springs
 };
