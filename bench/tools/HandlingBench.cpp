@@ -16,7 +16,6 @@
 #include "builder/HandlingCheck.h"
 #include "builder/SceneBuilder.h"
 #include "builder/SceneOptions.h"
-#include "softbody/SceneConfig.h"
 
 namespace {
 
@@ -38,53 +37,33 @@ const Model kModels[] = {
 void BM_BuiltBodyHandling(benchmark::State& state, const Model& model, int springs) {
     for (auto _ : state) {
         const std::string path = std::string("/usr/share/assimp/models/") + model.file;
-        Result<ModelFile> read = SceneBuilder::ReadSurface(path);
-        PlacedSurface surface;
-        if (!read || !surface.Place(*read, SceneOptions::kDefaultSize, path)) {
-            state.SkipWithError("cannot read the model (is assimp-testmodels installed?)");
+        Result<BuiltScene> built = SceneBuilder::Build(path, SceneOptions::kDefaultSize, springs);
+        if (!built) {
+            state.SkipWithError(built.error().message.c_str());
             return;
         }
-        Result<CageStep> cage = SceneBuilder::BuildCage(surface, springs, path);
-        Result<ControlParticles> controls =
-            cage ? SceneBuilder::ChooseControls(cage->cage, path) : Result<ControlParticles>(
-                                                                       InputError{path, 0, "no cage"});
-        if (!controls) {
-            state.SkipWithError("cannot build the cage");
-            return;
-        }
-        Result<ConstantsStep> k = SceneBuilder::ChooseConstants(
-            cage->cage, *controls, SceneOptions(), [](const std::string&) {});
-        if (!k) {
-            state.SkipWithError("no constants");
-            return;
-        }
-        const Handling& h = k->feel;
+        const ConstantsStep& k = built->constants;
+        const Handling& h = k.feel;
         std::printf(
             "%-9s %-7d springs %8d particles %7zu k %-6s m %-9s sub-steps %3d retunes %d: "
-            "travel %.2f turn %.2f give %.2f %% unrest %.2f %s\n",
-            model.shape, springs, cage->cage.springCount, cage->cage.vertices.size(),
-            k->stiffnessText.c_str(), k->massText.c_str(), k->handling.body.subSteps, k->retunes,
+            "travel %.2f turn %.2f give %.1f %% unrest %.2f %s\n",
+            model.shape, springs, built->cage.cage.springCount, built->cage.cage.vertices.size(),
+            k.stiffnessText.c_str(), k.massText.c_str(), k.handling.body.subSteps, k.retunes,
             HandlingCheck::TravelRatio(h), HandlingCheck::TurnRatio(h), 100.0 * h.give, h.unrest,
-            k->stable ? (HandlingCheck::HandlesLikeTheSample(h) ? "ok" : "OUTSIDE") : "UNSTABLE");
+            k.stable ? (HandlingCheck::HandlesLikeTheSample(h) ? "ok" : "OUTSIDE") : "UNSTABLE");
         std::fflush(stdout);
     }
 }
 
 void BM_SampleHandling(benchmark::State& state) {
     for (auto _ : state) {
-        Result<SceneConfig> config = ReadSceneConfig("config.txt", WOBBLE_SOURCE_DIR "/assets");
-        Result<TetModel> model = ReadTetFile("body.tet", WOBBLE_SOURCE_DIR "/assets");
-        if (!config || !model) {
+        Result<Handling> h = HandlingCheck::MeasureScene(WOBBLE_SOURCE_DIR "/assets");
+        if (!h) {
             state.SkipWithError("cannot read the sample");
             return;
         }
-        int controls[8];
-        for (int k = 0; k < 8; ++k)
-            controls[k] = static_cast<int>(config->points[k]);
-        const Handling h = HandlingCheck::Measure(*model, config->stiffness, config->mass,
-                                                  BodyHandling(), controls);
-        std::printf("sample: travel %.3f turn %.4f give %.2f %% unrest %.3f\n", h.travel, h.turn,
-                    100.0 * h.give, h.unrest);
+        std::printf("sample: travel %.3f turn %.4f give %.1f %% unrest %.3f\n", h->travel, h->turn,
+                    100.0 * h->give, h->unrest);
     }
 }
 BENCHMARK(BM_SampleHandling)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "math/VecMath.h"
+#include "softbody/HandlingFile.h"
+#include "softbody/SceneConfig.h"
 
 namespace wobble::builder {
 
@@ -11,7 +13,7 @@ namespace {
 
 // A body built as the program builds it, with its controls and handling.
 std::unique_ptr<SoftBody> MakeBody(const TetModel& model, float stiffness, float mass,
-                                   const BodyHandling& handling, const int controls[8]) {
+                                   const SceneHandling& handling, const int controls[8]) {
     auto body = std::make_unique<SoftBody>();
     if (!body->Build(model, stiffness, mass, "the cage") || body->particleCount <= 0)
         return nullptr;
@@ -23,7 +25,8 @@ std::unique_ptr<SoftBody> MakeBody(const TetModel& model, float stiffness, float
     }
     body->controller.SetControlParticles(slots);
     body->controller.UpdateFrame();
-    body->handling = handling;
+    body->handling = handling.body;
+    body->controller.maxThrust = handling.maxThrust;
     return body;
 }
 
@@ -58,7 +61,7 @@ double Heading(const ThrustController& c) {
 }  // namespace
 
 Handling HandlingCheck::Measure(const TetModel& model, float stiffness, float mass,
-                                const BodyHandling& handling, const int controls[8]) {
+                                const SceneHandling& handling, const int controls[8]) {
     Handling h;
     // Up held, then let go.
     std::unique_ptr<SoftBody> body = MakeBody(model, stiffness, mass, handling, controls);
@@ -105,6 +108,26 @@ Handling HandlingCheck::Measure(const TetModel& model, float stiffness, float ma
     }
     h.finite = h.finite && AllFinite(*body);
     return h;
+}
+
+Result<Handling> HandlingCheck::MeasureScene(const std::string& folder) {
+    Result<SceneConfig> config = ReadSceneConfig("config.txt", folder);
+    if (!config)
+        return config.error();
+    Result<TetModel> model = ReadTetFile(config->tetFile, folder);
+    if (!model)
+        return model.error();
+    Result<SceneHandling> handling = ReadHandlingFile(folder);
+    if (!handling)
+        return handling.error();
+    int controls[8];
+    for (int k = 0; k < 8; ++k) {
+        const long long index = config->points[k];
+        controls[k] = index < 0 || index >= static_cast<long long>(model->vertices.size())
+                          ? -1
+                          : static_cast<int>(index);
+    }
+    return Measure(*model, config->stiffness, config->mass, *handling, controls);
 }
 
 bool HandlingCheck::HandlesLikeTheSample(const Handling& h) {

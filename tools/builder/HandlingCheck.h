@@ -14,7 +14,11 @@
 // A built body handles like the sample when its travel and turn are within
 // kLowest to kHighest times the sample's and its shape gives and settles.
 
+#include <string>
+
+#include "softbody/HandlingFile.h"
 #include "softbody/SoftBody.h"
+#include "text/InputError.h"
 
 namespace wobble::builder {
 
@@ -46,7 +50,11 @@ public:
     // control particles (config slot order) twice from the start, as above.
     // A body that cannot be built measures zero.
     static Handling Measure(const TetModel& model, float stiffness, float mass,
-                            const BodyHandling& handling, const int controls[8]);
+                            const SceneHandling& handling, const int controls[8]);
+
+    // Measures the scene of config.txt (and handling.txt, if there is one)
+    // in `folder`, as the program loads it.
+    static Result<Handling> MeasureScene(const std::string& folder);
 
     static double TravelRatio(const Handling& h) { return h.travel / kSampleTravel; }
     static double TurnRatio(const Handling& h) { return h.turn / kSampleTurn; }

@@ -81,6 +81,32 @@ double SceneBuilder::RoundDown(double value) {
 // The steps. Each returns what it made or why it could not, and prints
 // nothing; Run prints the report of each step as soon as it is done.
 
+Result<BuiltScene> SceneBuilder::Build(const std::string& path, double size, int maxSprings) {
+    BuiltScene scene;
+    Result<ModelFile> model = ReadSurface(path);
+    if (!model)
+        return model.error();
+    if (Status placed = scene.surface.Place(*model, size, path); !placed)
+        return placed.error();
+    Result<CageStep> cage = BuildCage(scene.surface, maxSprings, path);
+    if (!cage)
+        return cage.error();
+    scene.cage = std::move(*cage);
+    Result<ControlParticles> controls = ChooseControls(scene.cage.cage, path);
+    if (!controls)
+        return controls.error();
+    scene.controls = *controls;
+    SceneOptions options;
+    options.size = size;
+    options.maxSprings = maxSprings;
+    Result<ConstantsStep> constants =
+        ChooseConstants(scene.cage.cage, scene.controls, options, [](const std::string&) {});
+    if (!constants)
+        return constants.error();
+    scene.constants = std::move(*constants);
+    return scene;
+}
+
 Result<ModelFile> SceneBuilder::ReadSurface(const std::string& path) {
     ModelFile model;
     Status read = model.Load(path);
@@ -175,7 +201,7 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
     // over the body's mass, the turn as one over mass and damping.
     for (;; ++step.retunes) {
         step.feel = HandlingCheck::Measure(model, AsLoaded(step.stiffnessText),
-                                           AsLoaded(step.massText), step.handling.body,
+                                           AsLoaded(step.massText), step.handling,
                                            controls.indices);
         const double travel = HandlingCheck::TravelRatio(step.feel);
         const double turn = HandlingCheck::TurnRatio(step.feel);

@@ -59,6 +59,14 @@ struct ConstantsStep {
     StabilityCheck check;  // of the constants written
 };
 
+// Everything the tool makes before writing, without a word printed.
+struct BuiltScene {
+    PlacedSurface surface;
+    CageStep cage;
+    ControlParticles controls;
+    ConstantsStep constants;
+};
+
 class SceneBuilder {
 public:
     static constexpr double kThrust = 30.0;  // the program's full thrust per particle
@@ -79,6 +87,10 @@ public:
     // Runs the whole tool, printing each step's report as it is done;
     // returns the exit status (0 made, 1 refused).
     int Run(const SceneOptions& options);
+
+    // All steps up to the writing for the model file at `path`, with the
+    // constants chosen, as Run takes them for --size and --max-springs.
+    static Result<BuiltScene> Build(const std::string& path, double size, int maxSprings);
 
     // The steps, in order. Each returns what it made or why it could not,
     // and prints nothing.
