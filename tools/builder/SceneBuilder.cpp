@@ -81,7 +81,8 @@ double SceneBuilder::RoundDown(double value) {
 // The steps. Each returns what it made or why it could not, and prints
 // nothing; Run prints the report of each step as soon as it is done.
 
-Result<BuiltScene> SceneBuilder::Build(const std::string& path, double size, int maxSprings) {
+Result<BuiltScene> SceneBuilder::Build(const std::string& path, double size, int maxSprings,
+                                       bool prove) {
     BuiltScene scene;
     Result<ModelFile> model = ReadSurface(path);
     if (!model)
@@ -100,7 +101,8 @@ Result<BuiltScene> SceneBuilder::Build(const std::string& path, double size, int
     options.size = size;
     options.maxSprings = maxSprings;
     Result<ConstantsStep> constants =
-        ChooseConstants(scene.cage.cage, scene.controls, options, [](const std::string&) {});
+        ChooseConstants(scene.cage.cage, scene.controls, options, [](const std::string&) {},
+                        nullptr, prove);
     if (!constants)
         return constants.error();
     scene.constants = std::move(*constants);
@@ -155,7 +157,8 @@ int SceneBuilder::SubStepsFor(double stiffness, double mass, double lambda) {
 
 Result<ConstantsStep> SceneBuilder::ChooseConstants(
     const VoxelCage& cage, const ControlParticles& controls, const SceneOptions& options,
-    const std::function<void(const std::string&)>& note, const std::function<void(int)>& progress) {
+    const std::function<void(const std::string&)>& note, const std::function<void(int)>& progress,
+    bool prove) {
     ConstantsStep step;
     // The body the program will build from the written model file, which
     // holds every coordinate to the bit.
@@ -196,6 +199,14 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
     if (Status floats = checkFloats(); !floats)
         return floats.error();
     settle();
+    const bool userFixedBoth = options.stiffnessGiven && options.massGiven;
+    step.origin = userFixedBoth            ? "as given"
+                  : options.stiffnessGiven ? "stiffness given"
+                  : options.massGiven      ? "mass given"
+                                           : "chosen";
+    step.userFixedBoth = userFixedBoth;
+    if (!prove)
+        return step;
 
     // Retuned while the body handles outside the band: travel goes as one
     // over the body's mass, the turn as one over mass and damping.
@@ -206,7 +217,7 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
         const double travel = HandlingCheck::TravelRatio(step.feel);
         const double turn = HandlingCheck::TurnRatio(step.feel);
         if ((HandlingCheck::InBand(travel) && HandlingCheck::InBand(turn)) ||
-            step.retunes == kMaxRetunes || !step.feel.finite || travel <= 0.0 || turn <= 0.0)
+            step.retunes == kMaxRetunes || !step.feel.finite || !(travel > 0.0) || !(turn > 0.0))
             break;
         char line[256];
         std::snprintf(line, sizeof line,
@@ -214,20 +225,22 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
                       "retuning",
                       travel, turn, HandlingCheck::kLowest, HandlingCheck::kHighest);
         note(line);
+        // A body far outside the band is brought only part of the way at a
+        // time: the figures are not quite proportional.
+        const auto part = [](double ratio) { return std::clamp(ratio, 0.25, 4.0); };
         if (!options.massGiven) {
-            bodyMass *= travel;
+            bodyMass *= part(travel);
             mass = RoundUp(bodyMass / particles);
-            dampingPerMass *= turn / travel;
+            dampingPerMass *= part(turn / travel);
         } else {
-            dampingPerMass *= turn;
+            dampingPerMass *= part(turn);
         }
         if (Status floats = checkFloats(); !floats)
             return floats.error();
         settle();
     }
 
-    const bool userFixedBoth = options.stiffnessGiven && options.massGiven;
-    step.check.handling = step.handling.body;
+    const int measuredSubSteps = step.handling.body.subSteps;
     for (int attempt = 0;; ++attempt) {
         step.check.handling = step.handling.body;
         step.stable = step.check.Run(model, AsLoaded(step.stiffnessText), AsLoaded(step.massText),
@@ -245,11 +258,12 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
         step.handling.body.subSteps =
             std::min(2 * step.handling.body.subSteps, SceneHandling::kMostSubSteps);
     }
-    step.origin = userFixedBoth            ? "as given"
-                  : options.stiffnessGiven ? "stiffness given"
-                  : options.massGiven      ? "mass given"
-                                           : "chosen";
-    step.userFixedBoth = userFixedBoth;
+    // The report tells how the written body handles.
+    if (step.handling.body.subSteps != measuredSubSteps) {
+        step.feel = HandlingCheck::Measure(model, AsLoaded(step.stiffnessText),
+                                           AsLoaded(step.massText), step.handling,
+                                           controls.indices);
+    }
     return step;
 }
 
@@ -406,8 +420,8 @@ int SceneBuilder::Run(const SceneOptions& options) {
         return 1;
     }
     const Handling& feel = k.feel;
-    std::printf("  handling   %d body steps a frame, damping %.3g a particle (%s)\n",
-                k.handling.body.subSteps, static_cast<double>(k.handling.body.relativeDamping),
+    std::printf("  handling   %d body step%s a frame, damping %.3g a particle (%s)\n",
+                k.handling.body.subSteps, k.handling.body.subSteps == 1 ? "" : "s", static_cast<double>(k.handling.body.relativeDamping),
                 SceneHandling::kFileName);
     std::printf(
         "             with Up held %d frames it travels %.1f (%.2f of the sample's %.1f); "

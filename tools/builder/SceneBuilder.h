@@ -90,7 +90,8 @@ public:
 
     // All steps up to the writing for the model file at `path`, with the
     // constants chosen, as Run takes them for --size and --max-springs.
-    static Result<BuiltScene> Build(const std::string& path, double size, int maxSprings);
+    static Result<BuiltScene> Build(const std::string& path, double size, int maxSprings,
+                                    bool prove = true);
 
     // The steps, in order. Each returns what it made or why it could not,
     // and prints nothing.
@@ -104,10 +105,13 @@ public:
     // while the body handles outside the band and checks them, softening
     // chosen ones while the body fails; `note` hears of each retune and
     // softening, and `progress` of the frames each check has done.
+    // Without `prove` the first choice is taken as it is: neither measured
+    // nor checked (for measuring the program on big bodies, which take
+    // minutes to prove).
     static Result<ConstantsStep> ChooseConstants(
         const VoxelCage& cage, const ControlParticles& controls, const SceneOptions& options,
         const std::function<void(const std::string&)>& note,
-        const std::function<void(int)>& progress = nullptr);
+        const std::function<void(int)>& progress = nullptr, bool prove = true);
     // The body steps per frame that keep stiffness / mass within kLimitShare
     // of the stability limit for a body of unit-stiffness eigenvalue `lambda`.
     static int SubStepsFor(double stiffness, double mass, double lambda);
