@@ -20,6 +20,7 @@
 #include "builder/SceneOptions.h"
 #include "math/ParallelFor.h"
 #include "math/VecMath.h"
+#include "softbody/HandlingFile.h"
 #include "softbody/SceneConfig.h"
 
 namespace wobble::bench {
@@ -30,38 +31,39 @@ using builder::SceneOptions;
 
 constexpr const char* kModel = "/usr/share/assimp/models/PLY/Wuson.ply";
 
-// The scene folder of the model built at detail level `level`, made once.
-const std::string* BuiltScene(int level) {
+// The scene folder of the model built at detail level `level`, made once;
+// "" when it could not be made.
+std::string BuiltScene(int level) {
     static std::map<int, std::unique_ptr<test::ScratchDir>> dirs;
     static std::map<int, std::string> folders;
     if (auto found = folders.find(level); found != folders.end())
-        return &found->second;
+        return found->second;
     const int springs = SceneOptions::kDetailLevels[level].springs;
     Result<builder::BuiltScene> built =
         SceneBuilder::Build(kModel, SceneOptions::kDefaultSize, springs, false);
     if (!built)
-        return nullptr;
+        return "";
     auto dir = std::make_unique<test::ScratchDir>();
     Result<std::string> folder =
         SceneBuilder::WriteScene(dir->Path("scene"), built->cage.cage, built->surface,
                                  built->controls, built->constants);
     if (!folder)
-        return nullptr;
+        return "";
     std::printf("%s: %d springs, %zu particles, %d sub-steps\n",
                 SceneOptions::kDetailLevels[level].name, built->cage.cage.springCount,
                 built->cage.cage.vertices.size(), built->constants.handling.body.subSteps);
     dirs[level] = std::move(dir);
-    return &(folders[level] = *folder);
+    return folders[level] = *folder;
 }
 
 void BM_BuiltBodyFrame(benchmark::State& state) {
-    const std::string* folder = BuiltScene(static_cast<int>(state.range(0)));
-    if (folder == nullptr) {
+    const std::string folder = BuiltScene(static_cast<int>(state.range(0)));
+    if (folder.empty()) {
         state.SkipWithError("the model did not build (is assimp-testmodels installed?)");
         return;
     }
     AppOptions options;
-    options.sceneDir = *folder;
+    options.sceneDir = folder;
     std::unique_ptr<Application> app = StartProgram(options);
     if (app == nullptr) {
         state.SkipWithError("the scene did not start");
@@ -82,16 +84,18 @@ BENCHMARK(BM_BuiltBodyFrame)->DenseRange(2, 3)->Unit(benchmark::kMillisecond)->M
 
 // One step of the finest body (one sub-step of its frame) on `threads` threads.
 void BM_FinestBodyStep(benchmark::State& state) {
-    const std::string* folder = BuiltScene(3);
-    if (folder == nullptr) {
+    const std::string folder = BuiltScene(3);
+    if (folder.empty()) {
         state.SkipWithError("the model did not build (is assimp-testmodels installed?)");
         return;
     }
     SoftBody body;
-    if (!Quietly([&] { return LoadConfig("config.txt", body, *folder).ok(); })) {
+    Result<SceneHandling> handling = ReadHandlingFile(folder);
+    if (!handling || !Quietly([&] { return LoadConfig("config.txt", body, folder).ok(); })) {
         state.SkipWithError("the scene did not load");
         return;
     }
+    body.handling = handling->body;
     const int threads = ParallelThreads();
     SetParallelThreads(static_cast<int>(state.range(0)));
     body.controller.forwardThrust = 30.0f;
