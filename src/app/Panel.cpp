@@ -291,6 +291,12 @@ void Panel::BuildFull(Scene& scene, const PanelState& state, KeyIntents& asked, 
     ImGui::TextUnformatted("stiff/mass");
     changed |= ImGui::SliderFloat("thrust cap", &tuning.maxThrust, 0.0f,
                                   std::max(100.0f, own.maxThrust * 2.0f), "%.0f", kSliderFlags);
+    // A built body's thrust is shared around each control particle, as loaded.
+    if (body.handling.thrustSpread > 0.0f) {
+        ImGui::Text("thrust shared within %.3g of each control particle (%zu particles)",
+                    static_cast<double>(body.handling.thrustSpread),
+                    thrust.spreadGroups[0].size());
+    }
     float growth = static_cast<float>((tuning.pumpGrowth - 1.0) * 100.0);
     if (ImGui::SliderFloat("pump", &growth, 0.0f, 25.0f, "%.1f %% a frame", kSliderFlags)) {
         tuning.pumpGrowth = 1.0 + static_cast<double>(growth) / 100.0;

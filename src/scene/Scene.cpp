@@ -29,6 +29,8 @@ Status Scene::Load(const std::string& folder, const std::string& configFile) {
         return handling.error();
     }
     body.BindSurface();
+    body.handling.thrustSpread = handling->body.thrustSpread;
+    body.SpreadThrust(handling->body.thrustSpread);
 
     const ThrustController& controller = body.controller;
     const SbVec3f across =

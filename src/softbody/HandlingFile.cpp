@@ -77,12 +77,16 @@ Result<SceneHandling> ReadHandlingFile(const std::string& folder) {
         } else if (std::strcmp(keyword, "damping") == 0) {
             if (!ReadAmount(value, keyword, line, handling.body.relativeDamping, error))
                 return error;
+        } else if (std::strcmp(keyword, "spread") == 0) {
+            if (!ReadAmount(value, keyword, line, handling.body.thrustSpread, error))
+                return error;
         } else if (std::strcmp(keyword, "thrust") == 0) {
             if (!ReadAmount(value, keyword, line, handling.maxThrust, error))
                 return error;
         } else {
             return MakeInputError(SceneHandling::kFileName, line,
-                                  "unknown setting \"%s\" (substeps, damping and thrust are known)",
+                                  "unknown setting \"%s\" (substeps, damping, spread and thrust are "
+                                  "known)",
                                   keyword);
         }
     }
@@ -93,8 +97,9 @@ std::string HandlingText(const SceneHandling& handling) {
     char text[256];
     std::snprintf(text, sizeof text,
                   "# how this body handles; config.txt alone runs it one step a frame\n"
-                  "substeps %d\ndamping %.9g\nthrust %.9g\n",
+                  "substeps %d\ndamping %.9g\nspread %.9g\nthrust %.9g\n",
                   handling.body.subSteps, static_cast<double>(handling.body.relativeDamping),
+                  static_cast<double>(handling.body.thrustSpread),
                   static_cast<double>(handling.maxThrust));
     return text;
 }

@@ -8,6 +8,7 @@
 //   # how this body handles (written by wobble-scene)
 //   substeps 12         body steps per frame, each of the frame's time / 12
 //   damping 0.0017      of each particle's velocity relative to the body's mean
+//   spread 2.5          each control particle's thrust shared with the particles this near
 //   thrust 30           the cap of every thrust
 //
 // Each line holds one keyword and its value; blank lines and lines starting
@@ -34,7 +35,7 @@ struct SceneHandling {
 // Reads folder/handling.txt; the program's values when there is no such
 // file. Refuses, naming the file and the line, a line it does not know and
 // a value that cannot be simulated (sub-steps outside 1..kMostSubSteps,
-// damping or thrust negative or not finite).
+// damping, spread or thrust negative or not finite).
 Result<SceneHandling> ReadHandlingFile(const std::string& folder = "");
 
 // The file's text for `handling`; values read back to the same bits.

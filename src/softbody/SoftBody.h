@@ -40,6 +40,9 @@ struct BodyHandling {
 
     int subSteps = 1;                          // body steps per frame (Advance)
     float relativeDamping = kRelativeDamping;  // of every particle
+    // Each control particle's thrust shared over the particles within this
+    // distance of it as loaded (SpreadThrust); 0: on the particle alone.
+    float thrustSpread = 0.0f;
 
     bool operator==(const BodyHandling&) const = default;
 };
@@ -87,6 +90,13 @@ public:
     // of the single step's 0.999, so that the body keeps the same share of
     // its speed over a frame whatever n.
     void Advance(float frameTime);
+
+    // Shares each control slot's thrust over the particles within `radius`
+    // of its particle where they are now, in equal parts (the controller's
+    // spreadGroups, particles in index order); a radius of 0 or less gives
+    // each slot's thrust to its particle alone again. Needs the control
+    // particles; allocates.
+    void SpreadThrust(float radius);
 
     // The pump's growth of every rest length per call: 10 %.
     static constexpr double kPumpGrowth = 1.1;

@@ -24,6 +24,7 @@ TEST(HandlingFile, WrittenTextReadsBackToTheSameBits) {
     SceneHandling handling;
     handling.body.subSteps = 13;
     handling.body.relativeDamping = 0.00171234567f;
+    handling.body.thrustSpread = 2.5f;
     handling.maxThrust = 25.3f;
     test::ScratchDir dir;
     dir.Write(SceneHandling::kFileName, HandlingText(handling));
@@ -56,6 +57,7 @@ TEST(HandlingFile, BadLinesAreRefusedWithTheirLine) {
         {"damping -0.1\n", 1, "not negative"},
         {"damping nan\n", 1, "finite"},
         {"thrust inf\n", 1, "finite"},
+        {"spread -2\n", 1, "not negative"},
         {"thrust 30 40\n", 1, "expected \"thrust <number>\""},
         {"substeps 2\nspeed 3\n", 2, "unknown setting \"speed\""},
     };

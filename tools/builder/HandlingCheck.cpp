@@ -26,6 +26,7 @@ std::unique_ptr<SoftBody> MakeBody(const TetModel& model, float stiffness, float
     body->controller.SetControlParticles(slots);
     body->controller.UpdateFrame();
     body->handling = handling.body;
+    body->SpreadThrust(handling.body.thrustSpread);
     body->controller.maxThrust = handling.maxThrust;
     return body;
 }

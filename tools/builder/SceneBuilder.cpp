@@ -176,8 +176,8 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
     // Chosen where the user left them open.
     double bodyMass = kBodyMass;
     double dampingPerMass = kDampingPerMass;
-    const double stiffness =
-        options.stiffnessGiven ? options.stiffness : RoundUp(kHoldFactor * kThrust / cage.cellSize);
+    double stiffness = options.stiffnessGiven ? options.stiffness
+                                              : RoundUp(kStiffnessPerCell * cage.cellSize);
     double mass = options.massGiven ? options.mass : RoundUp(bodyMass / particles);
     const auto checkFloats = [&]() -> Status {
         if (std::isfinite(static_cast<float>(stiffness)) && std::isfinite(static_cast<float>(mass)))
@@ -195,6 +195,7 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
         const float k = AsLoaded(step.stiffnessText), m = AsLoaded(step.massText);
         step.handling.body.subSteps = SubStepsFor(k, m, lambda);
         step.handling.body.relativeDamping = static_cast<float>(dampingPerMass * m);
+        step.handling.body.thrustSpread = static_cast<float>(RoundUp(kSpreadShare * options.size));
     };
     if (Status floats = checkFloats(); !floats)
         return floats.error();
@@ -240,26 +241,34 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
         settle();
     }
 
-    const int measuredSubSteps = step.handling.body.subSteps;
-    for (int attempt = 0;; ++attempt) {
+    int attempt = 0;
+    for (;; ++attempt) {
         step.check.handling = step.handling.body;
         step.stable = step.check.Run(model, AsLoaded(step.stiffnessText), AsLoaded(step.massText),
                                      controls.indices, progress);
         if (step.stable || attempt == kMaxSoftenings ||
             step.handling.body.subSteps >= SceneHandling::kMostSubSteps)
             break;
+        // Tangled cells need stiffer springs (when the stiffness is ours to
+        // choose); a body that blew up, shorter steps.
+        const bool stiffen = !options.stiffnessGiven && step.check.problem.find("tangled") !=
+                                                            std::string::npos;
         char line[256];
-        std::snprintf(line, sizeof line,
-                      "stiffness %s, mass %s, %d sub-steps: %s after %d frames; more sub-steps",
+        std::snprintf(line, sizeof line, "stiffness %s, mass %s, %d sub-steps: %s after %d frames; %s",
                       step.stiffnessText.c_str(), step.massText.c_str(),
                       step.handling.body.subSteps, step.check.problem.c_str(),
-                      step.check.stepsRun);
+                      step.check.stepsRun, stiffen ? "stiffer springs" : "more sub-steps");
         note(line);
-        step.handling.body.subSteps =
-            std::min(2 * step.handling.body.subSteps, SceneHandling::kMostSubSteps);
+        if (stiffen) {
+            stiffness = RoundUp(stiffness * 2.0);
+            settle();
+        } else {
+            step.handling.body.subSteps =
+                std::min(2 * step.handling.body.subSteps, SceneHandling::kMostSubSteps);
+        }
     }
     // The report tells how the written body handles.
-    if (step.handling.body.subSteps != measuredSubSteps) {
+    if (attempt > 0) {
         step.feel = HandlingCheck::Measure(model, AsLoaded(step.stiffnessText),
                                            AsLoaded(step.massText), step.handling,
                                            controls.indices);

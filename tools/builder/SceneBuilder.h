@@ -12,18 +12,21 @@
 // - the damping of each particle's motion relative to the body is the
 //   sample's per unit of mass (kDampingPerMass), so the body turns and
 //   settles alike however many particles share its mass;
-// - the cells must not fold under the thrust: the stiffness is at least
-//   kHoldFactor * 30 / cell size;
+// - the body is as stiff as the sample's material: springs whose stiffness
+//   goes with their length (kStiffnessPerCell, the sample's 30 over its
+//   2.5-unit cells), and each control particle's thrust shared with the
+//   particles within about a sample cell of it (kSpreadShare of the body's
+//   size), which carry it as the sample's one particle does;
 // - the program's explicit step is stable while stiffness / mass stays below
 //   a limit that grows with the square of the body's steps per frame: the
 //   frame is cut into as many sub-steps as keep stiffness / mass within
 //   kLimitShare of the limit (softbody/StabilityLimit.h).
 // A body whose travel or turn still falls outside the band is retuned (its
 // mass by its travel, its damping by its turn) and measured again, up to
-// kMaxRetunes times. When the stability check finds the body failing, the
-// chosen sub-steps are doubled (or, with sub-steps given, the chosen mass
-// doubled) and the check runs again, up to kMaxSoftenings times; constants
-// the user gave are kept and only warned about.
+// kMaxRetunes times. When the stability check finds the body failing, chosen
+// springs are made twice as stiff if it tangled, and the sub-steps doubled if
+// it blew up; the check runs again, up to kMaxSoftenings times. Constants the
+// user gave are kept and only warned about.
 
 #include <functional>
 #include <string>
@@ -70,7 +73,8 @@ struct BuiltScene {
 class SceneBuilder {
 public:
     static constexpr double kThrust = 30.0;  // the program's full thrust per particle
-    static constexpr double kHoldFactor = 2.0;
+    static constexpr double kStiffnessPerCell = 12.0;
+    static constexpr double kSpreadShare = 2.5 / 40.0;
     // The sample's 415 particles of mass 1 and its damping of 0.15 a particle.
     static constexpr double kBodyMass = 415.0;
     static constexpr double kDampingPerMass = 0.15;

@@ -83,6 +83,7 @@ bool StabilityCheck::Run(const TetModel& model, float stiffness, float mass,
     }
     body.controller.SetControlParticles(slots);
     body.handling = handling;
+    body.SpreadThrust(handling.thrustSpread);
 
     const double startSize = Reach(body);
     std::vector<signed char> loadedOrientation(body.tetras.size());
