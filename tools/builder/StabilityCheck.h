@@ -2,8 +2,9 @@
 // Proves that a body holds together in the program: builds it from the model
 // exactly as the program's loader builds what it reads from the written file
 // (the file holds every coordinate to the bit), with the program's constants,
-// and runs the program's own time step for kSteps steps with the forward thrust held from the first
-// step (ramping to its full 30 like a held key), turning right in the last third. The body fails
+// and runs the program's own time step for kSteps frames (each of the handling's sub-steps, with
+// its damping and thrust spread) with the forward thrust held from the first frame (ramping to its
+// full 30 like a held key), turning right in the last third. The body fails
 // when a position stops being finite, when it grows beyond kBlowUpGrowth times its loaded reach
 // from its centre (it swells by about a tenth at first, since every rest length starts at 1.1 times
 // the loaded edge), or when more than kTangledShare of its tetras turn inside out.
