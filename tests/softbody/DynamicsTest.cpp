@@ -267,6 +267,42 @@ TEST(Dynamics, SubStepsKeepTheFramesRetentionOfABodyMovingAsAWhole) {
     }
 }
 
+// A spread thrust is shared in equal parts by the particles near each
+// control particle: the same total push, on every particle within reach and
+// on none beyond; a spread of 0 gives it to the control particle again.
+TEST(Dynamics, ASpreadThrustIsSharedByTheParticlesNearEachControlParticle) {
+    LatticeModel model = SmallBox();  // cubes 2 apart
+    SoftBody body;
+    test::LoadLattice(body, model, 4.0f, 2.0f);
+    test::SteerByEndCorners(body, model);
+    const auto thrustOnly = [&] {
+        for (Particle& p : body.particles)
+            p.force.setValue(0.0f, 0.0f, 0.0f);
+        body.controller.ApplyThrust();
+    };
+    body.controller.forwardThrust = 12.0f;
+    body.SpreadThrust(2.5f);  // a corner and its three neighbours along the edges
+    const ThrustController& c = body.controller;
+    ASSERT_EQ(c.spreadGroups[0].size(), 4u);
+    thrustOnly();
+    SbVec3f total(0, 0, 0);
+    for (const Particle& p : body.particles) {
+        total += p.force;
+        bool near = false;
+        for (int k = 0; k < 4; ++k)
+            near = near || (p.position - c.controlParticles[k]->position).length() <= 2.5f;
+        EXPECT_EQ(p.force.length() > 0.0f, near);
+    }
+    EXPECT_NEAR(total.dot(c.forward), 4 * 12.0f, 1e-4f);
+    // A corner is in its own group alone: a quarter of its slot's push.
+    EXPECT_NEAR(c.controlParticles[0]->force.dot(c.forward), 3.0f, 1e-5f);
+
+    body.SpreadThrust(0.0f);
+    thrustOnly();
+    EXPECT_NEAR(body.controller.controlParticles[0]->force.dot(body.controller.forward), 12.0f,
+                1e-5f);
+}
+
 TEST(Dynamics, TwoRunsOfTheSameStepsAreBitIdentical) {
     const auto first = SteeredRun(150);
     const auto second = SteeredRun(150);
