@@ -83,8 +83,9 @@ std::string BoxSurface(const test::LatticeModel& m, int cuts, float lift) {
 
 // Writes the scene folder: the box body, a surface, and a config that steers
 // the body by the middles of its end faces' edges. Stiffness over mass 40,
-// and springs stiff enough for the cells to hold under the thrust, as the
-// scene builder chooses them.
+// within the step's limit at one step a frame, and springs stiff enough for
+// the cells to hold the whole thrust on one particle (bench_builtframe runs
+// bodies with the builder's own constants and sub-steps).
 void WriteScene(const test::ScratchDir& dir, const test::LatticeModel& m, int cuts, float lift) {
     dir.Write("body.tet", m.Text());
     dir.Write("surface.obj", BoxSurface(m, cuts, lift));

@@ -272,9 +272,9 @@ void Panel::BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, fl
     SceneTuning tuning = scene.Tuning();
     const SceneTuning& own = scene.OwnTuning();
     bool changed = false;
-    // The stiffness reaches a quarter past the limit of the scene's own mass
-    // and time step, so the meter's red end is in reach but not far beyond.
-    const double ownLimit = scene.StiffnessPerMassLimit(own.bodyTimeStep);
+    // The stiffness reaches a quarter past the limit of the scene's own mass,
+    // time step and sub-steps, so the meter's red end is in reach but not far beyond.
+    const double ownLimit = scene.StiffnessPerMassLimit(own);
     const float stiffnessTop = std::isfinite(ownLimit)
                                    ? static_cast<float>(1.25 * ownLimit * double(own.mass))
                                    : 4.0f * own.stiffness + 1.0f;
@@ -283,8 +283,8 @@ void Panel::BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, fl
     changed |= ImGui::SliderFloat("mass", &tuning.mass, own.mass * 0.1f, own.mass * 10.0f, "%.3f",
                                   kSliderFlags | ImGuiSliderFlags_Logarithmic);
     // The meter: stiffness / mass against its estimated limit at the
-    // body's time step.
-    const double limit = scene.StiffnessPerMassLimit(tuning.bodyTimeStep);
+    // body's time step and sub-steps.
+    const double limit = scene.StiffnessPerMassLimit(tuning);
     const double perMass = tuning.mass > 0.0f ? double(tuning.stiffness) / tuning.mass : 0.0;
     const double ratio = std::isfinite(limit) && limit > 0.0 ? perMass / limit : 0.0;
     char meter[64];
@@ -297,6 +297,12 @@ void Panel::BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, fl
     ImGui::TextUnformatted("stiff/mass");
     changed |= ImGui::SliderFloat("thrust cap", &tuning.maxThrust, 0.0f,
                                   std::max(100.0f, own.maxThrust * 2.0f), "%.0f", kSliderFlags);
+    // A built body's thrust is shared around each control particle, as loaded.
+    if (body.handling.thrustSpread > 0.0f) {
+        ImGui::Text("thrust shared within %.3g of each control particle (%zu particles)",
+                    static_cast<double>(body.handling.thrustSpread),
+                    thrust.spreadGroups[0].size());
+    }
     float growth = static_cast<float>((tuning.pumpGrowth - 1.0) * 100.0);
     if (ImGui::SliderFloat("pump", &growth, 0.0f, 25.0f, "%.1f %% a frame", kSliderFlags)) {
         tuning.pumpGrowth = 1.0 + static_cast<double>(growth) / 100.0;
@@ -304,6 +310,13 @@ void Panel::BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, fl
     }
     changed |=
         ImGui::SliderFloat("body step", &tuning.bodyTimeStep, 0.005f, 0.1f, "%.3f", kSliderFlags);
+    // Sub-steps buy stiffness: the limit grows with their square.
+    changed |= ImGui::SliderInt("sub-steps", &tuning.bodySubSteps, 1,
+                                std::max(16, own.bodySubSteps * 4), "%d a frame", kSliderFlags);
+    const float dampingLow = std::max(own.relativeDamping * 0.1f, 1e-5f);
+    changed |= ImGui::SliderFloat("damping", &tuning.relativeDamping, dampingLow,
+                                  std::max(own.relativeDamping * 10.0f, dampingLow * 100.0f),
+                                  "%.4g", kSliderFlags | ImGuiSliderFlags_Logarithmic);
     changed |=
         ImGui::SliderFloat("water step", &tuning.waterTimeStep, 0.005f, 0.1f, "%.3f", kSliderFlags);
     changed |= ImGui::SliderFloat("grab", &tuning.grabStrength, 0.0f, 1.0f, "%.2f of the safe pull",

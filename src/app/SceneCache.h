@@ -3,11 +3,11 @@
 // so that the same model runs at once the next time (even renamed or moved):
 //
 //   $XDG_CACHE_HOME/wobble/                 (default: ~/.cache/wobble/)
-//     scenes-1/                             1: kSceneCacheRevision
+//     scenes-2/                             2: kSceneCacheRevision
 //       <hash>-<length>/                    one model: the 64-bit FNV-1a hash of
 //                                           its bytes in 16 hex digits, and its
 //                                           length in bytes
-//         config.txt body.tet surface.obj   the scene, as wobble-scene wrote it
+//         config.txt handling.txt body.tet surface.obj   the scene, as wobble-scene wrote it
 //         model.txt                         the path it was built from (to browse by)
 //       <hash>-<length>.part-<pid>-<n>/     a build under way; renamed to the
 //                                           above when it succeeds
@@ -24,9 +24,9 @@ namespace wobble {
 
 // Raised whenever wobble-scene makes another scene of the same file (another
 // cage, other constants, another file format), so that old entries are not used.
-constexpr int kSceneCacheRevision = 1;
+constexpr int kSceneCacheRevision = 2;
 
-// The cache's folder for built scenes (…/wobble/scenes-1), or "" when
+// The cache's folder for built scenes (…/wobble/scenes-2), or "" when
 // neither XDG_CACHE_HOME (an absolute path) nor HOME says where it is.
 std::string SceneCacheFolder();
 

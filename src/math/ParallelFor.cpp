@@ -60,14 +60,21 @@ public:
             next_.store(0, std::memory_order_relaxed);
             working_ = helpers;
             active_ = helpers;
+            joined_ = 0;
+            closed_ = false;
             ++generation_;
         }
         wake_.notify_all();
         insidePiece = true;
         TakePieces();
         insidePiece = false;
+        // Every piece is taken. A helper that has not woken yet has none and
+        // need not be waited for: on a busy machine it may not run for a
+        // while, and the loop would wait that long for nothing. Only those
+        // that joined are waited for, to finish their pieces.
         std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [this] { return working_ == 0; });
+        closed_ = true;
+        done_.wait(lock, [this] { return working_ == active_ - joined_; });
     }
 
     // One piece for one helper, the caller going on; busy_ stays held until
@@ -85,6 +92,8 @@ public:
             next_.store(0, std::memory_order_relaxed);
             working_ = 1;
             active_ = 1;
+            joined_ = 0;
+            closed_ = false;
             ++generation_;
         }
         wake_.notify_all();
@@ -146,11 +155,15 @@ private:
                 if (stopping_)
                     return;
                 seen = generation_;
+                // A loop whose caller has taken every piece has nothing left.
+                if (closed_)
+                    continue;
+                ++joined_;
             }
             TakePieces();
             std::lock_guard<std::mutex> lock(mutex_);
-            if (--working_ == 0)
-                done_.notify_one();
+            --working_;
+            done_.notify_one();
         }
     }
 
@@ -163,6 +176,8 @@ private:
     unsigned generation_ = 0;
     int active_ = 0;   // helpers taking part in the current job
     int working_ = 0;  // of those, the ones not yet done
+    int joined_ = 0;    // of those, the ones that woke before the caller closed the loop
+    bool closed_ = false;  // the caller has taken its last piece
     int threads_ = 1;
     bool stopping_ = false;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "softbody/HandlingFile.h"
 #include "softbody/SceneConfig.h"
 #include "softbody/StabilityLimit.h"
 
@@ -22,7 +23,14 @@ Status Scene::Load(const std::string& folder, const std::string& configFile) {
     Status loaded = LoadConfig(configFile, body, folder);
     if (!loaded)
         return loaded;
+    Result<SceneHandling> handling = ReadHandlingFile(folder);
+    if (!handling) {
+        PrintInputError(handling.error());
+        return handling.error();
+    }
     body.BindSurface();
+    body.handling.thrustSpread = handling->body.thrustSpread;
+    body.SpreadThrust(handling->body.thrustSpread);
 
     const ThrustController& controller = body.controller;
     const SbVec3f across =
@@ -38,8 +46,13 @@ Status Scene::Load(const std::string& folder, const std::string& configFile) {
     ownTuning_ = SceneTuning();
     ownTuning_.stiffness = body.springs.empty() ? 0.0f : body.springs.stiffness[0];
     ownTuning_.mass = body.particles[0].mass;
-    ownTuning_.maxThrust = body.controller.maxThrust;
-    tuning_ = ownTuning_;
+    ownTuning_.maxThrust = handling->maxThrust;
+    ownTuning_.bodySubSteps = handling->body.subSteps;
+    ownTuning_.relativeDamping = handling->body.relativeDamping;
+    tuning_ = SceneTuning();
+    tuning_.stiffness = ownTuning_.stiffness;
+    tuning_.mass = ownTuning_.mass;
+    Tune(ownTuning_);
     unitSpringEigenvalue_ = UnitSpringEigenvalue(body);
     return Done{};
 }
@@ -50,7 +63,7 @@ bool Scene::IsSimulated() const {
 
 void Scene::Step() {
     Clock::time_point start = Clock::now();
-    body.Step(tuning_.bodyTimeStep);
+    body.Advance(tuning_.bodyTimeStep);
     // The body's sphere presses the water where the step's thrust placed the
     // centre; nothing else in the step touches the water.
     if (IsSimulated())
@@ -137,6 +150,10 @@ void Scene::Tune(const SceneTuning& asked) {
          std::isfinite(tuning.bodyTimeStep) && tuning.bodyTimeStep >= 0.0f);
     keep(tuning.waterTimeStep, tuning_.waterTimeStep,
          std::isfinite(tuning.waterTimeStep) && tuning.waterTimeStep >= 0.0f);
+    keep(tuning.bodySubSteps, tuning_.bodySubSteps,
+         tuning.bodySubSteps >= 1 && tuning.bodySubSteps <= SceneHandling::kMostSubSteps);
+    keep(tuning.relativeDamping, tuning_.relativeDamping,
+         std::isfinite(tuning.relativeDamping) && tuning.relativeDamping >= 0.0f);
     keep(tuning.grabStrength, tuning_.grabStrength,
          tuning.grabStrength >= 0.0f && tuning.grabStrength <= 1.0f);
     if (tuning.stiffness != tuning_.stiffness) {
@@ -148,16 +165,23 @@ void Scene::Tune(const SceneTuning& asked) {
             p.mass = tuning.mass;
     }
     body.controller.maxThrust = tuning.maxThrust;
+    body.handling.subSteps = tuning.bodySubSteps;
+    body.handling.relativeDamping = tuning.relativeDamping;
     tuning_ = tuning;
 }
 
-double Scene::StiffnessPerMassLimit(float bodyTimeStep) const {
-    return wobble::StiffnessPerMassLimit(unitSpringEigenvalue_, bodyTimeStep);
+double Scene::StiffnessPerMassLimit(const SceneTuning& tuning) const {
+    return wobble::StiffnessPerMassLimit(unitSpringEigenvalue_, SubStepTime(tuning));
+}
+
+float Scene::SubStepTime(const SceneTuning& tuning) {
+    return tuning.bodySubSteps <= 1 ? tuning.bodyTimeStep
+                                    : tuning.bodyTimeStep / static_cast<float>(tuning.bodySubSteps);
 }
 
 float Scene::PullStiffness() const {
     const double room = PullStiffnessRoom(unitSpringEigenvalue_, tuning_.stiffness, tuning_.mass,
-                                          tuning_.bodyTimeStep);
+                                          SubStepTime(tuning_));
     return static_cast<float>(0.5 * room * static_cast<double>(tuning_.grabStrength));
 }
 

@@ -27,7 +27,8 @@ namespace wobble {
 class Scene {
 public:
     // The time steps: one step of each per frame, whatever the frame rate
-    // (the panel may change them: SceneTuning).
+    // (the panel may change them, and a scene may cut the body's frame into
+    // sub-steps: SceneTuning).
     static constexpr float kBodyTimeStep = 0.05f;
     static constexpr float kWaterTimeStep = 0.03f;
     // The water: 100 x 100 cells, 4 units apart, so it spans 0..396 along x and z.
@@ -42,7 +43,8 @@ public:
     Scene& operator=(const Scene&) = delete;
 
     // Reads `configFile` in `folder` (the working folder when empty) with the
-    // loaders' console lines, binds the surface to the tetras, and lays the
+    // loaders' console lines, and the optional handling.txt beside it
+    // (softbody/HandlingFile.h) silently, binds the surface to the tetras, and lays the
     // water out with the body's radius: half the loaded distance between
     // control particles 2 and 3 (pumping later does not change it). Then
     // takes the snapshot Reset returns to.
@@ -97,9 +99,12 @@ public:
     // not change touch nothing.
     void Tune(const SceneTuning& tuning);
 
-    // The estimated limit of stiffness / mass at a body time step
-    // (softbody/StabilityLimit.h), from the body's shape as loaded.
-    double StiffnessPerMassLimit(float bodyTimeStep) const;
+    // The estimated limit of stiffness / mass at the body's time step and
+    // sub-steps of `tuning` (softbody/StabilityLimit.h), from the body's
+    // shape as loaded.
+    double StiffnessPerMassLimit(const SceneTuning& tuning) const;
+    // The time of one body step: the frame's, cut into its sub-steps.
+    static float SubStepTime(const SceneTuning& tuning);
     // The stiffness of the mouse's pull: grabStrength times half the room
     // the body's step leaves, so that even the strongest pull keeps the
     // body's fastest mode halfway between its own and the limit.

@@ -11,38 +11,100 @@
 // A big body outgrows the caches, and then the step's time goes into
 // carrying particles through memory: passes that need nothing from another
 // particle share one trip through the array (1 with 5's sum, 6 with 7 and 8).
+//
+// A big body's passes are shared out by particle over the pool's threads
+// (math/ParallelFor.h), the springs' pass as SpringForces explains. Every
+// particle's arithmetic is its own, and the one sum over all particles,
+// the mean velocity's, is still taken in particle order on one thread, so
+// the bits are the same for any number of threads.
 
 #include <algorithm>
+#include <cmath>
 
+#include "math/ParallelFor.h"
 #include "softbody/SoftBody.h"
 
 namespace wobble {
 
 namespace {
 
-// Damping acts on each particle's velocity relative to the body's mean
-// velocity: it calms vibrations without braking the body as a whole.
-constexpr float kRelativeDamping = 0.15f;
-// The only brake on the body as a whole.
+// The only brake on the body as a whole, per step of the program's one step a frame.
 constexpr float kVelocityRetention = 0.999f;
+// Bodies of fewer particles are stepped on one thread: waking the pool
+// would cost more than it saves. Pieces are a few microseconds of work.
+constexpr int kShareFrom = 4096;
+constexpr int kParticlePiece = 2048;
+
+// Pass 1 on particles [begin, end): positions; with `sum`, the velocities
+// are added to it in particle order on the way.
+void MoveParticles(Particle* begin, Particle* end, float dt, SbVec3f* sum) {
+    const float h = dt * dt;
+    for (Particle* p = begin; p != end; ++p) {
+        p->position = (p->position + dt * p->velocity) +
+                      h * (0.6666667f * p->acceleration - 0.16666667f * p->prevAcceleration);
+        if (sum != nullptr)
+            *sum += p->velocity;
+    }
+}
+
+// Passes 6 to 8 on particles [begin, end).
+void Accelerate(Particle* begin, Particle* end, float dt, const SbVec3f& mean, float damping,
+                float retention) {
+    for (Particle* p = begin; p != end; ++p) {
+        // 6. Damping against the mean of pass 5, then the overall retention.
+        p->force = p->force - (p->velocity - mean) * damping;
+        p->velocity = p->velocity * retention;
+        // 7. Acceleration history.
+        p->oldAcceleration = p->prevAcceleration;
+        p->prevAcceleration = p->acceleration;
+        p->acceleration = p->force / p->mass;
+        // 8. Velocities.
+        p->velocity = p->velocity +
+                      dt * ((p->acceleration * 5.0f) / 12.0f + (p->prevAcceleration * 2.0f) / 3.0f -
+                            (p->oldAcceleration * 1.0f) / 12.0f);
+    }
+}
 
 }  // namespace
 
 void SoftBody::Step(float dt) {
+    StepRetaining(dt, kVelocityRetention, true);
+}
+
+void SoftBody::Advance(float frameTime) {
+    const int steps = std::max(1, handling.subSteps);
+    if (steps == 1) {
+        StepRetaining(frameTime, kVelocityRetention, true);
+        return;
+    }
+    const float dt = frameTime / static_cast<float>(steps);
+    const float retention =
+        static_cast<float>(std::pow(static_cast<double>(kVelocityRetention), 1.0 / steps));
+    // Only the frame's last positions are drawn: the tetras' matrices are
+    // refreshed for them alone.
+    for (int s = 0; s < steps; ++s)
+        StepRetaining(dt, retention, s == steps - 1);
+}
+
+void SoftBody::StepRetaining(float dt, float retention, bool refreshTetras) {
     if (particleCount <= 0)
         return;
     Particle* const begin = particles.data();
     Particle* const end = begin + particleCount;
+    const bool shared = particleCount >= kShareFrom && ParallelThreads() > 1;
 
     // 1. Positions. Passes 2 to 4 change forces only, so the velocities are
     // already those whose mean pass 5 takes: they are summed here, in
     // particle order.
-    const float h = dt * dt;
     SbVec3f sum(0.0f, 0.0f, 0.0f);
-    for (Particle* p = begin; p != end; ++p) {
-        p->position = (p->position + dt * p->velocity) +
-                      h * (0.6666667f * p->acceleration - 0.16666667f * p->prevAcceleration);
-        sum += p->velocity;
+    if (shared) {
+        ParallelFor(particleCount, kParticlePiece, [&](int from, int to) {
+            MoveParticles(begin + from, begin + to, dt, nullptr);
+        });
+        for (const Particle* p = begin; p != end; ++p)
+            sum += p->velocity;
+    } else {
+        MoveParticles(begin, end, dt, &sum);
     }
 
     // 2 and 3. Spring forces: every force cleared, then the springs' pulls
@@ -57,20 +119,20 @@ void SoftBody::Step(float dt) {
     // 5. Mean velocity, of the sum taken in pass 1.
     const SbVec3f mean = sum / static_cast<float>(particleCount);
 
-    for (Particle* p = begin; p != end; ++p) {
-        // 6. Damping against the mean of pass 5, then the overall retention.
-        p->force = p->force - (p->velocity - mean) * kRelativeDamping;
-        p->velocity = p->velocity * kVelocityRetention;
-        // 7. Acceleration history.
-        p->oldAcceleration = p->prevAcceleration;
-        p->prevAcceleration = p->acceleration;
-        p->acceleration = p->force / p->mass;
-        // 8. Velocities.
-        p->velocity = p->velocity +
-                      dt * ((p->acceleration * 5.0f) / 12.0f + (p->prevAcceleration * 2.0f) / 3.0f -
-                            (p->oldAcceleration * 1.0f) / 12.0f);
+    // 6 to 8. Damping acts on each particle's velocity relative to the
+    // body's mean velocity: it calms vibrations without braking the body as
+    // a whole.
+    const float damping = handling.relativeDamping;
+    if (shared) {
+        ParallelFor(particleCount, kParticlePiece, [&](int from, int to) {
+            Accelerate(begin + from, begin + to, dt, mean, damping, retention);
+        });
+    } else {
+        Accelerate(begin, end, dt, mean, damping, retention);
     }
 
+    if (!refreshTetras)
+        return;
     // 9. Matrices of the tetras that carry the surface (DeformSurface reads
     // no others). Neighbouring vertices mostly share their tetra.
     const int carried = std::min(surface.vertexCount, static_cast<int>(surface.vertexTetra.size()));

@@ -19,6 +19,22 @@ void SoftBody::Clear() {
     particles.shrink_to_fit();
 }
 
+void SoftBody::SpreadThrust(float radius) {
+    for (int slot = 0; slot < 8; ++slot) {
+        std::vector<Particle*>& group = controller.spreadGroups[slot];
+        group.clear();
+        const Particle* centre = controller.controlParticles[slot];
+        if (!(radius > 0.0f) || centre == nullptr)
+            continue;
+        const float reach = radius * radius;
+        for (Particle& p : particles) {
+            const SbVec3f d = p.position - centre->position;
+            if (&p == centre || d.dot(d) <= reach)
+                group.push_back(&p);
+        }
+    }
+}
+
 Status SoftBody::Build(const TetModel& model, float stiffness, float mass,
                        const std::string& source, int maxSprings) {
     try {

@@ -31,6 +31,22 @@ struct TetModel {
 // every other refusal is the error's message.
 Result<TetModel> ReadTetFile(const std::string& fileName, const std::string& folder = "");
 
+// How a body moves beyond what config.txt says (scene/SceneHandling.h reads
+// a scene's own): the defaults are the program's.
+struct BodyHandling {
+    // The program's damping of each particle's velocity relative to the
+    // body's mean velocity, a force per unit of relative speed.
+    static constexpr float kRelativeDamping = 0.15f;
+
+    int subSteps = 1;                          // body steps per frame (Advance)
+    float relativeDamping = kRelativeDamping;  // of every particle
+    // Each control particle's thrust shared over the particles within this
+    // distance of it as loaded (SpreadThrust); 0: on the particle alone.
+    float thrustSpread = 0.0f;
+
+    bool operator==(const BodyHandling&) const = default;
+};
+
 class SoftBody {
 public:
     // Limit on the springs of one body: a bound of sanity far above any body
@@ -68,6 +84,20 @@ public:
     // without particles. Allocates nothing after the body's first step.
     void Step(float dt);
 
+    // Advances the body by one frame of `frameTime`: handling.subSteps steps
+    // of frameTime / subSteps each. One sub-step is exactly Step(frameTime);
+    // with n of them the body's overall retention per step is the n-th root
+    // of the single step's 0.999, so that the body keeps the same share of
+    // its speed over a frame whatever n.
+    void Advance(float frameTime);
+
+    // Shares each control slot's thrust over the particles within `radius`
+    // of its particle where they are now, in equal parts (the controller's
+    // spreadGroups, particles in index order); a radius of 0 or less gives
+    // each slot's thrust to its particle alone again. Needs the control
+    // particles; allocates.
+    void SpreadThrust(float radius);
+
     // The pump's growth of every rest length per call: 10 %.
     static constexpr double kPumpGrowth = 1.1;
 
@@ -99,11 +129,16 @@ public:
     SurfaceMesh surface;
     ThrustController controller;
     BodyPull pull;  // the mouse's hand; released unless the user holds the body
+    BodyHandling handling;  // the program's one step a frame and damping unless a scene asks
 
 private:
     Status Assemble(const TetModel& model, float stiffness, float mass, const std::string& source,
                     int maxSprings);
     Status GenerateSprings(float stiffness, const std::string& source, int maxSprings);
+
+    // Step with the body's overall velocity retention per step, refreshing
+    // the matrices of the tetras that carry the surface or not.
+    void StepRetaining(float dt, float retention, bool refreshTetras);
 
     SpringForces springForces_;  // the step's index of the springs
 };

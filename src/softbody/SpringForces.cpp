@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "math/ParallelFor.h"
 #include "math/VecMath.h"
 
 #if defined(__SSE2__)
@@ -46,6 +47,7 @@ void SpringForces::Clear() {
     std::vector<int>().swap(summingOrder_);
     std::vector<int>().swap(readyAfter_);
     std::vector<Pull>().swap(ring_);
+    std::vector<Pull>().swap(allPulls_);
     ringMask_ = 0;
 }
 
@@ -119,19 +121,38 @@ void SpringForces::Apply(SpringSet& springs, Particle* particles, int particleCo
     if (!IsPreparedFor(springs, particleCount))
         Prepare(springs, particleCount);
     const int springCount = springs.size();
+    if (springCount >= kShareFrom && ParallelThreads() > 1) {
+        ApplyShared(springs, particles, particleCount);
+        return;
+    }
+    const PullBuffer ring{ring_.data(), static_cast<unsigned>(ringMask_)};
     const int blocks = static_cast<int>(readyAfter_.size());
     int summed = 0;
     for (int b = 0; b < blocks; ++b) {
         const int from = b * kBlock;
         const int to = std::min(springCount, from + kBlock);
         if (from < to)
-            FormPulls(springs, particles, from, to);
-        SumForces(particles, summed, readyAfter_[b]);
+            FormPulls(springs, particles, from, to, ring);
+        SumForces(particles, summed, readyAfter_[b], ring);
         summed = readyAfter_[b];
     }
 }
 
-void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int from, int to) {
+void SpringForces::ApplyShared(SpringSet& springs, Particle* particles, int particleCount) {
+    const int springCount = springs.size();
+    if (allPulls_.size() < static_cast<size_t>(springCount))
+        allPulls_.assign(static_cast<size_t>(springCount), Pull{0.0f, 0.0f, 0.0f, 0.0f});
+    // Every index is below the buffer's length: no mask needed.
+    const PullBuffer all{allPulls_.data(), ~0u};
+    ParallelFor(springCount, kSpringPiece, [&](int begin, int end) {
+        FormPulls(springs, particles, begin, end, all);
+    });
+    ParallelFor(particleCount, kParticlePiece,
+                [&](int begin, int end) { SumForces(particles, begin, end, all); });
+}
+
+void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int from, int to,
+                             PullBuffer buffer) {
     const int* const endA = springs.particleA.data();
     const int* const endB = springs.particleB.data();
     const float* const stiffness = springs.stiffness.data();
@@ -177,7 +198,7 @@ void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int 
         __m128 pw = zero;
         _mm_storeu_ps(length + s, len);
         _MM_TRANSPOSE4_PS(px, py, pz, pw);
-        Pull* const out = &ring_[static_cast<size_t>(s & ringMask_)];
+        Pull* const out = &buffer.pulls[static_cast<unsigned>(s) & buffer.mask];
         _mm_store_ps(&out[0].x, px);
         _mm_store_ps(&out[1].x, py);
         _mm_store_ps(&out[2].x, pz);
@@ -185,7 +206,7 @@ void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int 
     }
 #endif
     for (; s < to; ++s) {
-        Pull& out = ring_[static_cast<size_t>(s & ringMask_)];
+        Pull& out = buffer.pulls[static_cast<unsigned>(s) & buffer.mask];
         float pull[3];
         FormPull(particles[endA[s]].position, particles[endB[s]].position, stiffness[s],
                  restLength[s], length[s], pull);
@@ -193,10 +214,10 @@ void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int 
     }
 }
 
-void SpringForces::SumForces(Particle* particles, int from, int to) const {
+void SpringForces::SumForces(Particle* particles, int from, int to, PullBuffer buffer) const {
     const int* const ends = ends_.data();
-    const Pull* const ring = ring_.data();
-    const unsigned mask = static_cast<unsigned>(ringMask_);
+    const Pull* const ring = buffer.pulls;
+    const unsigned mask = buffer.mask;
 #if defined(__SSE2__)
     // End B feels the negated pull: a flip of the sign bit, as -pull is.
     const __m128 flip[2] = {_mm_setzero_ps(), _mm_set1_ps(-0.0f)};

@@ -107,19 +107,30 @@ void ThrustController::ApplyThrust() {
     const SbVec3f r = side * rightThrust;
     const SbVec3f l = side * (-leftThrust);
     for (int k = 0; k < 4; ++k) {
-        controlParticles[k]->force += f;
-        controlParticles[k + 4]->force += b;
+        Push(k, f);
+        Push(k + 4, b);
     }
     // Right thrust turns the nose right, left thrust left; each pair of
     // front and rear pushes is a couple, so the body is not pushed sideways.
-    controlParticles[0]->force += r;
-    controlParticles[5]->force += -r;
-    controlParticles[1]->force += l;
-    controlParticles[4]->force += -l;
-    controlParticles[2]->force += r;
-    controlParticles[7]->force += -r;
-    controlParticles[3]->force += l;
-    controlParticles[6]->force += -l;
+    Push(0, r);
+    Push(5, -r);
+    Push(1, l);
+    Push(4, -l);
+    Push(2, r);
+    Push(7, -r);
+    Push(3, l);
+    Push(6, -l);
+}
+
+void ThrustController::Push(int slot, const SbVec3f& force) {
+    const std::vector<Particle*>& group = spreadGroups[slot];
+    if (group.empty()) {
+        controlParticles[slot]->force += force;
+        return;
+    }
+    const SbVec3f share = force / static_cast<float>(group.size());
+    for (Particle* p : group)
+        p->force += share;
 }
 
 }  // namespace wobble

@@ -2,6 +2,8 @@
 
 #include <Inventor/SbVec3f.h>
 
+#include <vector>
+
 #include "softbody/Particle.h"
 
 namespace wobble {
@@ -65,6 +67,15 @@ public:
     SbVec3f up{0.0f, 0.0f, 0.0f};         // (0, 1, 0) once the frame is computed
     SbVec3f side{0.0f, 0.0f, 0.0f};       // forward x up: the body's right-hand side
     Particle* controlParticles[8] = {};   // particles of the body, not owned
+    // Each slot's forces shared out equally over its group instead of
+    // given to its particle alone: a fine body's particles are light, and a
+    // whole thrust on one of them would tear its cells (a scene's thrust
+    // spread, softbody/HandlingFile.h). Empty: the particle alone.
+    std::vector<Particle*> spreadGroups[8];
+
+private:
+    // Adds `force` to slot `slot`: its particle, or its group in equal shares.
+    void Push(int slot, const SbVec3f& force);
 };
 
 }  // namespace wobble

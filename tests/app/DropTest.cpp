@@ -127,7 +127,7 @@ TEST_F(Drop, BrokenModelsAreRefusedOneByOneAndTheRunningSceneStaysUntouched) {
         EXPECT_NE(r.err.find(file), std::string::npos) << file << "\n" << r.err;
     // Nothing of them reached the scene.
     EXPECT_TRUE(dropped == Run("1 down Up\n", frames));
-    EXPECT_TRUE(fs::is_empty(cache.path() + "/wobble/scenes-1")) << "a failed build left a folder";
+    EXPECT_TRUE(fs::is_empty(cache.path() + "/wobble/scenes-2")) << "a failed build left a folder";
 }
 
 TEST_F(Drop, AModelOnTheCommandLineRunsItsSceneAndABadOneEndsTheStart) {

@@ -91,12 +91,12 @@ TEST(SceneCache, FolderFollowsXdgThenHomeAndHashIsFnv1a) {
     {
         ScopedEnv xdg("XDG_CACHE_HOME", "/x/cache");
         ScopedEnv home("HOME", "/home/someone");
-        EXPECT_EQ(SceneCacheFolder(), "/x/cache/wobble/scenes-1");
+        EXPECT_EQ(SceneCacheFolder(), "/x/cache/wobble/scenes-2");
     }
     {
         ScopedEnv xdg("XDG_CACHE_HOME", "relative/cache");  // not to be used
         ScopedEnv home("HOME", "/home/someone");
-        EXPECT_EQ(SceneCacheFolder(), "/home/someone/.cache/wobble/scenes-1");
+        EXPECT_EQ(SceneCacheFolder(), "/home/someone/.cache/wobble/scenes-2");
     }
     {
         ScopedEnv xdg("XDG_CACHE_HOME", nullptr);

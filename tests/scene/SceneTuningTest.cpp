@@ -44,7 +44,57 @@ TEST_F(Tuning, UntouchedItIsTheScenesOwnAndWhatTheStepAlwaysUsed) {
     EXPECT_EQ(own.pumpGrowth, SoftBody::kPumpGrowth);
     EXPECT_EQ(own.bodyTimeStep, Scene::kBodyTimeStep);
     EXPECT_EQ(own.waterTimeStep, Scene::kWaterTimeStep);
+    EXPECT_EQ(own.bodySubSteps, 1);
+    EXPECT_EQ(own.relativeDamping, 0.15f);
     EXPECT_TRUE(own == scene.Tuning());
+}
+
+// The sample's files in a folder of their own, with a handling.txt of `handling`.
+std::string SampleWithHandling(const test::ScratchDir& dir, const std::string& handling) {
+    for (const char* name : {"config.txt", "body.tet", "body.obj"})
+        dir.Write(name, test::ReadWholeFile(std::string(kSampleScene) + "/" + name));
+    dir.Write("handling.txt", handling);
+    return dir.Path("");
+}
+
+TEST(SceneHandling, HandlingBesideTheConfigurationIsTheScenesOwnAndResetReturnsToIt) {
+    test::ScratchDir dir;
+    Scene scene;
+    bool loaded = false;
+    test::CaptureStdout([&] {
+        loaded = scene.Load(SampleWithHandling(dir, "substeps 4\ndamping 0.5\nthrust 12\n")).ok();
+    });
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(scene.OwnTuning().bodySubSteps, 4);
+    EXPECT_EQ(scene.OwnTuning().relativeDamping, 0.5f);
+    EXPECT_EQ(scene.OwnTuning().maxThrust, 12.0f);
+    EXPECT_TRUE(scene.OwnTuning() == scene.Tuning());
+    EXPECT_EQ(scene.body.handling.subSteps, 4);
+    EXPECT_EQ(scene.body.controller.maxThrust, 12.0f);
+    // Four sub-steps quadruple the limit on stiffness / mass.
+    SceneTuning one = scene.Tuning();
+    one.bodySubSteps = 1;
+    EXPECT_NEAR(scene.StiffnessPerMassLimit(scene.Tuning()),
+                16.0 * scene.StiffnessPerMassLimit(one), 1e-6);
+
+    one.relativeDamping = 0.15f;
+    scene.Tune(one);
+    EXPECT_EQ(scene.body.handling.subSteps, 1);
+    EXPECT_EQ(scene.body.handling.relativeDamping, 0.15f);
+    scene.Reset();
+    EXPECT_EQ(scene.body.handling.subSteps, 4);
+    EXPECT_EQ(scene.body.handling.relativeDamping, 0.5f);
+}
+
+TEST(SceneHandling, ABadHandlingFileRefusesTheSceneNamingItsLine) {
+    test::ScratchDir dir;
+    Scene scene;
+    Status loaded = Done{};
+    const std::string err = test::CaptureStderr([&] {
+        test::CaptureStdout([&] { loaded = scene.Load(SampleWithHandling(dir, "substeps -2\n")); });
+    });
+    ASSERT_FALSE(loaded.ok());
+    EXPECT_EQ(err, "handling.txt:1: substeps -2 is outside 1..1000\n");
 }
 
 TEST_F(Tuning, ChangesTakeEffectAtOnceAndResetTakesThemBack) {
@@ -99,7 +149,7 @@ TEST_F(Tuning, ALongHardPullKeepsEveryPositionFinite) {
         SceneTuning t = scene.Tuning();
         t.grabStrength = 1.0f;
         if (stiffnessShare > 0.0f)
-            t.stiffness = stiffnessShare * float(scene.StiffnessPerMassLimit(t.bodyTimeStep));
+            t.stiffness = stiffnessShare * float(scene.StiffnessPerMassLimit(t));
         scene.Tune(t);
         ASSERT_GT(scene.PullStiffness(), 0.0f);
         scene.body.pull.Hold(17, SbVec3f(5000.0f, 3000.0f, -4000.0f), scene.PullStiffness(),
@@ -127,7 +177,7 @@ TEST_F(Tuning, APullHeldStillComesToRestWithItsParticleAtTheTarget) {
     EXPECT_LT(Measure(scene).kineticEnergy, 0.5);
     // A body past its limit leaves no room: the pull holds nothing.
     SceneTuning t = scene.Tuning();
-    t.stiffness = 1.1f * float(scene.StiffnessPerMassLimit(t.bodyTimeStep));
+    t.stiffness = 1.1f * float(scene.StiffnessPerMassLimit(t));
     scene.Tune(t);
     EXPECT_EQ(scene.PullStiffness(), 0.0f);
 }

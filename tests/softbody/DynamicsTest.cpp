@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "BodyFixture.h"
+#include "math/ParallelFor.h"
 #include "water/WaterSurface.h"
 
 namespace wobble {
@@ -208,6 +209,98 @@ std::vector<SbVec3f> SteeredRun(int steps) {
     for (const SbVec3f& w : water.positions)
         out.push_back(w);
     return out;
+}
+
+// A body big enough for its steps to be shared over threads, steered and
+// pumped for 20 frames of 3 sub-steps: every particle's position, velocity
+// and force has the same bits on 1, 2, 3 and 8 threads.
+TEST(Dynamics, ABigBodySharedOverAnyNumberOfThreadsHasTheBitsOfOne) {
+    LatticeModel model;
+    model.cubesX = 24;
+    model.cubesY = 16;
+    model.cubesZ = 16;
+    const int defaultThreads = ParallelThreads();
+    std::vector<Particle> first;
+    for (int threads : {1, 2, 3, 8}) {
+        SetParallelThreads(threads);
+        SoftBody body;
+        test::LoadLattice(body, model, 40.0f, 1.0f);
+        test::SteerByEndCorners(body, model);
+        body.handling.subSteps = 3;
+        ASSERT_GE(body.springCount, SpringForces::kShareFrom);
+        for (int frame = 0; frame < 20; ++frame) {
+            body.controller.Steer(true, false, frame > 5, false);
+            if (frame % 7 == 0)
+                body.Pump();
+            body.Advance(0.05f);
+        }
+        if (first.empty()) {
+            first = body.particles;
+            continue;
+        }
+        ASSERT_EQ(body.particles.size(), first.size());
+        for (size_t i = 0; i < first.size(); ++i) {
+            const Particle& a = first[i];
+            const Particle& b = body.particles[i];
+            ASSERT_TRUE(SameBits(a.position, b.position) && SameBits(a.velocity, b.velocity) &&
+                        SameBits(a.force, b.force))
+                << threads << " threads, particle " << i;
+        }
+    }
+    SetParallelThreads(defaultThreads);
+    EXPECT_FALSE(SameBits(first[0].velocity, SbVec3f(0, 0, 0)));
+}
+
+// Sub-steps cut the frame's time, not the body's braking: a body moving as
+// a whole keeps 0.999 of its speed a frame however many steps make the frame.
+TEST(Dynamics, SubStepsKeepTheFramesRetentionOfABodyMovingAsAWhole) {
+    for (int steps : {1, 4, 13}) {
+        SoftBody body;
+        test::LoadLattice(body, SmallBox(), 4.0f, 2.0f);
+        for (float& k : body.springs.stiffness)
+            k = 0.0f;  // nothing but the brake acts
+        body.handling.subSteps = steps;
+        for (Particle& p : body.particles)
+            p.velocity.setValue(2.0f, 0.0f, -1.0f);
+        body.Advance(0.05f);
+        EXPECT_NEAR(body.particles[0].velocity[0], 2.0f * 0.999f, 2e-6f) << steps;
+    }
+}
+
+// A spread thrust is shared in equal parts by the particles near each
+// control particle: the same total push, on every particle within reach and
+// on none beyond; a spread of 0 gives it to the control particle again.
+TEST(Dynamics, ASpreadThrustIsSharedByTheParticlesNearEachControlParticle) {
+    LatticeModel model = SmallBox();  // cubes 2 apart
+    SoftBody body;
+    test::LoadLattice(body, model, 4.0f, 2.0f);
+    test::SteerByEndCorners(body, model);
+    const auto thrustOnly = [&] {
+        for (Particle& p : body.particles)
+            p.force.setValue(0.0f, 0.0f, 0.0f);
+        body.controller.ApplyThrust();
+    };
+    body.controller.forwardThrust = 12.0f;
+    body.SpreadThrust(2.5f);  // a corner and its three neighbours along the edges
+    const ThrustController& c = body.controller;
+    ASSERT_EQ(c.spreadGroups[0].size(), 4u);
+    thrustOnly();
+    SbVec3f total(0, 0, 0);
+    for (const Particle& p : body.particles) {
+        total += p.force;
+        bool near = false;
+        for (int k = 0; k < 4; ++k)
+            near = near || (p.position - c.controlParticles[k]->position).length() <= 2.5f;
+        EXPECT_EQ(p.force.length() > 0.0f, near);
+    }
+    EXPECT_NEAR(total.dot(c.forward), 4 * 12.0f, 1e-4f);
+    // A corner is in its own group alone: a quarter of its slot's push.
+    EXPECT_NEAR(c.controlParticles[0]->force.dot(c.forward), 3.0f, 1e-5f);
+
+    body.SpreadThrust(0.0f);
+    thrustOnly();
+    EXPECT_NEAR(body.controller.controlParticles[0]->force.dot(body.controller.forward), 12.0f,
+                1e-5f);
 }
 
 TEST(Dynamics, TwoRunsOfTheSameStepsAreBitIdentical) {

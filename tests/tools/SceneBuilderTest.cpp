@@ -243,18 +243,19 @@ TEST(SceneBuilder, BudgetAndSizeAreHonoured) {
 }
 
 TEST(SceneBuilder, GivenConstantsAreWrittenAsGivenEvenWhenUnstable) {
+    // Springs too soft to hold the thrust: no number of sub-steps helps.
     test::ScratchDir dir;
     const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
     const std::string out = dir.Path("scene");
     const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--max-springs", "2000",
-                                  "--stiffness", "500", "--mass", "0.5"});
+                                  "--stiffness", "1", "--mass", "0.5"});
     ASSERT_EQ(tool.status, 0) << tool.err;
     EXPECT_NE(tool.out.find("warning: with the given constants"), std::string::npos) << tool.out;
     const std::string config = test::ReadWholeFile(out + "/config.txt");
-    EXPECT_NE(config.find("stiffness 500\nmass 0.5\n"), std::string::npos) << config;
+    EXPECT_NE(config.find("stiffness 1\nmass 0.5\n"), std::string::npos) << config;
 }
 
-TEST(SceneBuilder, GivenStiffnessGetsAMassThatKeepsTheStepStable) {
+TEST(SceneBuilder, GivenStiffnessIsKeptAndSubStepsKeepTheStepStable) {
     test::ScratchDir dir;
     const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
     const std::string out = dir.Path("scene");
@@ -263,7 +264,8 @@ TEST(SceneBuilder, GivenStiffnessGetsAMassThatKeepsTheStepStable) {
     ASSERT_EQ(tool.status, 0) << tool.err;
     EXPECT_NE(tool.out.find("held together"), std::string::npos) << tool.out;
     const std::string config = test::ReadWholeFile(out + "/config.txt");
-    EXPECT_NE(config.find("stiffness 100\nmass 2.5\n"), std::string::npos) << config;
+    EXPECT_NE(config.find("stiffness 100\n"), std::string::npos) << config;
+    EXPECT_NE(test::ReadWholeFile(out + "/handling.txt").find("substeps "), std::string::npos);
 }
 
 TEST(SceneBuilder, InputsWithoutASurfaceAreRefusedAndNothingIsWritten) {
@@ -362,14 +364,15 @@ TEST(SceneBuilder, ConstantsRoundToThreeDigitsOnTheSafeSide) {
     EXPECT_NEAR(SceneBuilder::RoundDown(100.0), 100.0, 1e-12);
 }
 
-TEST(SceneBuilder, MassSoLargeThatNoFloatStiffnessMatchesIsRefused) {
+TEST(SceneBuilder, AGivenMassTooHeavyToSteerIsWrittenWithAWarning) {
     test::ScratchDir dir;
     const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
     const std::string out = dir.Path("scene");
-    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--mass", "1e37"});
-    EXPECT_EQ(tool.status, 1);
-    EXPECT_NE(tool.err.find("cannot both be held as floats"), std::string::npos) << tool.err;
-    EXPECT_FALSE(fs::exists(out));
+    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--mass", "1e6"});
+    EXPECT_EQ(tool.status, 0) << tool.err;
+    EXPECT_NE(tool.out.find("warning: it does not handle like the sample"), std::string::npos)
+        << tool.out;
+    EXPECT_TRUE(fs::exists(out + "/config.txt"));
 }
 
 TEST(SceneBuilder, TooSmallABudgetIsRefused) {

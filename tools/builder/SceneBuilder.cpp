@@ -17,6 +17,7 @@
 #include "builder/StabilityCheck.h"
 #include "builder/VoxelCage.h"
 #include "builder/WindingNumberTree.h"
+#include "softbody/StabilityLimit.h"
 #include "text/InputError.h"
 
 namespace wobble::builder {
@@ -80,6 +81,34 @@ double SceneBuilder::RoundDown(double value) {
 // The steps. Each returns what it made or why it could not, and prints
 // nothing; Run prints the report of each step as soon as it is done.
 
+Result<BuiltScene> SceneBuilder::Build(const std::string& path, double size, int maxSprings,
+                                       bool prove) {
+    BuiltScene scene;
+    Result<ModelFile> model = ReadSurface(path);
+    if (!model)
+        return model.error();
+    if (Status placed = scene.surface.Place(*model, size, path); !placed)
+        return placed.error();
+    Result<CageStep> cage = BuildCage(scene.surface, maxSprings, path);
+    if (!cage)
+        return cage.error();
+    scene.cage = std::move(*cage);
+    Result<ControlParticles> controls = ChooseControls(scene.cage.cage, path);
+    if (!controls)
+        return controls.error();
+    scene.controls = *controls;
+    SceneOptions options;
+    options.size = size;
+    options.maxSprings = maxSprings;
+    Result<ConstantsStep> constants =
+        ChooseConstants(scene.cage.cage, scene.controls, options, [](const std::string&) {},
+                        nullptr, prove);
+    if (!constants)
+        return constants.error();
+    scene.constants = std::move(*constants);
+    return scene;
+}
+
 Result<ModelFile> SceneBuilder::ReadSurface(const std::string& path) {
     ModelFile model;
     Status read = model.Load(path);
@@ -118,57 +147,132 @@ Result<ControlParticles> SceneBuilder::ChooseControls(const VoxelCage& cage,
     return controls;
 }
 
+int SceneBuilder::SubStepsFor(double stiffness, double mass, double lambda) {
+    const double limit = StiffnessPerMassLimit(lambda, StabilityCheck::kTimeStep);
+    if (!(mass > 0.0) || !std::isfinite(limit) || stiffness <= 0.0)
+        return 1;
+    const double steps = std::ceil(std::sqrt(stiffness / mass / (kLimitShare * limit)));
+    return static_cast<int>(std::clamp(steps, 1.0, double(SceneHandling::kMostSubSteps)));
+}
+
 Result<ConstantsStep> SceneBuilder::ChooseConstants(
     const VoxelCage& cage, const ControlParticles& controls, const SceneOptions& options,
-    const std::function<void(const std::string&)>& note, const std::function<void(int)>& progress) {
+    const std::function<void(const std::string&)>& note, const std::function<void(int)>& progress,
+    bool prove) {
     ConstantsStep step;
-    // Chosen where the user left them open.
-    const double cell = cage.cellSize;
+    // The body the program will build from the written model file, which
+    // holds every coordinate to the bit.
+    TetModel model;
+    model.vertices = cage.vertices;
+    model.tetras = cage.tetras;
     const double particles = static_cast<double>(cage.vertices.size());
-    double stiffness = options.stiffnessGiven
-                           ? options.stiffness
-                           : RoundUp(std::max(kHoldFactor * kThrust / cell,
-                                              kStiffnessPerMass * kBodyMass / particles));
-    double mass = options.massGiven ? options.mass : RoundUp(stiffness / kStiffnessPerMass);
-    if (options.massGiven && !options.stiffnessGiven)
-        stiffness = RoundDown(mass * kStiffnessPerMass);
-    if (!std::isfinite(static_cast<float>(stiffness)) || !std::isfinite(static_cast<float>(mass))) {
+    double lambda = 0.0;
+    {
+        SoftBody shape;
+        if (shape.Build(model, 1.0f, 1.0f, "the cage"))
+            lambda = UnitSpringEigenvalue(shape);
+    }
+
+    // Chosen where the user left them open.
+    double bodyMass = kBodyMass;
+    double dampingPerMass = kDampingPerMass;
+    double stiffness = options.stiffnessGiven ? options.stiffness
+                                              : RoundUp(kStiffnessPerCell * cage.cellSize);
+    double mass = options.massGiven ? options.mass : RoundUp(bodyMass / particles);
+    const auto checkFloats = [&]() -> Status {
+        if (std::isfinite(static_cast<float>(stiffness)) && std::isfinite(static_cast<float>(mass)))
+            return Done{};
         char text[160];
         std::snprintf(text, sizeof text,
                       "stiffness %g and mass %g cannot both be held as floats; give smaller "
                       "constants",
                       stiffness, mass);
         return InputError{"wobble-scene", 0, text};
-    }
-
-    // The body the program will build from the written model file, which
-    // holds every coordinate to the bit.
-    TetModel model;
-    model.vertices = cage.vertices;
-    model.tetras = cage.tetras;
-    const bool userFixedBoth = options.stiffnessGiven && options.massGiven;
-    for (int attempt = 0;; ++attempt) {
+    };
+    const auto settle = [&] {
         step.stiffnessText = Format(stiffness);
         step.massText = Format(mass);
-        step.stable = step.check.Run(model, AsLoaded(step.stiffnessText), AsLoaded(step.massText),
-                                     controls.indices, progress);
-        if (step.stable || userFixedBoth || attempt == kMaxSoftenings)
-            break;
-        char line[256];
-        std::snprintf(line, sizeof line, "stiffness %s, mass %s: %s after %d steps; softening",
-                      step.stiffnessText.c_str(), step.massText.c_str(), step.check.problem.c_str(),
-                      step.check.stepsRun);
-        note(line);
-        if (!options.massGiven)
-            mass = RoundUp(mass * 2.0);
-        else
-            stiffness = RoundDown(stiffness / 2.0);
-    }
+        const float k = AsLoaded(step.stiffnessText), m = AsLoaded(step.massText);
+        step.handling.body.subSteps = SubStepsFor(k, m, lambda);
+        step.handling.body.relativeDamping = static_cast<float>(dampingPerMass * m);
+        step.handling.body.thrustSpread = static_cast<float>(RoundUp(kSpreadShare * options.size));
+    };
+    if (Status floats = checkFloats(); !floats)
+        return floats.error();
+    settle();
+    const bool userFixedBoth = options.stiffnessGiven && options.massGiven;
     step.origin = userFixedBoth            ? "as given"
                   : options.stiffnessGiven ? "stiffness given"
                   : options.massGiven      ? "mass given"
                                            : "chosen";
     step.userFixedBoth = userFixedBoth;
+    if (!prove)
+        return step;
+
+    // Retuned while the body handles outside the band: travel goes as one
+    // over the body's mass, the turn as one over mass and damping.
+    for (;; ++step.retunes) {
+        step.feel = HandlingCheck::Measure(model, AsLoaded(step.stiffnessText),
+                                           AsLoaded(step.massText), step.handling,
+                                           controls.indices);
+        const double travel = HandlingCheck::TravelRatio(step.feel);
+        const double turn = HandlingCheck::TurnRatio(step.feel);
+        if ((HandlingCheck::InBand(travel) && HandlingCheck::InBand(turn)) ||
+            step.retunes == kMaxRetunes || !step.feel.finite || !(travel > 0.0) || !(turn > 0.0))
+            break;
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "travel %.2f and turn %.2f of the sample's are outside %.1f to %.1f; "
+                      "retuning",
+                      travel, turn, HandlingCheck::kLowest, HandlingCheck::kHighest);
+        note(line);
+        // A body far outside the band is brought only part of the way at a
+        // time: the figures are not quite proportional.
+        const auto part = [](double ratio) { return std::clamp(ratio, 0.25, 4.0); };
+        if (!options.massGiven) {
+            bodyMass *= part(travel);
+            mass = RoundUp(bodyMass / particles);
+            dampingPerMass *= part(turn / travel);
+        } else {
+            dampingPerMass *= part(turn);
+        }
+        if (Status floats = checkFloats(); !floats)
+            return floats.error();
+        settle();
+    }
+
+    int attempt = 0;
+    for (;; ++attempt) {
+        step.check.handling = step.handling.body;
+        step.stable = step.check.Run(model, AsLoaded(step.stiffnessText), AsLoaded(step.massText),
+                                     controls.indices, progress);
+        if (step.stable || attempt == kMaxSoftenings ||
+            step.handling.body.subSteps >= SceneHandling::kMostSubSteps)
+            break;
+        // Tangled cells need stiffer springs (when the stiffness is ours to
+        // choose); a body that blew up, shorter steps.
+        const bool stiffen = !options.stiffnessGiven && step.check.problem.find("tangled") !=
+                                                            std::string::npos;
+        char line[256];
+        std::snprintf(line, sizeof line, "stiffness %s, mass %s, %d sub-steps: %s after %d frames; %s",
+                      step.stiffnessText.c_str(), step.massText.c_str(),
+                      step.handling.body.subSteps, step.check.problem.c_str(),
+                      step.check.stepsRun, stiffen ? "stiffer springs" : "more sub-steps");
+        note(line);
+        if (stiffen) {
+            stiffness = RoundUp(stiffness * 2.0);
+            settle();
+        } else {
+            step.handling.body.subSteps =
+                std::min(2 * step.handling.body.subSteps, SceneHandling::kMostSubSteps);
+        }
+    }
+    // The report tells how the written body handles.
+    if (attempt > 0) {
+        step.feel = HandlingCheck::Measure(model, AsLoaded(step.stiffnessText),
+                                           AsLoaded(step.massText), step.handling,
+                                           controls.indices);
+    }
     return step;
 }
 
@@ -189,6 +293,7 @@ Result<std::string> SceneBuilder::WriteScene(const std::string& outDir, const Vo
         {SceneWriter::kObjName, SceneWriter::ObjText(surface.vertices, surface.triangles)},
         {SceneWriter::kConfigName,
          SceneWriter::ConfigText(controls.indices, constants.stiffnessText, constants.massText)},
+        {SceneHandling::kFileName, HandlingText(constants.handling)},
     };
     for (const auto& [fileName, text] : files) {
         Status written = SceneWriter::WriteFile((dir / fileName).string(), text);
@@ -318,15 +423,33 @@ int SceneBuilder::Run(const SceneOptions& options) {
     if (!k.stable && !k.userFixedBoth) {
         PrintInputError(MakeInputError(name, 0,
                                        "no scene written: the body does not hold together (%s "
-                                       "after %d steps under full thrust), even with softened "
-                                       "constants",
+                                       "after %d frames under full thrust), even with more "
+                                       "sub-steps",
                                        k.check.problem.c_str(), k.check.stepsRun));
         return 1;
     }
+    const Handling& feel = k.feel;
+    std::printf("  handling   %d body step%s a frame, damping %.3g a particle (%s)\n",
+                k.handling.body.subSteps, k.handling.body.subSteps == 1 ? "" : "s", static_cast<double>(k.handling.body.relativeDamping),
+                SceneHandling::kFileName);
+    std::printf(
+        "             with Up held %d frames it travels %.1f (%.2f of the sample's %.1f); "
+        "with Up and Left it turns %.2f (%.2f of the sample's %.2f)\n",
+        HandlingCheck::kFrames, feel.travel, HandlingCheck::TravelRatio(feel),
+        HandlingCheck::kSampleTravel, feel.turn, HandlingCheck::TurnRatio(feel),
+        HandlingCheck::kSampleTurn);
+    std::printf("             its shape gives %.1f %% under thrust and %s\n", 100.0 * feel.give,
+                feel.unrest <= HandlingCheck::kMostUnrest ? "settles after release"
+                                                          : "is still moving after release");
+    if (!HandlingCheck::HandlesLikeTheSample(feel)) {
+        std::printf("             warning: it does not handle like the sample (%.1f to %.1f of "
+                    "its travel and turn)\n",
+                    HandlingCheck::kLowest, HandlingCheck::kHighest);
+    }
     if (k.stable) {
         std::printf(
-            "  check      %d steps of %.2g under full forward thrust, turning right "
-            "from step %d: held together\n",
+            "  check      %d frames of %.2g under full forward thrust, turning right "
+            "from frame %d: held together\n",
             StabilityCheck::kSteps, StabilityCheck::kTimeStep, StabilityCheck::kTurnFromStep + 1);
         std::printf(
             "             (largest size %.2f x loaded, at most %.1f %% of tetras "
@@ -334,7 +457,7 @@ int SceneBuilder::Run(const SceneOptions& options) {
             k.check.largestGrowth, 100.0 * k.check.largestTangle, k.check.distanceTravelled);
     } else {
         std::printf(
-            "  check      warning: with the given constants %s after %d steps under "
+            "  check      warning: with the given constants %s after %d frames under "
             "full thrust; written as given\n",
             k.check.problem.c_str(), k.check.stepsRun);
     }
@@ -346,7 +469,8 @@ int SceneBuilder::Run(const SceneOptions& options) {
         return 1;
     }
     ReportProgress(BuildStage::kWriting, 1.0);
-    std::printf("  wrote      %s/{config.txt, body.tet, surface.obj}\n", written->c_str());
+    std::printf("  wrote      %s/{config.txt, handling.txt, body.tet, surface.obj}\n",
+                written->c_str());
     // A program that runs the tool with --progress runs the scene itself.
     if (options.progress)
         return 0;

@@ -82,6 +82,8 @@ bool StabilityCheck::Run(const TetModel& model, float stiffness, float mass,
         slots[k] = &body.particles[controls[k]];
     }
     body.controller.SetControlParticles(slots);
+    body.handling = handling;
+    body.SpreadThrust(handling.thrustSpread);
 
     const double startSize = Reach(body);
     std::vector<signed char> loadedOrientation(body.tetras.size());
@@ -95,7 +97,7 @@ bool StabilityCheck::Run(const TetModel& model, float stiffness, float mass,
             body.controller.RampRight();
         else
             body.controller.DecayLeftRight();
-        body.Step(kTimeStep);
+        body.Advance(kTimeStep);
         stepsRun = step;
         if (progress)
             progress(step);
