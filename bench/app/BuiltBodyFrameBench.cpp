@@ -71,11 +71,11 @@ void BM_BuiltBodyFrame(benchmark::State& state) {
     }
     const FrameTimings sum = RunFrames(state, *app);
     bool finite = true;
-    for (const Particle& p : app->scene->body.particles)
+    for (const Particle& p : app->scene().body.particles)
         finite = finite && VecIsFinite(p.position);
-    state.counters["springs"] = app->scene->body.springCount;
-    state.counters["sub_steps"] = app->scene->body.handling.subSteps;
-    state.counters["body_step_ms"] = sum.bodyStep / static_cast<double>(state.iterations());
+    state.counters["springs"] = app->scene().body.springCount;
+    state.counters["sub_steps"] = app->scene().body.handling.subSteps;
+    state.counters["body_step_ms"] = sum.step.bodyStep / static_cast<double>(state.iterations());
     if (!finite)
         state.SkipWithError("a particle's position stopped being finite");
 }
