@@ -29,8 +29,8 @@ public:
     // The time steps: one step of each per frame, whatever the frame rate
     // (the panel may change them, and a scene may cut the body's frame into
     // sub-steps: SceneTuning).
-    static constexpr float kBodyTimeStep = 0.05f;
-    static constexpr float kWaterTimeStep = 0.03f;
+    static constexpr float kBodyTimeStep = SoftBody::kTimeStep;
+    static constexpr float kWaterTimeStep = WaterSurface::kTimeStep;
     // The water: 100 x 100 cells, 4 units apart, so it spans 0..396 along x and z.
     static constexpr int kWaterCells = 100;
     static constexpr float kWaterSpacing = 4.0f;

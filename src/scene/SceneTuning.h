@@ -3,17 +3,31 @@
 // Untouched, each is exactly what the scene has always used, so a run
 // nobody tunes is the same run bit for bit.
 
+#include "softbody/SoftBody.h"
+#include "softbody/ThrustController.h"
+#include "water/WaterSurface.h"
+
 namespace wobble {
 
+// The defaults are the owners' own: the body's, the thrust's and the water's.
 struct SceneTuning {
-    float stiffness = 0.0f;       // of every spring; the scene's own from config.txt
-    float mass = 0.0f;            // of every particle; the scene's own from config.txt
-    float maxThrust = 30.0f;      // the cap of every thrust (handling.txt may set it)
-    double pumpGrowth = 1.1;      // rest-length factor per pumped frame (in double)
-    float bodyTimeStep = 0.05f;   // the body's time per frame
-    int bodySubSteps = 1;         // steps the body's frame is cut into (handling.txt)
-    float relativeDamping = 0.15f;  // of each particle against the body's mean (handling.txt)
-    float waterTimeStep = 0.03f;  // the water's step per frame
+    // Of every spring, force units per world unit of stretch; the scene's own from config.txt.
+    float stiffness = 0.0f;
+    // Of every particle, mass units; the scene's own from config.txt.
+    float mass = 0.0f;
+    // The cap of every thrust, force units (handling.txt may set it).
+    float maxThrust = ThrustController::kMaxThrust;
+    // Rest-length factor per pumped frame, applied in double.
+    double pumpGrowth = SoftBody::kPumpGrowth;
+    // The body's time per frame, time units.
+    float bodyTimeStep = SoftBody::kTimeStep;
+    // Steps the body's frame is cut into (handling.txt).
+    int bodySubSteps = BodyHandling().subSteps;
+    // Of each particle against the body's mean velocity, force per unit of
+    // relative speed (handling.txt).
+    float relativeDamping = BodyHandling::kRelativeDamping;
+    // The water's time per frame, time units.
+    float waterTimeStep = WaterSurface::kTimeStep;
     // The mouse's pull, as a share of the stiffness the body's step leaves
     // room for (see Scene::PullStiffness): 0 holds nothing, 1 pulls as hard
     // as is safe.

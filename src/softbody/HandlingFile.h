@@ -24,7 +24,7 @@ namespace wobble {
 struct SceneHandling {
     static constexpr const char* kFileName = "handling.txt";
     static constexpr int kMostSubSteps = 1000;
-    static constexpr float kDefaultMaxThrust = 30.0f;  // the controller's own
+    static constexpr float kDefaultMaxThrust = ThrustController::kMaxThrust;
 
     BodyHandling body;
     float maxThrust = kDefaultMaxThrust;

@@ -98,6 +98,8 @@ public:
     // particles; allocates.
     void SpreadThrust(float radius);
 
+    // The body's time per frame, in the program's time units.
+    static constexpr float kTimeStep = 0.05f;
     // The pump's growth of every rest length per call: 10 %.
     static constexpr double kPumpGrowth = 1.1;
 

@@ -54,7 +54,8 @@ public:
 
     // Thrusts are forces on each control particle they push (force units:
     // mass x world units per time unit squared), ramped a step a frame.
-    float maxThrust = 30.0f;      // cap of every thrust
+    static constexpr float kMaxThrust = 30.0f;  // the program's cap
+    float maxThrust = kMaxThrust;  // cap of every thrust
     float thrustStep = 1.0f;      // growth (held) and decay (released) per frame
     float forwardThrust = 0.0f;   // pushes control particles 0..3 along `forward`
     float backwardThrust = 0.0f;  // pushes control particles 4..7 against `forward`

@@ -23,6 +23,9 @@ namespace wobble {
 
 class WaterSurface {
 public:
+    // The water's time per frame, in the program's time units.
+    static constexpr float kTimeStep = 0.03f;
+
     WaterSurface() = default;
 
     // Builds a flat grid at rest at height -1 with every normal (0, 1, 0).

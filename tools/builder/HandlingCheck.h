@@ -34,7 +34,7 @@ class HandlingCheck {
 public:
     static constexpr int kFrames = 300;
     static constexpr int kGiveFrom = 60;  // past the first swelling (rest lengths start 10 % long)
-    static constexpr float kFrameTime = 0.05f;
+    static constexpr float kFrameTime = SoftBody::kTimeStep;
     // The sample scene's figures (assets/), measured by Measure.
     static constexpr double kSampleTravel = 27.1;
     static constexpr double kSampleTurn = 1.56;

@@ -72,7 +72,7 @@ struct BuiltScene {
 
 class SceneBuilder {
 public:
-    static constexpr double kThrust = 30.0;  // the program's full thrust per particle
+    static constexpr double kThrust = ThrustController::kMaxThrust;  // the program's full thrust per particle
     static constexpr double kStiffnessPerCell = 12.0;
     static constexpr double kSpreadShare = 2.5 / 40.0;
     // The sample's 415 particles of mass 1 and its damping of 0.15 a particle.

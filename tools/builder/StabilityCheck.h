@@ -20,7 +20,7 @@ class StabilityCheck {
 public:
     static constexpr int kSteps = 3000;
     static constexpr int kTurnFromStep = 2000;
-    static constexpr float kTimeStep = 0.05f;  // the program's body time per frame
+    static constexpr float kTimeStep = SoftBody::kTimeStep;  // the program's body time per frame
     static constexpr double kBlowUpGrowth = 3.0;
     static constexpr double kTangledShare = 0.05;
     static constexpr int kTangleEvery = 100;  // steps between counts of inverted tetras
