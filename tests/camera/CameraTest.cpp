@@ -6,28 +6,12 @@
 #include <limits>
 #include <string>
 
-#include "camera/Camera.h"
-#include "softbody/SoftBody.h"
+#include "FollowedBody.h"
 
 namespace wobble {
 namespace {
 
-// The body frame of the tests: centre off the origin, forward a unit
-// horizontal direction that is not an axis, side = forward x up.
-constexpr float kFx = 0.6f, kFz = 0.8f;
-
-class CameraTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        body.controller.centre = SbVec3f(10.0f, 2.0f, -5.0f);
-        body.controller.forward = SbVec3f(kFx, 0.0f, kFz);
-        body.controller.side = SbVec3f(-kFz, 0.0f, kFx);
-        camera.SetBody(&body);
-    }
-
-    SoftBody body;
-    Camera camera;
-};
+using CameraTest = test::FollowedBody;
 
 TEST_F(CameraTest, ResetPlacesTheFreeCamera) {
     Camera fresh;
