@@ -133,8 +133,9 @@ TEST_F(InProcess, AModelDroppedOnTheWindowIsBuiltWhileTheSceneRunsOn) {
     // build is on file, so the build lasts as long as the test needs.
     test::ScratchDir cache, builderFolder;
     test::Gate gate(builderFolder.Path("gate"));
-    const std::string builder = builderFolder.Write(
-        "wobble-scene", "#!/bin/sh\n" + gate.WaitCommand() + "\nexec '" WOBBLE_SCENE_BINARY "' \"$@\"\n");
+    const std::string builder =
+        builderFolder.Write("wobble-scene", "#!/bin/sh\n" + gate.WaitCommand() +
+                                                "\nexec '" WOBBLE_SCENE_BINARY "' \"$@\"\n");
     chmod(builder.c_str(), 0755);
     const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
     setenv("PATH", (builderFolder.path() + ":" + path).c_str(), 1);
@@ -147,21 +148,24 @@ TEST_F(InProcess, AModelDroppedOnTheWindowIsBuiltWhileTheSceneRunsOn) {
     test::CaptureStdout([&] {
         app->HandleDrop(model, false);
         // The drop returned at once; the frames go on with the old scene.
-        EXPECT_TRUE(test::PollUntil("the dropped model's scene", [&] {
-            const long long frames = app->framesRun;
-            if (!app->RunTurn())
-                return true;  // the loop ended: the checks below fail
-            if (app->framesRun > frames && app->scene.get() == before) {
-                ++framesWhileBuilding;
-                // The status shows from the second frame of the build on
-                // (its window is measured in the first); one is kept on file.
-                if (framesWhileBuilding == 2)
-                    app->keys.Press(vk::kF12);
-                if (std::filesystem::exists(shot))
-                    gate.Open();
-            }
-            return app->scene.get() != before;
-        }, std::chrono::seconds(100)));
+        EXPECT_TRUE(test::PollUntil(
+            "the dropped model's scene",
+            [&] {
+                const long long frames = app->framesRun;
+                if (!app->RunTurn())
+                    return true;  // the loop ended: the checks below fail
+                if (app->framesRun > frames && app->scene.get() == before) {
+                    ++framesWhileBuilding;
+                    // The status shows from the second frame of the build on
+                    // (its window is measured in the first); one is kept on file.
+                    if (framesWhileBuilding == 2)
+                        app->keys.Press(vk::kF12);
+                    if (std::filesystem::exists(shot))
+                        gate.Open();
+                }
+                return app->scene.get() != before;
+            },
+            std::chrono::seconds(100)));
     });
     setenv("PATH", path.c_str(), 1);
     unsetenv("XDG_CACHE_HOME");

@@ -53,7 +53,8 @@ TEST(ChildProcess, ACrashOrAHangIsReportedAndTheChildIsReaped) {
     };
     const Case cases[] = {
         {"kill -SEGV $$", 20000ms, Ending::kSignalled, "died of signal 11 (Segmentation fault)"},
-        {"exec tail -f /dev/null", 200ms, Ending::kTimedOut, "ran past its time limit of 1 s and was ended"},
+        {"exec tail -f /dev/null", 200ms, Ending::kTimedOut,
+         "ran past its time limit of 1 s and was ended"},
     };
     for (const Case& c : cases) {
         ChildProcess child;

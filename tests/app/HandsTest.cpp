@@ -33,10 +33,10 @@ TEST(PanelCameraMode, EachModeIsNamedByWhereItsEyeGoes) {
         const bool swings = camera.FollowEye(centre, forward, side) != centre + away;
         const float along = away.dot(forward), across = away.dot(side);
         const char* seen = away.length() == 0.0f                  ? "free"
-                           : swings                                ? "orbit"
+                           : swings                               ? "orbit"
                            : std::fabs(across) > std::fabs(along) ? "side"
-                           : along > 0.0f                          ? "front"
-                                                                   : "behind";
+                           : along > 0.0f                         ? "front"
+                                                                  : "behind";
         EXPECT_STREQ(CameraModeName(mode), seen) << "mode " << mode;
     }
     EXPECT_STREQ(CameraModeName(5), "?");

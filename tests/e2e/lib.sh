@@ -258,12 +258,9 @@ e2e_shot() {
 
 e2e_png() { printf '%s/%s.png\n' "$E2E_SHOTS" "$1"; }
 
-# e2e_tap KEY: a key pressed and released through XTEST, as a keyboard
-# would, into the focused window. The program acts on a press and release
-# that come within one frame as on a key held for that frame.
-e2e_tap() {
-  xdotool key "$1"
-}
+# e2e_tap KEY: a key pressed and released through XTEST into the focused
+# window; the program acts on both within one frame as on a key held for it.
+e2e_tap() { xdotool key "$1"; }
 
 # e2e_shot_until NAME SECONDS WHAT COMMAND...: takes the screenshot NAME
 # again until COMMAND succeeds (it reads the picture as $(e2e_png NAME)), for
@@ -280,34 +277,26 @@ e2e_shot_until() {
   return 1
 }
 
-# e2e_count_is NAME KIND OP LIMIT [X Y W H]: the pixels of KIND in the
-# screenshot NAME (in the box) against LIMIT; OP is one of < <= > >= ==.
-e2e_count_is() {
+# e2e_count_is NAME KIND OP LIMIT [X Y W H], e2e_differ_is BEFORE NAME OP
+# LIMIT [X Y W H]: the pixels of KIND in a screenshot, or those in which two
+# differ (in the box), against LIMIT; OP is one of < <= > >= ==.
+e2e_count_is() { e2e_number_is "$3" "$4" count "$2" "$(e2e_png "$1")" "${@:5}"; }
+e2e_differ_is() { e2e_number_is "$3" "$4" differ "$(e2e_png "$1")" "$(e2e_png "$2")" "${@:5}"; }
+e2e_number_is() {
   local n
-  n=$(e2e_probe count "$2" "$(e2e_png "$1")" "${@:5}")
-  [[ "$n" =~ ^[0-9]+$ ]] && ((n $3 $4))
-}
-
-# e2e_differ_is BEFORE NAME OP LIMIT [X Y W H]: the pixels that differ
-# between two screenshots (in the box) against LIMIT.
-e2e_differ_is() {
-  local n
-  n=$(e2e_probe differ "$(e2e_png "$1")" "$(e2e_png "$2")" "${@:5}")
-  [[ "$n" =~ ^[0-9]+$ ]] && ((n $3 $4))
+  n=$(e2e_probe "${@:3}")
+  [[ "$n" =~ ^[0-9]+$ ]] && ((n $1 $2))
 }
 
 # e2e_shot_steady NAME SECONDS MEASURE: takes the screenshot NAME until
-# MEASURE (a command given the picture's path) prints the same in two
-# shots running: the view has come to rest.
+# MEASURE (given the picture's path) prints the same twice running.
 e2e_shot_steady() {
-  local name=$1 seconds=$2 measure=$3 last="" now
+  local name=$1 measure=$3 last="" now
   _e2e_steady() {
     now=$("$measure" "$(e2e_png "$name")")
-    [[ "$now" == "$last" ]] && return 0
-    last=$now
-    return 1
+    [[ "$now" == "$last" ]] || { last=$now && return 1; }
   }
-  e2e_shot_until "$name" "$seconds" "a view at rest ($measure)" _e2e_steady
+  e2e_shot_until "$name" "$2" "a view at rest ($measure)" _e2e_steady
 }
 
 e2e_probe() { "$E2E_PROBE" "$@"; }

@@ -181,7 +181,8 @@ TEST_F(ObjLoader, FacesMakeFanTrianglesOfTheirCorners) {
         {"negative indices count back from the last vertex read so far",
          "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -3 -2 -1\nv 1 1 0\nf -1 -2 1\n",
          {0, 1, 2, -1, 3, 2, 0, -1}},
-        {"two corners or one repeat the first", kSquare + "f 2 3\ng x\nf 4\n",
+        {"two corners or one repeat the first",
+         kSquare + "f 2 3\ng x\nf 4\n",
          {1, 2, 1, -1, 3, 3, 3, -1}},
     };
     for (const auto& c : cases) {

@@ -312,10 +312,11 @@ TEST(SurfaceBinding, BindingAndDeformationGiveTheSameBitsForAnyNumberOfThreads) 
     const auto tet = dir.Write("box.tet", lattice.Text());
     // A wavy sheet through and beyond the box, large enough to be shared
     // out among threads.
-    const auto sheet = dir.Write("sheet.obj", test::GridObj(150, 150, [](int i, int j) {
-        return std::array<double, 3>{-2.0 + i * 0.11, 4.0 + 3.0 * std::sin(i * 0.2 + j * 0.1),
-                                     -2.0 + j * 0.1};
-    }));
+    const auto sheet =
+        dir.Write("sheet.obj", test::GridObj(150, 150, [](int i, int j) {
+                      return std::array<double, 3>{
+                          -2.0 + i * 0.11, 4.0 + 3.0 * std::sin(i * 0.2 + j * 0.1), -2.0 + j * 0.1};
+                  }));
     SoftBody body;
     CaptureStdout([&] {
         ASSERT_TRUE(body.LoadTetFile(tet, 10.0f, 1.0f));

@@ -43,7 +43,8 @@ inline constexpr const char* kCubeObj =
 // An OBJ sheet of `outer` x `inner` points point(i, j) (i the outer index),
 // two triangles (i,j) (i,j+1) (i+1,j+1) and (i,j) (i+1,j+1) (i+1,j) per square;
 // `wrapInner` joins each row's last point to its first (a band around).
-std::string GridObj(int outer, int inner, const std::function<std::array<double, 3>(int, int)>& point,
+std::string GridObj(int outer, int inner,
+                    const std::function<std::array<double, 3>(int, int)>& point,
                     bool wrapInner = false);
 
 // FNV-1a 64 over bytes, which may be added in pieces.
@@ -63,9 +64,8 @@ private:
     uint64_t hash_ = 0xcbf29ce484222325ull;
 };
 
-// Polls `done` until it holds or `limit` passes; the failure says what was
-// waited for. A loaded machine is slow, so the limit is generous: it only
-// ends a test that would otherwise hang.
+// Polls `done` until it holds or `limit` passes (generous: a loaded machine
+// is slow); the failure says what was waited for.
 template <typename Done>
 testing::AssertionResult PollUntil(const std::string& what, Done&& done,
                                    std::chrono::milliseconds limit = std::chrono::seconds(60)) {
@@ -78,9 +78,9 @@ testing::AssertionResult PollUntil(const std::string& what, Done&& done,
     return testing::AssertionSuccess();
 }
 
-// A named pipe that a child script waits on (WaitCommand) until the test
-// calls Open: a child exactly as slow as the test needs, however fast or
-// loaded the machine. Never opened, it holds the child for ever.
+// A named pipe a child script waits on (WaitCommand) until the test calls
+// Open: a child exactly as slow as the test needs. Never opened, it holds
+// the child for ever.
 class Gate {
 public:
     explicit Gate(std::string path);
@@ -88,7 +88,6 @@ public:
     Gate(const Gate&) = delete;
     Gate& operator=(const Gate&) = delete;
 
-    // Shell text that returns once the gate is open.
     std::string WaitCommand() const { return "read go < '" + path_ + "'"; }
     void Open();
 

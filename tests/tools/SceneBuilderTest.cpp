@@ -153,8 +153,9 @@ class GoodShape : public ::testing::TestWithParam<int> {};
 TEST_P(GoodShape, MakesAGoodScene) {
     const std::string shapes[] = {test::SphereObj(1.0, 0, 0, 0), test::TorusObj(1.0, 0.35),
                                   test::HullObj(), test::HoleySphereObj(4), test::TwoSpheresObj()};
-    ExpectGoodScene(shapes[GetParam()], GetParam() == 0 ? std::vector<const char*>{}
-                                                        : std::vector<const char*>{"--max-springs", "4000"});
+    ExpectGoodScene(shapes[GetParam()], GetParam() == 0
+                                            ? std::vector<const char*>{}
+                                            : std::vector<const char*>{"--max-springs", "4000"});
 }
 
 INSTANTIATE_TEST_SUITE_P(SceneBuilder, GoodShape, ::testing::Range(0, 5));
@@ -271,7 +272,8 @@ TEST(SceneBuilder, WhatCannotMakeASceneIsRefusedAndNothingIsWritten) {
         {dir.Write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n"), "points.obj: has no faces", {}},
         {dir.Path("missing.obj"), "missing.obj: cannot open the file: No such file", {}},
         {dir.Write("flat.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"),
-         "flat.obj: the model is flat", {}},
+         "flat.obj: the model is flat",
+         {}},
         {dir.Write("bad.obj", "v 0 0 0\nf 1 2 3\n"), "bad.obj: cannot read the model: OBJ", {}},
         {sphere, "cannot both be held as floats", {"--mass", "1e37"}},
         {sphere, "a spring budget of 20 is too small", {"--max-springs", "20"}},
