@@ -23,8 +23,14 @@ e2e_tap r
 far_edge_row() { echo $(($(e2e_probe count sky "$1" 200 0 150 400) / 150)); }
 body_top() { e2e_probe box body "$1" | cut -d' ' -f2; }
 abs() { echo $(($1 < 0 ? -$1 : $1)); }
-# The view and the body where they are: the camera follows the body.
-at_rest() { echo "$(far_edge_row "$1") $(body_top "$1")"; }
+# The view and the body in the middle where they are (the camera follows
+# the body); never the same twice while no body shows there.
+at_rest() {
+  local top
+  top=$(body_top "$1")
+  [[ "$top" =~ ^[0-9]+$ ]] || top="none $RANDOM"
+  echo "$(far_edge_row "$1") $top"
+}
 
 e2e_shot_steady before-grab 20 at_rest
 before=$(e2e_png before-grab)

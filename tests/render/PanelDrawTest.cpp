@@ -21,8 +21,7 @@ TEST(PanelDraw, DrawsItsWindowAndLeavesTheGlStateAsItFoundIt) {
     std::string reason;
     if (!GlTestContext::Acquire(&reason))
         GTEST_SKIP() << "no OpenGL: " << reason;
-    test::SceneGlState scene;
-    scene.Set();
+    const test::SceneGlState scene;
 
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
@@ -57,7 +56,6 @@ TEST(PanelDraw, DrawsItsWindowAndLeavesTheGlStateAsItFoundIt) {
 
     StopPanelDrawing();
     ImGui::DestroyContext();
-    test::SceneGlState::Clear();
 }
 
 }  // namespace

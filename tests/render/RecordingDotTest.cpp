@@ -21,8 +21,7 @@ TEST(RecordingDot, ShowsRedInTheTopRightCornerAndRestoresTheState) {
     std::string reason;
     if (!GlTestContext::Acquire(&reason))
         GTEST_SKIP() << "no OpenGL: " << reason;
-    test::SceneGlState scene;
-    scene.Set();
+    const test::SceneGlState scene;
 
     DisplaySettings display;
     DrawRecordingDot(display);
@@ -48,7 +47,6 @@ TEST(RecordingDot, ShowsRedInTheTopRightCornerAndRestoresTheState) {
     EXPECT_EQ(redOutside, 0);
 
     scene.ExpectKept();
-    test::SceneGlState::Clear();
 }
 
 }  // namespace

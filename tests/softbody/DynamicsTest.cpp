@@ -13,12 +13,7 @@ namespace {
 using test::LatticeModel;
 
 LatticeModel SmallBox() {
-    LatticeModel m;
-    m.cubesX = 3;
-    m.cubesY = 2;
-    m.cubesZ = 2;
-    m.spacing = 2.0f;
-    return m;
+    return LatticeModel{.cubesX = 3, .cubesY = 2, .cubesZ = 2, .spacing = 2.0f};
 }
 
 bool SameBits(const SbVec3f& a, const SbVec3f& b) {

@@ -175,12 +175,8 @@ TEST(SurfaceBinding, FailedOrMissingMeshIsVisitedNowhere) {
 
 TEST(SurfaceBinding, DeformationReproducesTheLoadedSurfaceBeforeAnythingMoves) {
     ScratchDir dir;
-    test::LatticeModel lattice;
-    lattice.cubesX = 4;
-    lattice.cubesY = 3;
-    lattice.cubesZ = 2;
-    lattice.spacing = 1.5f;
-    lattice.originX = 10.0f;
+    const test::LatticeModel lattice{
+        .cubesX = 4, .cubesY = 3, .cubesZ = 2, .spacing = 1.5f, .originX = 10.0f};
     const auto tet = dir.Write("box.tet", lattice.Text());
     // A surface around and through the box, some of it outside.
     std::string obj;
@@ -304,11 +300,7 @@ void AppendBits(std::vector<uint32_t>& out, const std::vector<Vec>& values, int 
 
 TEST(SurfaceBinding, BindingAndDeformationGiveTheSameBitsForAnyNumberOfThreads) {
     ScratchDir dir;
-    test::LatticeModel lattice;
-    lattice.cubesX = 6;
-    lattice.cubesY = 4;
-    lattice.cubesZ = 5;
-    lattice.spacing = 2.0f;
+    const test::LatticeModel lattice{.cubesX = 6, .cubesY = 4, .cubesZ = 5, .spacing = 2.0f};
     const auto tet = dir.Write("box.tet", lattice.Text());
     // A wavy sheet through and beyond the box, large enough to be shared
     // out among threads.

@@ -27,14 +27,18 @@ SharedContext& Shared() {
 }
 
 const GLfloat kSceneVertices[9] = {};
+// What the scene's state enables, and what it leaves disabled.
+const GLenum kSceneOn[] = {GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE, GL_VERTEX_ARRAY,
+                           GL_NORMAL_ARRAY};
+const GLenum kSceneOff[] = {GL_TEXTURE_2D, GL_BLEND, GL_SCISSOR_TEST, GL_COLOR_ARRAY,
+                            GL_TEXTURE_COORD_ARRAY};
 
 }  // namespace
 
-void SceneGlState::Set() {
+SceneGlState::SceneGlState() {
     glViewport(0, 0, 800, 600);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
+    for (const GLenum on : {GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE})
+        glEnable(on);
     glDisable(GL_TEXTURE_2D);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -66,27 +70,20 @@ void SceneGlState::ExpectKept() const {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
     EXPECT_EQ(mode, GL_MODELVIEW);
     EXPECT_EQ(texture, 0);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_TRUE(glIsEnabled(GL_NORMAL_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+    for (const GLenum on : kSceneOn)
+        EXPECT_TRUE(glIsEnabled(on)) << "0x" << std::hex << on;
+    for (const GLenum off : kSceneOff)
+        EXPECT_FALSE(glIsEnabled(off)) << "0x" << std::hex << off;
     GLvoid* pointer = nullptr;
     glGetPointerv(GL_VERTEX_ARRAY_POINTER, &pointer);
     EXPECT_EQ(pointer, kSceneVertices);
 }
 
-void SceneGlState::Clear() {
+SceneGlState::~SceneGlState() {
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    for (const GLenum on : {GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE})
+        glDisable(on);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);

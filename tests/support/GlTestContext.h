@@ -24,13 +24,13 @@ public:
 
 // A scene's GL state, as what is drawn over a finished frame finds it: lit,
 // depth-tested, culled, a projection, a modelview, a colour and client
-// arrays of its own, on a cleared black frame. ExpectKept checks that every
-// part of it is as Set left it; Clear takes it away for the next test.
+// arrays of its own, on a cleared black frame; set for the object's life.
+// ExpectKept checks that every part of it is as it was set.
 class SceneGlState {
 public:
-    void Set();
+    SceneGlState();
+    ~SceneGlState();
     void ExpectKept() const;
-    static void Clear();
 
 private:
     float projection_[16] = {}, modelview_[16] = {}, colour_[4] = {};

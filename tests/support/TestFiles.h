@@ -57,7 +57,6 @@ public:
             hash_ *= 0x100000001b3ull;
         }
     }
-    void Add(const std::string& bytes) { Add(bytes.data(), bytes.size()); }
     uint64_t value() const { return hash_; }
 
 private:
