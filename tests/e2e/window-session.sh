@@ -111,7 +111,10 @@ timeout 10 xdotool windowfocus --sync "$E2E_WINDOW"
 e2e_tap t
 e2e_wait_geometry "0 0 1024 768" 10
 e2e_check "T: the window covers the screen ($(e2e_geometry))" test "$(e2e_geometry)" = "0 0 1024 768"
-e2e_shot_until fullscreen 20 "a frame across the screen" e2e_count_is fullscreen sky ">" 100000
+fullscreen_drawn() {
+  e2e_count_is fullscreen sky ">" 100000 && e2e_count_is fullscreen white ">" 10
+}
+e2e_shot_until fullscreen 20 "a frame across the screen with its crosshair" fullscreen_drawn
 e2e_expect "T: drawn across the screen (sky pixels)" "$(e2e_probe count sky "$(e2e_png fullscreen)")" \
   ">" 100000
 # The cursor is hidden there; a small white crosshair marks where it points.
