@@ -12,12 +12,6 @@ e2e_init "$@"
 e2e_start_x
 e2e_open_session
 e2e_wait_drawn 30 || e2e_abort "the window shows no drawn frame within 30 s"
-# The pointer to the middle of the window, which turns and lowers the
-# camera on the way; R puts the camera (and the body) back as they started,
-# with the pointer now resting where the body shows.
-xdotool mousemove --sync 400 300
-e2e_tap r
-
 # Sky pixels in a band of columns beside the body count how far down the
 # water starts: the row moves when the view turns or rises.
 far_edge_row() { echo $(($(e2e_probe count sky "$1" 200 0 150 400) / 150)); }
@@ -32,6 +26,15 @@ at_rest() {
   echo "$(far_edge_row "$1") $top"
 }
 
+# The pointer to the middle of the window, which turns and lowers the
+# camera on the way (seen in a frame before R); R puts the camera (and the
+# body) back as they started, with the pointer now resting where the body
+# shows.
+e2e_shot before-move
+xdotool mousemove --sync 400 300
+view_moved() { (($(far_edge_row "$(e2e_png moved)") != $(far_edge_row "$(e2e_png before-move)"))); }
+e2e_shot_until moved 10 "the view to turn with the pointer" view_moved
+e2e_tap r
 e2e_shot_steady before-grab 20 at_rest
 before=$(e2e_png before-grab)
 top0=$(body_top "$before")
