@@ -11,22 +11,11 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "FuzzFile.h"
 #include "ObjReference.h"
 #include "mesh/SurfaceMesh.h"
-
-// The one helper of the test support that the reference uses (the rest of
-// that library would bring GoogleTest in).
-namespace wobble::test {
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-}  // namespace wobble::test
 
 namespace {
 

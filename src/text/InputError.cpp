@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "text/Console.h"
@@ -15,13 +16,15 @@ namespace {
 // terminal's cursor or recolour it, a carriage return would hide the line.
 // Each control character is written as \xNN instead; other bytes, UTF-8
 // names included, go out as they are.
-void WriteEscaped(const std::string& text) {
+void AppendEscaped(const std::string& text, std::string& line) {
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
         if (c < 0x20 || c == 0x7f) {
-            ConsoleErr("\\x%02x", c);
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            line += escaped;
         } else {
-            ConsoleErrText(&ch, 1);
+            line += ch;
         }
     }
 }
@@ -54,14 +57,18 @@ void PrintInputError(const InputError& error) {
     if (!error.Explained())
         return;
     ConsoleFlushOut();
-    WriteEscaped(error.file);
+    // Written whole: standard error is unbuffered, and a line written a
+    // character at a time costs a system call a character.
+    std::string line;
+    AppendEscaped(error.file, line);
     if (error.line > 0) {
-        ConsoleErr(":%d: ", error.line);
+        line += ':' + std::to_string(error.line) + ": ";
     } else {
-        ConsoleErrText(": ", 2);
+        line += ": ";
     }
-    WriteEscaped(error.message);
-    ConsoleErrText("\n", 1);
+    AppendEscaped(error.message, line);
+    line += '\n';
+    ConsoleErrText(line.data(), line.size());
 }
 
 }  // namespace wobble

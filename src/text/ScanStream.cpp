@@ -203,11 +203,20 @@ private:
     int lineEnds_ = 0;
 };
 
+namespace {
+// The buffer of the last stream to go on this thread, kept for the next one:
+// a file read after another costs no fresh memory to be found and cleared
+// (under the sanitizers, every allocation is fresh pages).
+thread_local std::vector<char> spareBuffer;
+}  // namespace
+
 ScanStream::ScanStream() = default;
 
 ScanStream::~ScanStream() {
     if (fd_ >= 0)
         ::close(fd_);
+    if (buffer_.size() > spareBuffer.size())
+        spareBuffer.swap(buffer_);
 }
 
 bool ScanStream::Open(const std::string& path, std::string* error) {
@@ -229,7 +238,15 @@ bool ScanStream::Open(const std::string& path, std::string* error) {
         fd_ = -1;
         return false;
     }
-    buffer_.resize(kBlockSize + kLookahead + kFastSpan);
+    // A block, or what the file holds if that is less (with room for the
+    // lookahead should it grow meanwhile): a small file costs what it reads,
+    // not the clearing of a block it cannot fill.
+    const size_t fileSize = static_cast<size_t>(std::max<off_t>(info.st_size, 0));
+    capacity_ = std::clamp(fileSize, kLookahead, kBlockSize) + kLookahead;
+    if (buffer_.empty())
+        buffer_.swap(spareBuffer);
+    if (buffer_.size() < capacity_ + kFastSpan)
+        buffer_.resize(capacity_ + kFastSpan);
     data_ = buffer_.data();
     Rewind();
     return true;
@@ -251,9 +268,8 @@ void ScanStream::Refill() {
     std::memmove(data_, data_ + from, end_ - from);
     end_ -= from;
     pos_ = keep;
-    const size_t capacity = kBlockSize + kLookahead;
-    while (end_ < capacity && !atEnd_) {
-        const ssize_t got = ::read(fd_, data_ + end_, capacity - end_);
+    while (end_ < capacity_ && !atEnd_) {
+        const ssize_t got = ::read(fd_, data_ + end_, capacity_ - end_);
         if (got < 0 && errno == EINTR)
             continue;
         // A read error ends the input, as it ends fscanf's.

@@ -249,8 +249,11 @@ private:
 
     int fd_ = -1;
     // The buffered text: data_[0, end_) is the file's from some offset on,
-    // followed by kFastSpan zero bytes; pos_ is the read position.
+    // followed by kFastSpan zero bytes; pos_ is the read position. At most
+    // capacity_ bytes are buffered: kLookahead more than a block, or than
+    // the file's size when that is smaller.
     std::vector<char> buffer_;
+    size_t capacity_ = 0;
     char* data_ = nullptr;
     size_t pos_ = 0;
     size_t end_ = 0;

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -124,34 +125,43 @@ TEST_F(InProcess, AKeyCodeBeyondTheTableIsIgnored) {
 
 TEST_F(InProcess, AModelDroppedOnTheWindowIsBuiltWhileTheSceneRunsOn) {
     // The builder is found on PATH (this test program has none beside it),
-    // and the cache is the test's own.
-    test::ScratchDir cache;
+    // and the cache is the test's own. It is held until a frame of the
+    // build is on file, so the build lasts as long as the test needs.
+    test::ScratchDir cache, builderFolder;
+    test::Gate gate(builderFolder.Path("gate"));
+    const std::string builder =
+        builderFolder.Write("wobble-scene", "#!/bin/sh\n" + gate.WaitCommand() +
+                                                "\nexec '" WOBBLE_SCENE_BINARY "' \"$@\"\n");
+    chmod(builder.c_str(), 0755);
     const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    const std::string builderFolder = std::filesystem::path(WOBBLE_SCENE_BINARY).parent_path();
-    setenv("PATH", (builderFolder + ":" + path).c_str(), 1);
+    setenv("PATH", (builderFolder.path() + ":" + path).c_str(), 1);
     setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
-    const std::string model =
-        scene.Write("cube.obj",
-                    "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 0 1 0\nv 0 0 1\nv 2 0 1\nv 2 1 1\nv 0 1 1\n"
-                    "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n");
+    const std::string model = scene.Write("cube.obj", test::kCubeObj);
+    const std::string shot = scene.Path("wobble-0001.png");
     const Scene* before = &app->scene();
     app->keys().Press(vk::kUp);
     long long framesWhileBuilding = 0;
     test::CaptureStdout([&] {
         app->HandleDrop(model, false);
         // The drop returned at once; the frames go on with the old scene.
-        for (int turn = 0; turn < 1000000 && &app->scene() == before; ++turn) {
-            const long long frames = app->framesRun();
-            ASSERT_TRUE(app->RunTurn());
-            if (app->framesRun() > frames && &app->scene() == before) {
-                ++framesWhileBuilding;
-                // The status shows from the second frame of the build on
-                // (its window is measured in the first); one is kept on file.
-                if (framesWhileBuilding == 2)
-                    app->keys().Press(vk::kF12);
-                usleep(10000);  // a window's frame waits for the display
-            }
-        }
+        EXPECT_TRUE(test::PollUntil(
+            "the dropped model's scene",
+            [&] {
+                const long long frames = app->framesRun();
+                if (!app->RunTurn())
+                    return true;  // the loop ended: the checks below fail
+                if (app->framesRun() > frames && &app->scene() == before) {
+                    ++framesWhileBuilding;
+                    // The status shows from the second frame of the build on
+                    // (its window is measured in the first); one is kept on file.
+                    if (framesWhileBuilding == 2)
+                        app->keys().Press(vk::kF12);
+                    if (std::filesystem::exists(shot))
+                        gate.Open();
+                }
+                return &app->scene() != before;
+            },
+            std::chrono::seconds(100)));
     });
     setenv("PATH", path.c_str(), 1);
     unsetenv("XDG_CACHE_HOME");
@@ -161,7 +171,7 @@ TEST_F(InProcess, AModelDroppedOnTheWindowIsBuiltWhileTheSceneRunsOn) {
     // bottom: a row of the bar's frame, dark blue-grey where it is still to
     // fill, far from the water's blues.
     test::Picture picture;
-    ASSERT_TRUE(test::ReadPng(scene.Path("wobble-0001.png"), picture));
+    ASSERT_TRUE(test::ReadPng(shot, picture));
     int widest = 0;
     for (int y = picture.height - static_cast<int>(kStatusPanelInset) - 40;
          y < picture.height - static_cast<int>(kStatusPanelInset); ++y) {

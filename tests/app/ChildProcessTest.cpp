@@ -53,7 +53,8 @@ TEST(ChildProcess, ACrashOrAHangIsReportedAndTheChildIsReaped) {
     };
     const Case cases[] = {
         {"kill -SEGV $$", 20000ms, Ending::kSignalled, "died of signal 11 (Segmentation fault)"},
-        {"exec sleep 30", 200ms, Ending::kTimedOut, "ran past its time limit of 1 s and was ended"},
+        {"exec tail -f /dev/null", 200ms, Ending::kTimedOut,
+         "ran past its time limit of 1 s and was ended"},
     };
     for (const Case& c : cases) {
         ChildProcess child;
@@ -74,7 +75,7 @@ TEST(ChildProcess, GoingAwayEndsARunningChild) {
     pid_t pid = -1;
     {
         ChildProcess child;
-        ASSERT_TRUE(child.Start("/bin/sleep", {"30"}, 60000ms).ok());
+        ASSERT_TRUE(child.Start("/usr/bin/tail", {"-f", "/dev/null"}, 60000ms).ok());
         pid = child.pid();
         std::vector<ChildProcess::Line> lines;
         child.Poll(lines);

@@ -17,9 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kCube =
-    "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 0 1 0\nv 0 0 1\nv 2 0 1\nv 2 1 1\nv 0 1 1\n"
-    "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n";
 constexpr const char* kTestModels = "/usr/share/assimp/models/";
 
 size_t LineCount(const std::string& text) {
@@ -58,7 +55,7 @@ TEST_F(Drop, AReplayedDropSwitchesScenesTheSameWayEveryRun) {
     const bool real = fs::exists(kTestModels);
 #endif
     const std::string model =
-        real ? std::string(kTestModels) + "PLY/Wuson.ply" : scene.Write("cube.obj", kCube);
+        real ? std::string(kTestModels) + "PLY/Wuson.ply" : scene.Write("cube.obj", kCubeObj);
     const std::string replay = "1 down Up\n20 drop " + model + "\n";
     ProcessResult built, cached, rebuilt;
     const std::string first = Run(replay, 60, &built);
@@ -131,7 +128,7 @@ TEST_F(Drop, BrokenModelsAreRefusedOneByOneAndTheRunningSceneStaysUntouched) {
 }
 
 TEST_F(Drop, AModelOnTheCommandLineRunsItsSceneAndABadOneEndsTheStart) {
-    const std::string model = scene.Write("cube.obj", kCube);
+    const std::string model = scene.Write("cube.obj", kCubeObj);
     const std::vector<std::string> set = {"XDG_CACHE_HOME=" + cache.path()};
     const ProcessResult r =
         RunWobble({model, "--headless", "--frames", "20", "--dump", "a.txt"}, scene.path(), {}, set);

@@ -12,12 +12,35 @@
 
 #include "TestFiles.h"
 #include "app/Application.h"
+#include "app/Panel.h"
+#include "camera/Camera.h"
 #include "platform/SdlWindow.h"
 
 namespace wobble {
 namespace {
 
 constexpr const char* kSampleScene = WOBBLE_SOURCE_DIR "/assets";
+
+// The panel names each camera mode by where its eye goes: left where it was,
+// behind the body, beside it, ahead of it, or swung about it by the mouse.
+TEST(PanelCameraMode, EachModeIsNamedByWhereItsEyeGoes) {
+    const SbVec3f centre(10.0f, 2.0f, -5.0f), forward(0.6f, 0.0f, 0.8f), side(-0.8f, 0.0f, 0.6f);
+    for (int mode = 0; mode <= 4; ++mode) {
+        Camera camera;
+        camera.mode = mode;
+        const SbVec3f away = camera.FollowEye(centre, forward, side) - centre;
+        camera.Turn(90.0f);
+        const bool swings = camera.FollowEye(centre, forward, side) != centre + away;
+        const float along = away.dot(forward), across = away.dot(side);
+        const char* seen = away.length() == 0.0f                  ? "free"
+                           : swings                               ? "orbit"
+                           : std::fabs(across) > std::fabs(along) ? "side"
+                           : along > 0.0f                         ? "front"
+                                                                  : "behind";
+        EXPECT_STREQ(CameraModeName(mode), seen) << "mode " << mode;
+    }
+    EXPECT_STREQ(CameraModeName(5), "?");
+}
 
 class MouseAndPanel : public ::testing::Test {
 protected:

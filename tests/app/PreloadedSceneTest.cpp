@@ -9,16 +9,8 @@
 namespace wobble {
 namespace {
 
-struct Output {
-    std::string out, err;
-};
-
-template <typename Action>
-Output Captured(Action&& action) {
-    Output o;
-    o.err = test::CaptureStderr([&] { o.out = test::CaptureStdout(action); });
-    return o;
-}
+using Output = test::ConsoleOutput;
+using test::CaptureConsole;
 
 // A scene loaded ahead says exactly what loading it directly says, when it is
 // taken, with the same outcome, and nothing when it is not: for a good scene,
@@ -31,15 +23,15 @@ TEST(PreloadedScene, TakeSaysWhatALoadSaysAndGivesTheSameScene) {
     badSurface.Write("body.obj", "v 0 0 0\nf 1 2 3\n");
     for (const std::string& folder : {sample, empty.path(), badSurface.path()}) {
         Scene direct;
-        const Output expected = Captured([&] { (void)direct.Load(folder); });
+        const Output expected = CaptureConsole([&] { (void)direct.Load(folder); });
 
         // Left untaken (the window could not be made), it says nothing at all.
-        const Output untaken = Captured([&] { PreloadedScene preloaded(folder); });
+        const Output untaken = CaptureConsole([&] { PreloadedScene preloaded(folder); });
         EXPECT_EQ(untaken.out, "") << folder;
         EXPECT_EQ(untaken.err, "") << folder;
 
         std::unique_ptr<Scene> taken;
-        const Output said = Captured([&] { taken = PreloadedScene(folder).Take(); });
+        const Output said = CaptureConsole([&] { taken = PreloadedScene(folder).Take(); });
         EXPECT_EQ(said.out, expected.out) << folder;
         EXPECT_EQ(said.err, expected.err) << folder;
         ASSERT_NE(taken, nullptr);

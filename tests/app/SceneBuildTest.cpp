@@ -24,10 +24,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using State = SceneBuild::State;
 
-// A unit cube of six quads, counter-clockwise seen from outside.
-constexpr const char* kCube =
-    "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n"
-    "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n";
+using test::kCubeObj;
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
@@ -137,13 +134,15 @@ protected:
         return path;
     }
 
+    std::string CubeModel() const { return dir.Write("cube.obj", kCubeObj); }
+
     test::ScratchDir dir;
     test::ScratchDir cache;
     std::string out, err;
 };
 
 TEST_F(SceneBuildTest, AModelIsBuiltIntoTheCacheOnceAndFoundThereByItsContent) {
-    const std::string model = dir.Write("cube.obj", kCube);
+    const std::string model = dir.Write("cube.obj", kCubeObj);
     SceneBuild build;
     Build(build, model, Settings());
     ASSERT_EQ(build.state(), State::kDone) << err;
@@ -153,7 +152,7 @@ TEST_F(SceneBuildTest, AModelIsBuiltIntoTheCacheOnceAndFoundThereByItsContent) {
     EXPECT_NE(out.find("held together"), std::string::npos) << out;
     EXPECT_EQ(out.find("progress "), std::string::npos) << out;
     ContentHash hash;
-    hash.Add(kCube, std::string(kCube).size());
+    hash.Add(kCubeObj, std::string(kCubeObj).size());
     const std::string entry = Settings().cacheFolder + "/" + SceneCacheKey(hash);
     EXPECT_EQ(build.folder(), entry);
     EXPECT_TRUE(fs::exists(entry + "/config.txt"));
@@ -161,7 +160,7 @@ TEST_F(SceneBuildTest, AModelIsBuiltIntoTheCacheOnceAndFoundThereByItsContent) {
     EXPECT_EQ(Entries(Settings().cacheFolder), std::vector<std::string>{SceneCacheKey(hash)});
 
     // The same bytes under another name: at once, without a builder.
-    const std::string copy = dir.Write("renamed.obj", kCube);
+    const std::string copy = dir.Write("renamed.obj", kCubeObj);
     SceneBuildSettings noBuilder = Settings();
     noBuilder.program = "";
     Build(build, copy, noBuilder);
@@ -181,7 +180,7 @@ TEST_F(SceneBuildTest, AModelIsBuiltIntoTheCacheOnceAndFoundThereByItsContent) {
 }
 
 TEST_F(SceneBuildTest, WithoutACacheTheSceneIsBuiltInATemporaryFolderRemovedAfterwards) {
-    const std::string model = dir.Write("cube.obj", kCube);
+    const std::string model = dir.Write("cube.obj", kCubeObj);
     SceneBuildSettings settings = Settings();
     settings.cacheFolder = "";
     SceneBuild build;
@@ -200,7 +199,7 @@ TEST_F(SceneBuildTest, WhatCannotBeBuiltIsSaidOnceAndLeavesNothingBehind) {
         const char* problem;
     };
     const std::string flat = dir.Write("flat.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
-    const std::string cube = dir.Write("cube.obj", kCube);
+    const std::string cube = dir.Write("cube.obj", kCubeObj);
     const Case cases[] = {
         {"", flat, "flat.obj: the model is flat"},
         {"", dir.Write("garbage.stl", std::string(300, '\x7f')), "garbage.stl: cannot read"},
@@ -226,22 +225,39 @@ TEST_F(SceneBuildTest, WhatCannotBeBuiltIsSaidOnceAndLeavesNothingBehind) {
     }
 }
 
-TEST_F(SceneBuildTest, ProgressIsReadAsItComesAndAHangingBuildIsEnded) {
-    const std::string model = dir.Write("cube.obj", kCube);
+TEST_F(SceneBuildTest, ProgressIsReadAsItComes) {
+    // The builder says how far it is, then waits for the test.
+    test::Gate gate(dir.Path("gate"));
     SceneBuildSettings settings = Settings();
-    settings.program = FakeBuilder("hanging", "echo 'progress check 0.50'; exec sleep 30");
+    settings.program =
+        FakeBuilder("slow", "echo 'progress check 0.50'; " + gate.WaitCommand() + "; exit 0");
+    SceneBuild build;
+    err = test::CaptureStderr([&] {
+        build.Start(CubeModel(), settings);
+        // Polled as the frame loop does, until the line has come.
+        EXPECT_TRUE(test::PollUntil("the builder's progress line", [&] {
+            build.Poll();
+            return std::string(build.stage()) == "stability check";
+        }));
+        // Half of the stability check, the fourth of five stages.
+        EXPECT_NEAR(build.fraction(), 0.65, 1e-12);
+        EXPECT_TRUE(build.Active());
+        gate.Open();
+        build.Wait();
+    });
+    EXPECT_EQ(build.state(), State::kFailed);
+    EXPECT_NE(build.problem().find("ended without writing a scene"), std::string::npos)
+        << build.problem();
+}
+
+TEST_F(SceneBuildTest, AHangingBuildIsEndedAtItsTimeLimit) {
+    test::Gate never(dir.Path("gate"));
+    SceneBuildSettings settings = Settings();
+    settings.program = FakeBuilder("hanging", "echo 'progress check 0.50'; " + never.WaitCommand());
     settings.timeLimit = 1500ms;
     SceneBuild build;
     err = test::CaptureStderr([&] {
-        build.Start(model, settings);
-        // Polled as the frame loop does, until the line has come.
-        for (int k = 0; k < 200 && std::string(build.stage()) != "stability check"; ++k) {
-            build.Poll();
-            usleep(20000);
-        }
-        EXPECT_EQ(std::string(build.stage()), "stability check");
-        EXPECT_DOUBLE_EQ(build.fraction(), 0.15 + 0.15 + 0.05 + 0.6 * 0.5);
-        EXPECT_TRUE(build.Active());
+        build.Start(CubeModel(), settings);
         build.Wait();
     });
     EXPECT_EQ(build.state(), State::kFailed);

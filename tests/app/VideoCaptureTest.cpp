@@ -1,6 +1,7 @@
 // Videos of the whole program: --record FILE.mp4 and F9, run headless.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
@@ -39,19 +40,33 @@ TEST_F(Video, RecordToMp4TakesEveryFrameAndChangesNothingElse) {
     EXPECT_EQ(facts.frames, 60);
 }
 
-TEST_F(Video, WithoutFfmpegTheRunGoesOnAndOneLineSaysWhatToInstall) {
+TEST_F(Video, AVideoThatCannotBeMadeIsSaidInOneLineAndEndsTheRunWithStatusOne) {
     // The run goes on to its end; the video it was asked for is missing, so
-    // it ends with status 1, as for any output that could not be written.
-    ScratchDir emptyBin;
-    const ProcessResult r =
-        RunWobble({"--headless", "--frames", "60", "--dump", "d.txt", "--record", "out.mp4"},
-                  scene.path(), {}, {"PATH=" + emptyBin.path()});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "wobble: cannot record " + scene.Path("out.mp4") +
-                         ": the ffmpeg program is not installed (install the Debian package "
-                         "ffmpeg)\n");
-    EXPECT_EQ(ReadDump(scene.Path("d.txt")).frame, "frame 60");
-    EXPECT_EQ(ReadWholeFile(scene.Path("out.mp4")), "");
+    // it ends with status 1, as for any output that could not be written:
+    // without ffmpeg, and with one that takes every frame and then fails.
+    ScratchDir emptyBin, failingBin;
+    failingBin.Write("ffmpeg", "#!/bin/sh\n/bin/cat >/dev/null\nexit 1\n");
+    chmod(failingBin.Path("ffmpeg").c_str(), 0755);
+    const std::string video = scene.Path("out.mp4");
+    const struct {
+        std::string bin, line;
+    } cases[] = {
+        {emptyBin.path(), "wobble: cannot record " + video +
+                              ": the ffmpeg program is not installed (install the Debian package "
+                              "ffmpeg)\n"},
+        {failingBin.path(),
+         "wobble: recording " + video + " failed: ffmpeg ended with exit status 1\n"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r =
+            RunWobble({"--headless", "--frames", "5", "--dump", "d.txt", "--record", "out.mp4"},
+                      scene.path(), {}, {"PATH=" + c.bin});
+        EXPECT_EQ(r.exitCode, 1) << c.line;
+        EXPECT_EQ(r.err, c.line);
+        EXPECT_EQ(ReadDump(scene.Path("d.txt")).frame, "frame 5");
+        EXPECT_EQ(r.out.find("Video written"), std::string::npos) << r.out;
+        EXPECT_EQ(ReadWholeFile(video), "");
+    }
 }
 
 TEST_F(Video, F9StartsAndStopsNumberedVideosWithoutOverwriting) {

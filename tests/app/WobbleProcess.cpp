@@ -71,14 +71,13 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
 }
 
 void WriteTestScene(const std::string& folder) {
-    LatticeModel m;
-    m.cubesX = 6;
-    m.cubesY = 2;
-    m.cubesZ = 2;
-    m.spacing = 4.0f;
-    m.originX = 186.0f;
-    m.originY = -5.0f;
-    m.originZ = 194.0f;
+    const LatticeModel m{.cubesX = 6,
+                         .cubesY = 2,
+                         .cubesZ = 2,
+                         .spacing = 4.0f,
+                         .originX = 186.0f,
+                         .originY = -5.0f,
+                         .originZ = 194.0f};
     std::ofstream(folder + "/body.tet") << m.Text();
     // A box around the lattice, faces counter-clockwise seen from outside.
     std::ofstream(folder + "/box.obj")

@@ -6,34 +6,15 @@
 #include <limits>
 #include <string>
 
-#include "camera/Camera.h"
-#include "softbody/SoftBody.h"
+#include "FollowedBody.h"
 
 namespace wobble {
 namespace {
 
-// The body frame of the tests: centre off the origin, forward a unit
-// horizontal direction that is not an axis, side = forward x up.
-constexpr float kFx = 0.6f, kFz = 0.8f;
+using CameraTest = test::FollowedBody;
 
-class CameraTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        body.controller.centre = SbVec3f(10.0f, 2.0f, -5.0f);
-        body.controller.forward = SbVec3f(kFx, 0.0f, kFz);
-        body.controller.side = SbVec3f(-kFz, 0.0f, kFx);
-    }
-
-    SoftBody body;
-    Camera camera;
-};
-TEST_F(CameraTest, ConstructionAndResetPlaceTheFreeCamera) {
+TEST_F(CameraTest, ResetPlacesTheFreeCamera) {
     Camera fresh;
-    EXPECT_EQ(fresh.mode, 4);
-    EXPECT_EQ(fresh.modeCounter, 0);
-    EXPECT_EQ(fresh.zoom, 0);
-    EXPECT_EQ(fresh.lift, 0);
-    EXPECT_EQ(fresh.moveStep, 2);
     fresh.position = SbVec3f(7, 8, 9);
     fresh.yaw = 45.0f;
     fresh.pitch = -20.0f;
@@ -222,18 +203,21 @@ TEST_F(CameraTest, FollowModesZoomButNeverSidestep) {
     }
 }
 
-TEST_F(CameraTest, TurnKeepsSineAndCosineOfTheFloatAngle) {
-    // The angle converts as a float product with pi/180 rounded to float,
-    // and the float sine and cosine are taken of it.
-    const float degreesToRadians = static_cast<float>(M_PI / 180.0);
-    float yaw = 0.0f;
-    for (float dx : {0.5f, -33.25f, 1000.0f, 7.125f, -0.001f, 123456.0f}) {
-        camera.Turn(dx);
-        yaw -= dx;
-        ASSERT_EQ(camera.yaw, yaw);
-        const float radians = yaw * degreesToRadians;
-        EXPECT_EQ(camera.sinYaw, sinf(radians)) << yaw;
-        EXPECT_EQ(camera.cosYaw, cosf(radians)) << yaw;
+TEST_F(CameraTest, TurnTakesTheMotionOffTheYawAndKeepsItsSineAndCosine) {
+    // Motion to the right turns the view the other way; the yaw is in degrees.
+    const struct {
+        float dx, yaw, sin, cos;
+    } turns[] = {
+        {-90.0f, 90.0f, 1.0f, 0.0f},
+        {60.0f, 30.0f, 0.5f, 0.8660254f},
+        {210.0f, -180.0f, 0.0f, -1.0f},
+        {-33.25f, -146.75f, -0.5482932f, -0.8362862f},
+    };
+    for (const auto& t : turns) {
+        camera.Turn(t.dx);
+        ASSERT_EQ(camera.yaw, t.yaw);
+        EXPECT_NEAR(camera.sinYaw, t.sin, 1e-6f) << t.yaw;
+        EXPECT_NEAR(camera.cosYaw, t.cos, 1e-6f) << t.yaw;
     }
 }
 

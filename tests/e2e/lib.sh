@@ -134,15 +134,16 @@ e2e_start_x() {
 
 # e2e_start_wm: evilwm, a small window manager that does fullscreen the EWMH
 # way; the server's built-in "fixed" font is all it needs. Returns once it
-# has announced itself on the root window and framed the windows there.
+# has announced itself on the root window and framed our window.
 e2e_start_wm() {
   evilwm -fn fixed >"$E2E_WORK/wm.log" 2>&1 &
   E2E_WM_PID=$!
   local i
   for ((i = 0; i < 100; i++)); do
     kill -0 "$E2E_WM_PID" 2>/dev/null || return 1
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-      sleep 0.5
+    # Announced, and our window framed (its parent is no longer the root).
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+      ! xwininfo -tree -id "$E2E_WINDOW" 2>/dev/null | grep -q 'Parent window id: .*(the root window)'; then
       return 0
     fi
     sleep 0.1
@@ -257,10 +258,45 @@ e2e_shot() {
 
 e2e_png() { printf '%s/%s.png\n' "$E2E_SHOTS" "$1"; }
 
-# e2e_hold KEY SECONDS: a key pressed and released through XTEST, as a
-# keyboard would, into the focused window.
-e2e_hold() {
-  xdotool keydown "$1" && sleep "$2" && xdotool keyup "$1"
+# e2e_tap KEY: a key pressed and released through XTEST into the focused
+# window; the program acts on both within one frame as on a key held for it.
+e2e_tap() { xdotool key "$1"; }
+
+# e2e_shot_until NAME SECONDS WHAT COMMAND...: takes the screenshot NAME
+# again until COMMAND succeeds (it reads the picture as $(e2e_png NAME)), for
+# at most SECONDS; then says what it waited for and fails.
+e2e_shot_until() {
+  local name=$1 limit=$(($2 * 4)) what=$3 i
+  shift 3
+  for ((i = 0; i < limit; i++)); do
+    e2e_shot "$name"
+    "$@" && return 0
+    sleep 0.25
+  done
+  e2e_say "waited $((limit / 4)) s for $what"
+  return 1
+}
+
+# e2e_count_is NAME KIND OP LIMIT [X Y W H], e2e_differ_is BEFORE NAME OP
+# LIMIT [X Y W H]: the pixels of KIND in a screenshot, or those in which two
+# differ (in the box), against LIMIT; OP is one of < <= > >= ==.
+e2e_count_is() { e2e_number_is "$3" "$4" count "$2" "$(e2e_png "$1")" "${@:5}"; }
+e2e_differ_is() { e2e_number_is "$3" "$4" differ "$(e2e_png "$1")" "$(e2e_png "$2")" "${@:5}"; }
+e2e_number_is() {
+  local n
+  n=$(e2e_probe "${@:3}")
+  [[ "$n" =~ ^[0-9]+$ ]] && ((n $1 $2))
+}
+
+# e2e_shot_steady NAME SECONDS MEASURE: takes the screenshot NAME until
+# MEASURE (given the picture's path) prints the same twice running.
+e2e_shot_steady() {
+  local name=$1 measure=$3 last="" now
+  _e2e_steady() {
+    now=$("$measure" "$(e2e_png "$name")")
+    [[ "$now" == "$last" ]] || { last=$now && return 1; }
+  }
+  e2e_shot_until "$name" "$2" "a view at rest ($measure)" _e2e_steady
 }
 
 e2e_probe() { "$E2E_PROBE" "$@"; }

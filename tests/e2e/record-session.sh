@@ -18,22 +18,30 @@ e2e_shot before
 e2e_expect "before F9: no red in the top-right corner" \
   "$(e2e_probe count red "$(e2e_png before)" "${corner[@]}")" "==" 0
 
-e2e_hold F9 0.2
-sleep 1.5
+# Recording until eleven frames with the dot have been seen, each unlike
+# the one before: at least as many are in the video.
+e2e_tap F9
 e2e_shot recording
+seen=0
+new_frame_with_dot() {
+  cp "$(e2e_png recording)" "$(e2e_png previous)" && e2e_shot recording
+  e2e_count_is recording red ">" 0 "${corner[@]}" && e2e_differ_is previous recording ">" 0 &&
+    seen=$((seen + 1))
+  ((seen > 10))
+}
+e2e_shot_until recording 60 "eleven frames with the dot" new_frame_with_dot
 e2e_expect "F9: a red dot in the top-right corner" \
   "$(e2e_probe count red "$(e2e_png recording)" "${corner[@]}")" ">" 150
 e2e_expect "F9: nothing red elsewhere" "$(e2e_probe count red "$(e2e_png recording)" 0 0 760 600)" \
   "==" 0
 
-e2e_hold F9 0.2
+e2e_tap F9
 # ffmpeg finishes the file before the program says it is written.
 for ((i = 0; i < 100; i++)); do
   grep -q '^Video written to' "$E2E_WORK/out" && break
   sleep 0.1
 done
-sleep 0.3
-e2e_shot stopped
+e2e_shot_until stopped 20 "the dot to go" e2e_count_is stopped red "==" 0 "${corner[@]}"
 e2e_expect "F9 again: the dot is gone" "$(e2e_probe count red "$(e2e_png stopped)" "${corner[@]}")" \
   "==" 0
 
@@ -54,7 +62,7 @@ e2e_expect "a frame of the video shows the body in the middle" \
 e2e_expect "a frame of the video has no red dot" "$(e2e_probe count red "$middle" "${corner[@]}")" \
   "==" 0
 
-e2e_hold Escape 0.2
+e2e_tap Escape
 if e2e_wait_exit 20; then
   e2e_check "Escape: the program ends with status 0 (was $E2E_STATUS)" test "$E2E_STATUS" = 0
 else

@@ -22,8 +22,7 @@ e2e_check "the console shows the loaders' lines in their order, with the files' 
 # What the person sees first: the dressed body, seen from behind, over the
 # water, under the sky. The camera looks at the body's centre, so the body
 # is in the middle of the window.
-sleep 1
-e2e_shot start
+e2e_shot_until start 30 "the dressed body in the middle" e2e_count_is start body ">" 500 300 200 200 200
 start=$(e2e_png start)
 e2e_expect "the dressed body shows in the middle" "$(e2e_probe count body "$start" 300 200 200 200)" \
   ">" 500
@@ -32,16 +31,14 @@ e2e_expect "sky above the water" "$(e2e_probe count sky "$start" 0 0 800 100)" "
 e2e_expect "no wireframe while dressed" "$(e2e_probe count red "$start")" "==" 0
 
 # M: the red tetra wireframe with its yellow control points; M again: dressed.
-e2e_hold m 0.2
-sleep 0.3
-e2e_shot wireframe
+e2e_tap m
+e2e_shot_until wireframe 20 "the wireframe" e2e_count_is wireframe red ">" 500 250 150 300 300
 wire=$(e2e_png wireframe)
 e2e_expect "M: red wireframe edges" "$(e2e_probe count red "$wire" 250 150 300 300)" ">" 500
 e2e_expect "M: yellow control points" "$(e2e_probe count yellow "$wire" 250 150 300 300)" ">" 20
 e2e_expect "M: no dressed surface" "$(e2e_probe count body "$wire")" "<" 50
-e2e_hold m 0.2
-sleep 0.3
-e2e_shot dressed-again
+e2e_tap m
+e2e_shot_until dressed-again 20 "the dressed surface back" e2e_count_is dressed-again red "==" 0
 again=$(e2e_png dressed-again)
 e2e_expect "M again: the dressed surface is back" "$(e2e_probe count body "$again" 300 200 200 200)" \
   ">" 500
@@ -53,10 +50,10 @@ e2e_expect "M again: no control points" "$(e2e_probe count yellow "$again")" "==
 # band of columns beside the body count how far down the water starts.
 far_edge_row() { echo $(($(e2e_probe count sky "$1" 200 0 150 400) / 150)); }
 e2e_shot idle
-sleep 1
-e2e_shot before-up
+# Later frames, whose water has moved on (a still picture would pass too).
+e2e_shot_until before-up 5 "a later frame" e2e_differ_is idle before-up ">" 0
 row0=$(far_edge_row "$(e2e_png before-up)")
-e2e_expect "without Up the far edge of the water stays (rows moved in 1 s)" \
+e2e_expect "without Up the far edge of the water stays (rows moved meanwhile)" \
   "$((row0 - $(far_edge_row "$(e2e_png idle)")))" "<=" 1
 # One second, as a person would; where frames are slow (the sanitizer build
 # draws a quarter as many) the key stays down until the body has moved, for
@@ -100,10 +97,8 @@ e2e_expect "Up: the water around the body is stirred, not flat (brightness sprea
 # swells towards it. Held briefly, as the growth compounds.
 body0=$(e2e_probe count body "$(e2e_png after-up)")
 for ((i = 1; i <= 6; i++)); do
-  e2e_hold b 0.1
-  sleep 1
-  e2e_shot pumped
-  (($(e2e_probe count body "$(e2e_png pumped)") > body0 * 3 / 2)) && break
+  e2e_tap b
+  e2e_shot_until pumped 2 "the body to swell" e2e_count_is pumped body ">" $((body0 * 3 / 2)) && break
 done
 e2e_expect "B: the body swells (pixels of the body, before $body0)" \
   "$(e2e_probe count body "$(e2e_png pumped)")" ">" $((body0 * 3 / 2))
@@ -113,23 +108,24 @@ e2e_expect "B: the body swells (pixels of the body, before $body0)" \
 # desktop's would; the program keeps its viewport of 800 x 600.
 e2e_start_wm || e2e_abort "the window manager did not start: $(head -c 300 "$E2E_WORK/wm.log")"
 timeout 10 xdotool windowfocus --sync "$E2E_WINDOW"
-e2e_hold t 0.2
+e2e_tap t
 e2e_wait_geometry "0 0 1024 768" 10
 e2e_check "T: the window covers the screen ($(e2e_geometry))" test "$(e2e_geometry)" = "0 0 1024 768"
-sleep 0.5
-e2e_shot fullscreen
+fullscreen_drawn() {
+  e2e_count_is fullscreen sky ">" 100000 && e2e_count_is fullscreen white ">" 10
+}
+e2e_shot_until fullscreen 20 "a frame across the screen with its crosshair" fullscreen_drawn
 e2e_expect "T: drawn across the screen (sky pixels)" "$(e2e_probe count sky "$(e2e_png fullscreen)")" \
   ">" 100000
 # The cursor is hidden there; a small white crosshair marks where it points.
 e2e_expect "T: a crosshair marks the hidden cursor (white pixels)" \
   "$(e2e_probe count white "$(e2e_png fullscreen)")" ">" 10
-e2e_hold t 0.2
+e2e_tap t
 e2e_wait_size "800 600" 10
 e2e_check "T again: the window is back at 800 x 600 ($(e2e_geometry))" e2e_wait_size "800 600" 0
 # Still drawing: a key still changes what the window shows.
-e2e_hold m 0.2
-sleep 0.5
-e2e_shot windowed-wireframe
+e2e_tap m
+e2e_shot_until windowed-wireframe 20 "the wireframe" e2e_count_is windowed-wireframe red ">" 500
 e2e_expect "T again: the program still draws (M shows the wireframe)" \
   "$(e2e_probe count red "$(e2e_png windowed-wireframe)")" ">" 500
 e2e_expect "T again: no crosshair beside the shown cursor" \

@@ -13,9 +13,9 @@
 #include <limits>
 #include <string>
 
+#include "FollowedBody.h"
 #include "GlTestContext.h"
 #include "camera/Camera.h"
-#include "softbody/SoftBody.h"
 
 namespace wobble {
 namespace {
@@ -134,19 +134,11 @@ bool SameBits(const SbVec3f& a, const SbVec3f& b) {
 
 const GlMat kJunk = {3, -1, 4, 1, 5, 9, -2, 6, 5, 3, 5, -8, 9, 7, 9, 3};
 
-// The body frame of the tests: centre off the origin, forward a unit
-// horizontal direction that is not an axis, side = forward x up.
-constexpr float kFx = 0.6f, kFz = 0.8f;
+// The followed body's centre.
 const Vec kCentre = {10.0, 2.0, -5.0};
 
-class CameraViewTest : public ::testing::Test {
+class CameraViewTest : public test::FollowedBody {
 protected:
-    void SetUp() override {
-        body.controller.centre = SbVec3f(10.0f, 2.0f, -5.0f);
-        body.controller.forward = SbVec3f(kFx, 0.0f, kFz);
-        body.controller.side = SbVec3f(-kFz, 0.0f, kFx);
-    }
-
     // Horizontal point at `along` forward and `across` sideways from the
     // centre, `height` above it.
     static Vec FramePoint(double along, double across, double height) {
@@ -154,9 +146,6 @@ protected:
         return {kCentre.x + along * fx - across * fz, kCentre.y + height,
                 kCentre.z + along * fz + across * fx};
     }
-
-    SoftBody body;
-    Camera camera;
 };
 
 class CameraApplyTest : public CameraViewTest {

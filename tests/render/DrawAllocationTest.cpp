@@ -49,9 +49,7 @@ TEST(DrawAllocation, DeformingAndDrawingTheBodyAllocatesNothing) {
     if (!test::GlTestContext::Acquire(&reason))
         GTEST_SKIP() << "no OpenGL: " << reason;
     test::ScratchDir dir;
-    test::LatticeModel lattice;
-    lattice.cubesX = 3;
-    lattice.cubesY = lattice.cubesZ = 2;
+    const test::LatticeModel lattice{.cubesX = 3, .cubesY = 2, .cubesZ = 2};
     const std::string tet = dir.Write("box.tet", lattice.Text());
     const std::string obj =
         dir.Write("skin.obj", "v 0 0 0\nv 3 0 0\nv 0 2 0\nv 0 0 2\nf 1 3 2\nf 1 2 4\nf 1 4 3\n");

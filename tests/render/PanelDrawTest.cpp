@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <imgui/imgui.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,20 +21,7 @@ TEST(PanelDraw, DrawsItsWindowAndLeavesTheGlStateAsItFoundIt) {
     std::string reason;
     if (!GlTestContext::Acquire(&reason))
         GTEST_SKIP() << "no OpenGL: " << reason;
-    // A scene's state: lit, depth-tested, a colour, client arrays of its own.
-    glViewport(0, 0, 800, 600);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
-    static const GLfloat vertices[9] = {};
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, vertices);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const test::SceneGlState scene;
 
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
@@ -66,33 +52,10 @@ TEST(PanelDraw, DrawsItsWindowAndLeavesTheGlStateAsItFoundIt) {
     EXPECT_GT(inside, 200 * 100 / 2);
     EXPECT_EQ(outside, 0);
 
-    GLfloat after[4];
-    glGetFloatv(GL_CURRENT_COLOR, after);
-    EXPECT_EQ(std::memcmp(after, colour, sizeof after), 0);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_TRUE(glIsEnabled(GL_NORMAL_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-    GLvoid* pointer = nullptr;
-    glGetPointerv(GL_VERTEX_ARRAY_POINTER, &pointer);
-    EXPECT_EQ(pointer, vertices);
-    GLint texture = -1, mode = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(texture, 0);
-    EXPECT_EQ(mode, GL_MODELVIEW);
+    scene.ExpectKept();
 
     StopPanelDrawing();
     ImGui::DestroyContext();
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
 }
 
 }  // namespace

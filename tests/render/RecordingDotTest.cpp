@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,24 +21,7 @@ TEST(RecordingDot, ShowsRedInTheTopRightCornerAndRestoresTheState) {
     std::string reason;
     if (!GlTestContext::Acquire(&reason))
         GTEST_SKIP() << "no OpenGL: " << reason;
-    // A scene's state: lit, depth-tested, culled, a projection and a colour of its own.
-    glViewport(0, 0, 800, 600);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1.0, 3.0, -2.0, 5.0, -7.0, 7.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(1.0f, 2.0f, 3.0f);
-    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    GLfloat projectionBefore[16], modelviewBefore[16], colourBefore[4];
-    glGetFloatv(GL_PROJECTION_MATRIX, projectionBefore);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelviewBefore);
-    glGetFloatv(GL_CURRENT_COLOR, colourBefore);
+    const test::SceneGlState scene;
 
     DisplaySettings display;
     DrawRecordingDot(display);
@@ -64,27 +46,7 @@ TEST(RecordingDot, ShowsRedInTheTopRightCornerAndRestoresTheState) {
     EXPECT_LT(red, 300);
     EXPECT_EQ(redOutside, 0);
 
-    GLfloat projection[16], modelview[16], colour[4];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(std::memcmp(projection, projectionBefore, sizeof projection), 0);
-    EXPECT_EQ(std::memcmp(modelview, modelviewBefore, sizeof modelview), 0);
-    EXPECT_EQ(std::memcmp(colour, colourBefore, sizeof colour), 0);
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    scene.ExpectKept();
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "GlTestContext.h"
@@ -19,39 +21,22 @@ namespace {
 
 using test::GlTestContext;
 
-// A wavy sheet filling the window, `columns` x `rows` squares of two
-// triangles each, so that every triangle has a normal of its own.
-std::string WavySheet(int columns, int rows) {
-    std::string obj;
-    char line[96];
-    for (int i = 0; i <= columns; ++i) {
-        for (int j = 0; j <= rows; ++j) {
-            std::snprintf(line, sizeof line, "v %.6f %.6f %.6f\n", 800.0 * i / columns,
-                          600.0 * j / rows, 20.0 * std::sin(i * 0.7) * std::cos(j * 0.45));
-            obj += line;
-        }
-    }
-    for (int i = 0; i < columns; ++i) {
-        for (int j = 0; j < rows; ++j) {
-            const int a = i * (rows + 1) + j + 1, b = a + rows + 1;
-            std::snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, b, b + 1, a, b + 1,
-                          a + 1);
-            obj += line;
-        }
-    }
-    return obj;
-}
-
-// Drawn piece by piece as its triangles are refreshed, the surface gives the
-// pixels it gives in one call: the same triangles in the same order.
-TEST(SurfaceDraw, PieceByPieceItDrawsThePixelsOfOneCall) {
+// Drawn while its triangles are still being refreshed on another thread, a
+// surface of several pieces gives the pixels of one call once they are all
+// refreshed: each piece waits for its triangles, and comes in its order.
+TEST(SurfaceDraw, DrawnWhileRefreshingItGivesThePixelsOfOneCall) {
     std::string reason;
     if (!GlTestContext::Acquire(&reason))
         GTEST_SKIP() << "no OpenGL: " << reason;
     test::ScratchDir dir;
     SurfaceMesh mesh;
-    test::CaptureStdout(
-        [&] { ASSERT_TRUE(mesh.LoadMesh(dir.Write("sheet.obj", WavySheet(250, 100)))); });
+    // A wavy sheet filling the window, 250 x 100 squares of two triangles,
+    // so that every triangle has a normal of its own.
+    const std::string sheet = test::GridObj(101, 251, [](int j, int i) {
+        return std::array<double, 3>{800.0 * i / 250, 600.0 * j / 100,
+                                     20.0 * std::sin(i * 0.7) * std::cos(j * 0.45)};
+    });
+    test::CaptureStdout([&] { ASSERT_TRUE(mesh.LoadMesh(dir.Write("sheet.obj", sheet))); });
     ASSERT_GT(mesh.triangleCount, 40000);
     mesh.PrepareCorners();
     mesh.RefreshTriangles(0, mesh.triangleCount);
@@ -67,15 +52,35 @@ TEST(SurfaceDraw, PieceByPieceItDrawsThePixelsOfOneCall) {
     glEnable(GL_LIGHT0);
     glDisable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);
-    const auto picture = [&](const std::atomic<int>* refreshed) {
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawSurfaceMesh(mesh, refreshed);
-        return GlTestContext::ReadPixels();
-    };
-    const std::vector<uint8_t> oneCall = picture(nullptr);
-    const std::atomic<int> allRefreshed{mesh.triangleCount};
-    const std::vector<uint8_t> pieces = picture(&allRefreshed);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawSurfaceMesh(mesh);
+    const std::vector<uint8_t> oneCall = GlTestContext::ReadPixels();
+
+    // Stale triangles (the sheet's, flattened) are refreshed to the sheet's
+    // small pieces at a time, beginning as the drawing does.
+    const std::vector<SbVec3f> shape = mesh.vertices;
+    for (SbVec3f& v : mesh.vertices)
+        v[2] = 0.0f;
+    mesh.RefreshTriangles(0, mesh.triangleCount);
+    mesh.vertices = shape;
+    std::atomic<int> refreshed{0};
+    std::atomic<bool> drawing{false};
+    std::thread refresher([&] {
+        drawing.wait(false);
+        for (int begin = 0; begin < mesh.triangleCount; begin += 1024) {
+            const int end = std::min(mesh.triangleCount, begin + 1024);
+            mesh.RefreshTriangles(begin, end);
+            refreshed.store(end, std::memory_order_release);
+            refreshed.notify_all();
+        }
+    });
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawing = true;
+    drawing.notify_one();
+    DrawSurfaceMesh(mesh, &refreshed);
+    refresher.join();
+    const std::vector<uint8_t> pieces = GlTestContext::ReadPixels();
     glDisable(GL_LIGHT0);
     glDisable(GL_DEPTH_TEST);
     EXPECT_EQ(GlTestContext::FirstGlError(), 0u);

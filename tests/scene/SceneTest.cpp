@@ -24,32 +24,17 @@ constexpr const char* kSampleScene = WOBBLE_SOURCE_DIR "/assets";
 
 // FNV-1a over the bits of every float that evolves: particle positions and
 // velocities, the deformed surface, the water's heights and velocities.
-class StateHash {
-public:
-    void Add(const void* data, size_t bytes) {
-        const auto* p = static_cast<const unsigned char*>(data);
-        for (size_t i = 0; i < bytes; ++i) {
-            hash_ ^= p[i];
-            hash_ *= 0x100000001b3ull;
-        }
-    }
-    void Add(const SbVec3f& v) { Add(v.getValue(), 3 * sizeof(float)); }
-    uint64_t value() const { return hash_; }
-
-private:
-    uint64_t hash_ = 0xcbf29ce484222325ull;
-};
-
 uint64_t HashOf(const Scene& scene) {
-    StateHash h;
+    test::Fnv1a h;
+    const auto add = [&](const SbVec3f& v) { h.Add(v.getValue(), 3 * sizeof(float)); };
     for (const Particle& p : scene.body.particles) {
-        h.Add(p.position);
-        h.Add(p.velocity);
+        add(p.position);
+        add(p.velocity);
     }
     for (const SbVec3f& v : scene.body.surface.vertices)
-        h.Add(v);
+        add(v);
     for (const SbVec3f& p : scene.water.positions)
-        h.Add(p);
+        add(p);
     h.Add(scene.water.velocities.data(), scene.water.velocities.size() * sizeof(float));
     return h.value();
 }
@@ -173,26 +158,13 @@ std::string WriteDenseScene(const test::ScratchDir& dir, int rings, int segments
     const std::string sample = WOBBLE_SOURCE_DIR "/assets/";
     dir.Write("config.txt", test::ReadWholeFile(sample + "config.txt"));
     dir.Write("body.tet", test::ReadWholeFile(sample + "body.tet"));
-    std::string obj;
-    char line[96];
-    for (int r = 0; r < rings; ++r) {
-        for (int s = 0; s < segments; ++s) {
-            const double polar = 3.14159265 * (r + 0.5) / rings, around = 6.2831853 * s / segments;
-            std::snprintf(line, sizeof line, "v %.6f %.6f %.6f\n",
-                          30.0 + 12.0 * std::sin(polar) * std::cos(around), 8.0 * std::cos(polar),
-                          30.0 + 12.0 * std::sin(polar) * std::sin(around));
-            obj += line;
-        }
-    }
-    for (int r = 0; r + 1 < rings; ++r) {
-        for (int s = 0; s < segments; ++s) {
-            const int a = r * segments + s + 1, b = r * segments + (s + 1) % segments + 1;
-            std::snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, b, b + segments, a,
-                          b + segments, a + segments);
-            obj += line;
-        }
-    }
-    dir.Write("body.obj", obj);
+    const auto point = [&](int r, int s) {
+        const double polar = 3.14159265 * (r + 0.5) / rings, around = 6.2831853 * s / segments;
+        return std::array<double, 3>{30.0 + 12.0 * std::sin(polar) * std::cos(around),
+                                     8.0 * std::cos(polar),
+                                     30.0 + 12.0 * std::sin(polar) * std::sin(around)};
+    };
+    dir.Write("body.obj", test::GridObj(rings, segments, point, true));
     return dir.path();
 }
 

@@ -41,9 +41,11 @@ TEST_F(Tuning, UntouchedItIsTheScenesOwnAndWhatTheStepAlwaysUsed) {
     EXPECT_EQ(own.stiffness, 30.0f);
     EXPECT_EQ(own.mass, 1.0f);
     EXPECT_EQ(own.maxThrust, 30.0f);
-    EXPECT_EQ(own.pumpGrowth, SoftBody::kPumpGrowth);
-    EXPECT_EQ(own.bodyTimeStep, Scene::kBodyTimeStep);
-    EXPECT_EQ(own.waterTimeStep, Scene::kWaterTimeStep);
+    // A tenth more rest length a frame; the body's and the water's steps.
+    EXPECT_EQ(own.pumpGrowth, 1.1);
+    EXPECT_EQ(own.bodyTimeStep, 0.05f);
+    EXPECT_EQ(own.waterTimeStep, 0.03f);
+    // One body step a frame, the program's damping against the mean.
     EXPECT_EQ(own.bodySubSteps, 1);
     EXPECT_EQ(own.relativeDamping, 0.15f);
     EXPECT_TRUE(own == scene.Tuning());

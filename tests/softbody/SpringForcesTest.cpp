@@ -52,10 +52,7 @@ void ExpectSameAsThePlainLoop(SpringSet& springs, std::vector<Particle>& particl
 TEST(SpringForces, LatticeBodyPastTheRingGetsThePlainLoopsForcesBitForBit) {
     // Five times as many springs as the ring holds, so its slots are reused,
     // and particles whose springs span nearly the whole ring.
-    test::LatticeModel m;
-    m.cubesX = 20;
-    m.cubesY = 8;
-    m.cubesZ = 9;
+    const test::LatticeModel m{.cubesX = 20, .cubesY = 8, .cubesZ = 9};
     SoftBody body;
     ASSERT_TRUE(body.Build(m.Model(), 3.0f, 1.0f, "lattice"));
     std::mt19937 random(7);

@@ -175,12 +175,8 @@ TEST(SurfaceBinding, FailedOrMissingMeshIsVisitedNowhere) {
 
 TEST(SurfaceBinding, DeformationReproducesTheLoadedSurfaceBeforeAnythingMoves) {
     ScratchDir dir;
-    test::LatticeModel lattice;
-    lattice.cubesX = 4;
-    lattice.cubesY = 3;
-    lattice.cubesZ = 2;
-    lattice.spacing = 1.5f;
-    lattice.originX = 10.0f;
+    const test::LatticeModel lattice{
+        .cubesX = 4, .cubesY = 3, .cubesZ = 2, .spacing = 1.5f, .originX = 10.0f};
     const auto tet = dir.Write("box.tet", lattice.Text());
     // A surface around and through the box, some of it outside.
     std::string obj;
@@ -304,32 +300,15 @@ void AppendBits(std::vector<uint32_t>& out, const std::vector<Vec>& values, int 
 
 TEST(SurfaceBinding, BindingAndDeformationGiveTheSameBitsForAnyNumberOfThreads) {
     ScratchDir dir;
-    test::LatticeModel lattice;
-    lattice.cubesX = 6;
-    lattice.cubesY = 4;
-    lattice.cubesZ = 5;
-    lattice.spacing = 2.0f;
+    const test::LatticeModel lattice{.cubesX = 6, .cubesY = 4, .cubesZ = 5, .spacing = 2.0f};
     const auto tet = dir.Write("box.tet", lattice.Text());
     // A wavy sheet through and beyond the box, large enough to be shared
     // out among threads.
-    constexpr int kSide = 150;
-    std::string obj;
-    char line[96];
-    for (int i = 0; i < kSide; ++i) {
-        for (int j = 0; j < kSide; ++j) {
-            std::snprintf(line, sizeof line, "v %.6f %.6f %.6f\n", -2.0 + i * 0.11,
-                          4.0 + 3.0 * std::sin(i * 0.2 + j * 0.1), -2.0 + j * 0.1);
-            obj += line;
-        }
-    }
-    for (int i = 0; i + 1 < kSide; ++i) {
-        for (int j = 0; j + 1 < kSide; ++j) {
-            const int a = i * kSide + j + 1, b = a + 1, c = a + kSide, d = c + 1;
-            std::snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, b, d, a, d, c);
-            obj += line;
-        }
-    }
-    const auto sheet = dir.Write("sheet.obj", obj);
+    const auto sheet =
+        dir.Write("sheet.obj", test::GridObj(150, 150, [](int i, int j) {
+                      return std::array<double, 3>{
+                          -2.0 + i * 0.11, 4.0 + 3.0 * std::sin(i * 0.2 + j * 0.1), -2.0 + j * 0.1};
+                  }));
     SoftBody body;
     CaptureStdout([&] {
         ASSERT_TRUE(body.LoadTetFile(tet, 10.0f, 1.0f));

@@ -3,8 +3,11 @@
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace wobble::test {
 
@@ -23,7 +26,69 @@ SharedContext& Shared() {
     return shared;
 }
 
+const GLfloat kSceneVertices[9] = {};
+// What the scene's state enables, and what it leaves disabled.
+const GLenum kSceneOn[] = {GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE, GL_VERTEX_ARRAY,
+                           GL_NORMAL_ARRAY};
+const GLenum kSceneOff[] = {GL_TEXTURE_2D, GL_BLEND, GL_SCISSOR_TEST, GL_COLOR_ARRAY,
+                            GL_TEXTURE_COORD_ARRAY};
+
 }  // namespace
+
+SceneGlState::SceneGlState() {
+    glViewport(0, 0, 800, 600);
+    for (const GLenum on : {GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE})
+        glEnable(on);
+    glDisable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1.0, 3.0, -2.0, 5.0, -7.0, 7.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1.0f, 2.0f, 3.0f);
+    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, kSceneVertices);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection_);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview_);
+    glGetFloatv(GL_CURRENT_COLOR, colour_);
+}
+
+void SceneGlState::ExpectKept() const {
+    GLfloat projection[16], modelview[16], colour[4];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(std::memcmp(projection, projection_, sizeof projection), 0);
+    EXPECT_EQ(std::memcmp(modelview, modelview_, sizeof modelview), 0);
+    EXPECT_EQ(std::memcmp(colour, colour_, sizeof colour), 0);
+    GLint mode = 0, texture = -1;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(texture, 0);
+    for (const GLenum on : kSceneOn)
+        EXPECT_TRUE(glIsEnabled(on)) << "0x" << std::hex << on;
+    for (const GLenum off : kSceneOff)
+        EXPECT_FALSE(glIsEnabled(off)) << "0x" << std::hex << off;
+    GLvoid* pointer = nullptr;
+    glGetPointerv(GL_VERTEX_ARRAY_POINTER, &pointer);
+    EXPECT_EQ(pointer, kSceneVertices);
+}
+
+SceneGlState::~SceneGlState() {
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    for (const GLenum on : {GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE})
+        glDisable(on);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
 
 bool GlTestContext::Acquire(std::string* reason) {
     SharedContext& s = Shared();

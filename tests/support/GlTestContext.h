@@ -22,4 +22,18 @@ public:
     static unsigned FirstGlError();
 };
 
+// A scene's GL state, as what is drawn over a finished frame finds it: lit,
+// depth-tested, culled, a projection, a modelview, a colour and client
+// arrays of its own, on a cleared black frame; set for the object's life.
+// ExpectKept checks that every part of it is as it was set.
+class SceneGlState {
+public:
+    SceneGlState();
+    ~SceneGlState();
+    void ExpectKept() const;
+
+private:
+    float projection_[16] = {}, modelview_[16] = {}, colour_[4] = {};
+};
+
 }  // namespace wobble::test

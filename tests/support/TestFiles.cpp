@@ -1,6 +1,9 @@
 #include "TestFiles.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +38,48 @@ std::string ReadWholeFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::string GridObj(int outer, int inner,
+                    const std::function<std::array<double, 3>(int, int)>& point, bool wrapInner) {
+    std::string obj;
+    char line[96];
+    for (int i = 0; i < outer; ++i) {
+        for (int j = 0; j < inner; ++j) {
+            const std::array<double, 3> p = point(i, j);
+            std::snprintf(line, sizeof line, "v %.6f %.6f %.6f\n", p[0], p[1], p[2]);
+            obj += line;
+        }
+    }
+    for (int i = 0; i + 1 < outer; ++i) {
+        for (int j = 0; j + 1 < inner || (wrapInner && j < inner); ++j) {
+            const int a = i * inner + j + 1, b = i * inner + (j + 1) % inner + 1;
+            std::snprintf(line, sizeof line, "f %d %d %d\nf %d %d %d\n", a, b, b + inner, a,
+                          b + inner, a + inner);
+            obj += line;
+        }
+    }
+    return obj;
+}
+
+Gate::Gate(std::string path) : path_(std::move(path)) {
+    if (mkfifo(path_.c_str(), 0600) != 0)
+        throw std::runtime_error("mkfifo failed: " + path_);
+}
+
+Gate::~Gate() {
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+void Gate::Open() {
+    if (fd_ >= 0)
+        return;
+    // Read and write: the open does not wait for the reader, and the line
+    // stays in the pipe until the reader comes.
+    fd_ = open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd_ < 0 || write(fd_, "go\n", 3) != 3)
+        ADD_FAILURE() << "cannot open the gate " << path_;
 }
 
 void BeginStdoutCapture() {

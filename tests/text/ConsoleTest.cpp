@@ -21,24 +21,16 @@ void WriteLikeALoader() {
     ConsoleErr("%s", std::string(300, 'x').c_str());  // longer than any short buffer
 }
 
-struct Output {
-    std::string out, err;
-};
-
-template <typename Action>
-Output Captured(Action&& action) {
-    Output o;
-    o.err = test::CaptureStderr([&] { o.out = test::CaptureStdout(action); });
-    return o;
-}
+using Output = test::ConsoleOutput;
+using test::CaptureConsole;
 
 TEST(Console, RecordedLinesWaitForTheirTurnAndThenReadAsIfWrittenDirectly) {
-    const Output direct = Captured(WriteLikeALoader);
+    const Output direct = CaptureConsole(WriteLikeALoader);
     ASSERT_NE(direct.out.find("Second Pass: get data... Done!"), std::string::npos);
     ASSERT_EQ(direct.err.find("body.obj:7: bad \\x1b token 3\n"), 0u);
 
     ConsoleTranscript transcript;
-    const Output whileRecording = Captured([&] {
+    const Output whileRecording = CaptureConsole([&] {
         ConsoleRecording recording(transcript);
         WriteLikeALoader();
         // Only the recording thread's lines are held back.
@@ -47,7 +39,7 @@ TEST(Console, RecordedLinesWaitForTheirTurnAndThenReadAsIfWrittenDirectly) {
     EXPECT_EQ(whileRecording.out, "another thread\n");
     EXPECT_EQ(whileRecording.err, "");
 
-    const Output played = Captured([&] { transcript.Play(); });
+    const Output played = CaptureConsole([&] { transcript.Play(); });
     EXPECT_EQ(played.out, direct.out);
     EXPECT_EQ(played.err, direct.err);
     // Once the recording has gone, lines go straight out again.

@@ -222,8 +222,15 @@ TEST(ModelFile, BinaryGarbageIsReadWithoutHarm) {
         garbage += static_cast<char>((i * 7919) % 256);
     for (const char* hint : {"obj", "stl", "ply", "glb", "fbx", "3ds", "dae"}) {
         ModelFile model;
-        CaptureStderr([&] { (void)test::Reported(model.Parse("m", garbage, hint)); });
-        // Whatever it decides, it decides with its arrays consistent.
+        bool read = false;
+        const std::string err =
+            CaptureStderr([&] { read = test::Reported(model.Parse("m", garbage, hint)); });
+        // Refused, it says so in one line naming the file; read, its arrays
+        // are consistent.
+        if (!read) {
+            EXPECT_EQ(err.rfind("m", 0), 0u) << hint << ": " << err;
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << hint << ": " << err;
+        }
         for (const Triangle& t : model.triangles) {
             for (int corner : t)
                 EXPECT_LT(corner, static_cast<int>(model.vertices.size())) << hint;

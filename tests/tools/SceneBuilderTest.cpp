@@ -146,25 +146,19 @@ TEST(SceneBuilder, RealModelsOfEveryCommonFormatMakeGoodScenes) {
     }
 }
 
-TEST(SceneBuilder, SphereMakesAGoodScene) {
-    ExpectGoodScene(test::SphereObj(1.0, 0, 0, 0));
+// A sphere (with the default budget), a torus, an elongated hull, a sphere
+// with a hole and duplicated seam vertices, and two loose parts in one scene.
+class GoodShape : public ::testing::TestWithParam<int> {};
+
+TEST_P(GoodShape, MakesAGoodScene) {
+    const std::string shapes[] = {test::SphereObj(1.0, 0, 0, 0), test::TorusObj(1.0, 0.35),
+                                  test::HullObj(), test::HoleySphereObj(4), test::TwoSpheresObj()};
+    ExpectGoodScene(shapes[GetParam()], GetParam() == 0
+                                            ? std::vector<const char*>{}
+                                            : std::vector<const char*>{"--max-springs", "4000"});
 }
 
-TEST(SceneBuilder, TorusMakesAGoodScene) {
-    ExpectGoodScene(test::TorusObj(1.0, 0.35), {"--max-springs", "4000"});
-}
-
-TEST(SceneBuilder, ElongatedHullMakesAGoodScene) {
-    ExpectGoodScene(test::HullObj(), {"--max-springs", "4000"});
-}
-
-TEST(SceneBuilder, HoleAndDuplicatedSeamVerticesMakeAGoodScene) {
-    ExpectGoodScene(test::HoleySphereObj(4), {"--max-springs", "4000"});
-}
-
-TEST(SceneBuilder, TwoLoosePartsMakeOneGoodScene) {
-    ExpectGoodScene(test::TwoSpheresObj(), {"--max-springs", "4000"});
-}
+INSTANTIATE_TEST_SUITE_P(SceneBuilder, GoodShape, ::testing::Range(0, 5));
 
 TEST(SceneBuilder, BudgetPastTenThousandSpringsMakesAGoodScene) {
     const std::string report =
@@ -268,25 +262,45 @@ TEST(SceneBuilder, GivenStiffnessIsKeptAndSubStepsKeepTheStepStable) {
     EXPECT_NE(test::ReadWholeFile(out + "/handling.txt").find("substeps "), std::string::npos);
 }
 
-TEST(SceneBuilder, InputsWithoutASurfaceAreRefusedAndNothingIsWritten) {
+TEST(SceneBuilder, WhatCannotMakeASceneIsRefusedAndNothingIsWritten) {
     test::ScratchDir dir;
-    const std::pair<std::string, const char*> cases[] = {
-        {dir.Write("empty.obj", ""), "empty.obj: the file is empty"},
-        {dir.Write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n"), "points.obj: has no faces"},
-        {dir.Path("missing.obj"), "missing.obj: cannot open the file: No such file"},
+    const std::string sphere = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
+    const struct {
+        std::string input;
+        const char* message;
+        std::vector<const char*> options;
+    } cases[] = {
+        {dir.Write("empty.obj", ""), "empty.obj: the file is empty", {}},
+        {dir.Write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n"), "points.obj: has no faces", {}},
+        {dir.Path("missing.obj"), "missing.obj: cannot open the file: No such file", {}},
         {dir.Write("flat.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"),
-         "flat.obj: the model is flat"},
-        {dir.Write("bad.obj", "v 0 0 0\nf 1 2 3\n"), "bad.obj: cannot read the model: OBJ"},
+         "flat.obj: the model is flat",
+         {}},
+        {dir.Write("bad.obj", "v 0 0 0\nf 1 2 3\n"), "bad.obj: cannot read the model: OBJ", {}},
+        {sphere, "a spring budget of 20 is too small", {"--max-springs", "20"}},
     };
-    for (const auto& [input, message] : cases) {
+    for (const auto& [input, message, options] : cases) {
         const std::string out = dir.Path("scene");
-        const ToolRun tool = RunTool({input.c_str(), out.c_str()});
+        std::vector<const char*> arguments = {input.c_str(), out.c_str()};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const ToolRun tool = RunTool(arguments);
         EXPECT_EQ(tool.status, 1) << message;
         EXPECT_NE(tool.err.find(message), std::string::npos) << tool.err;
         // One line, naming the file.
         EXPECT_EQ(std::count(tool.err.begin(), tool.err.end(), '\n'), 1) << tool.err;
         EXPECT_FALSE(fs::exists(out));
     }
+}
+
+TEST(SceneBuilder, AGivenMassTooHeavyToSteerIsWrittenWithAWarning) {
+    test::ScratchDir dir;
+    const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
+    const std::string out = dir.Path("scene");
+    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--mass", "1e6"});
+    EXPECT_EQ(tool.status, 0) << tool.err;
+    EXPECT_NE(tool.out.find("warning: it does not handle like the sample"), std::string::npos)
+        << tool.out;
+    EXPECT_TRUE(fs::exists(out + "/config.txt"));
 }
 
 TEST(SceneBuilder, GivenConstantsKeepEveryDigitTheFloatHolds) {
@@ -362,27 +376,6 @@ TEST(SceneBuilder, ConstantsRoundToThreeDigitsOnTheSafeSide) {
     EXPECT_NEAR(SceneBuilder::RoundUp(1234.5), 1240.0, 1e-9);
     EXPECT_NEAR(SceneBuilder::RoundDown(45.39), 45.3, 1e-12);
     EXPECT_NEAR(SceneBuilder::RoundDown(100.0), 100.0, 1e-12);
-}
-
-TEST(SceneBuilder, AGivenMassTooHeavyToSteerIsWrittenWithAWarning) {
-    test::ScratchDir dir;
-    const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
-    const std::string out = dir.Path("scene");
-    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--mass", "1e6"});
-    EXPECT_EQ(tool.status, 0) << tool.err;
-    EXPECT_NE(tool.out.find("warning: it does not handle like the sample"), std::string::npos)
-        << tool.out;
-    EXPECT_TRUE(fs::exists(out + "/config.txt"));
-}
-
-TEST(SceneBuilder, TooSmallABudgetIsRefused) {
-    test::ScratchDir dir;
-    const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
-    const std::string out = dir.Path("scene");
-    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--max-springs", "20"});
-    EXPECT_EQ(tool.status, 1);
-    EXPECT_NE(tool.err.find("a spring budget of 20 is too small"), std::string::npos) << tool.err;
-    EXPECT_FALSE(fs::exists(out));
 }
 
 TEST(SceneBuilder, ExistingSceneIsReplacedWhole) {

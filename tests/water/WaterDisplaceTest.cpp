@@ -218,21 +218,53 @@ TEST(WaterDisplace, MovingWaterGivesTheBitsOfThePlainComputation) {
     EXPECT_GE(pushedCalls, 5) << "most centres should push moving water";
 }
 
-TEST(WaterDisplace, WindowWhollyOutsideTheGridChangesNothing) {
+// Radii and centres for which displacing changes no height: a window wholly
+// outside the grid or a centre that is not finite (nothing is collected), a
+// sphere above the water (the rim is collected and receives shares of 0), a
+// radius that is not a number (the whole window is collected) or negative
+// (an empty window).
+TEST(WaterDisplace, TheseRadiiAndCentresChangeNoHeight) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
     const float nearX = -(1 + 1) * 4.0f;  // -(halfWidthX + 1) * spacingX
-    const SbVec3f centres[] = {
-        SbVec3f(nearX, -20.0f, 40.0f),      SbVec3f(40.0f, -20.0f, nearX),
-        SbVec3f(-100.0f, -20.0f, -100.0f),  SbVec3f(4.0f * 101, -20.0f, 40.0f),
-        SbVec3f(40.0f, -20.0f, 4.0f * 101), SbVec3f(1e30f, -20.0f, 40.0f),
-        SbVec3f(-1e30f, -20.0f, -3e38f)};
-    for (const SbVec3f& centre : centres) {
-        WaterSurface w = SceneWater(4.0f);
+    enum Rim { kUntouched, kCollected, kWholeWindow, kUnchecked };
+    const struct {
+        float radius;
+        SbVec3f centre;
+        Rim rim;
+    } cases[] = {
+        {4.0f, SbVec3f(nearX, -20.0f, 40.0f), kUntouched},
+        {4.0f, SbVec3f(40.0f, -20.0f, nearX), kUntouched},
+        {4.0f, SbVec3f(-100.0f, -20.0f, -100.0f), kUntouched},
+        {4.0f, SbVec3f(4.0f * 101, -20.0f, 40.0f), kUntouched},
+        {4.0f, SbVec3f(40.0f, -20.0f, 4.0f * 101), kUntouched},
+        {4.0f, SbVec3f(1e30f, -20.0f, 40.0f), kUntouched},
+        {4.0f, SbVec3f(-1e30f, -20.0f, -3e38f), kUntouched},
+        {6.0f, SbVec3f(nan, -20.0f, 40.0f), kUnchecked},
+        {6.0f, SbVec3f(40.0f, nan, 40.0f), kUnchecked},
+        {6.0f, SbVec3f(40.0f, -20.0f, nan), kUnchecked},
+        {6.0f, SbVec3f(inf, -20.0f, 40.0f), kUnchecked},
+        {6.0f, SbVec3f(40.0f, -inf, 40.0f), kUnchecked},
+        {6.0f, SbVec3f(40.0f, -20.0f, -inf), kUnchecked},
+        {6.0f, SbVec3f(40.0f, 10.0f, 40.0f), kCollected},  // underside 4 at the lowest
+        {nan, SbVec3f(40.0f, -20.0f, 40.0f), kWholeWindow},
+        {-10.0f, SbVec3f(40.0f, -20.0f, 40.0f), kUnchecked},
+    };
+    for (const auto& c : cases) {
+        WaterSurface w = SceneWater(c.radius);
         Ripple(w);
         const WaterSurface before = w;
-        w.Displace(centre);
+        w.Displace(c.centre);
         ExpectUnchanged(w, before);
-        EXPECT_EQ(w.rimCells[0], kJunkIndex);
+        if (c.rim == kUntouched) {
+            EXPECT_EQ(w.rimCells[0], kJunkIndex);
+        } else if (c.rim == kCollected) {
+            EXPECT_NE(w.rimCells[0], kJunkIndex);
+        } else if (c.rim == kWholeWindow) {
+            EXPECT_EQ(w.rimCells[0], Cell(w, 10, 10));
+        }
     }
+    EXPECT_EQ(SceneWater(-10.0f).rimCapacity, 0);
     // One step closer and the window reaches the grid's first and last rows.
     WaterSurface w = SceneWater(4.0f);
     w.Displace(SbVec3f(nearX + 4.0f, -20.0f, 40.0f));
@@ -240,31 +272,6 @@ TEST(WaterDisplace, WindowWhollyOutsideTheGridChangesNothing) {
     WaterSurface far = SceneWater(4.0f);
     far.Displace(SbVec3f(400.0f, -20.0f, 40.0f));
     EXPECT_NE(Height(far, 99, 10), -1.0f);
-}
-
-TEST(WaterDisplace, CentreThatIsNotFiniteChangesNothing) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    const SbVec3f centres[] = {SbVec3f(nan, -20.0f, 40.0f), SbVec3f(40.0f, nan, 40.0f),
-                               SbVec3f(40.0f, -20.0f, nan), SbVec3f(inf, -20.0f, 40.0f),
-                               SbVec3f(40.0f, -inf, 40.0f), SbVec3f(40.0f, -20.0f, -inf)};
-    for (const SbVec3f& centre : centres) {
-        WaterSurface w = SceneWater(6.0f);
-        Ripple(w);
-        const WaterSurface before = w;
-        w.Displace(centre);
-        ExpectUnchanged(w, before);
-    }
-}
-
-TEST(WaterDisplace, SphereAboveTheWaterChangesNoHeight) {
-    WaterSurface w = SceneWater(6.0f);
-    Ripple(w);
-    const WaterSurface before = w;
-    w.Displace(SbVec3f(40.0f, 10.0f, 40.0f));  // underside 4 at the lowest
-    ExpectUnchanged(w, before);
-    // The rim was still collected; it received shares of 0.
-    EXPECT_NE(w.rimCells[0], kJunkIndex);
 }
 
 TEST(WaterDisplace, ExcessOfExactlyZeroCountsAsPushed) {
@@ -444,24 +451,6 @@ TEST(WaterDisplace, RootOfADifferenceRoundedBelowZeroLeavesTheCellAlone) {
     EXPECT_GT(Height(w, 3, 2), -1.0f);
     for (const SbVec3f& p : w.positions)
         ASSERT_FALSE(std::isnan(p[1]));
-}
-
-TEST(WaterDisplace, NotANumberRadiusCollectsTheWholeWindowAndChangesNoHeight) {
-    WaterSurface w = SceneWater(std::numeric_limits<float>::quiet_NaN());
-    Ripple(w);
-    const WaterSurface before = w;
-    w.Displace(SbVec3f(40.0f, -20.0f, 40.0f));
-    ExpectUnchanged(w, before);
-    EXPECT_EQ(w.rimCells[0], Cell(w, 10, 10));
-}
-
-TEST(WaterDisplace, NegativeRadiusWithAnEmptyWindowChangesNothing) {
-    WaterSurface w = SceneWater(-10.0f);
-    ASSERT_EQ(w.rimCapacity, 0);
-    Ripple(w);
-    const WaterSurface before = w;
-    w.Displace(SbVec3f(40.0f, -20.0f, 40.0f));
-    ExpectUnchanged(w, before);
 }
 
 TEST(WaterDisplace, HugeRadiusCoversTheWholeGridWithinItsCapacity) {
