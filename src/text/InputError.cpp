@@ -15,13 +15,15 @@ namespace {
 // terminal's cursor or recolour it, a carriage return would hide the line.
 // Each control character is written as \xNN instead; other bytes, UTF-8
 // names included, go out as they are.
-void WriteEscaped(const std::string& text) {
+void AppendEscaped(std::string& line, const std::string& text) {
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
         if (c < 0x20 || c == 0x7f) {
-            ConsoleErr("\\x%02x", c);
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            line += escaped;
         } else {
-            ConsoleErrText(&ch, 1);
+            line += ch;
         }
     }
 }
@@ -50,18 +52,22 @@ InputError MakeInputError(std::string file, int line, const char* format, ...) {
     return error;
 }
 
+std::string InputErrorLine(const InputError& error) {
+    if (!error.Explained())
+        return "";
+    std::string line;
+    AppendEscaped(line, error.file);
+    line += error.line > 0 ? ":" + std::to_string(error.line) + ": " : std::string(": ");
+    AppendEscaped(line, error.message);
+    return line + "\n";
+}
+
 void PrintInputError(const InputError& error) {
     if (!error.Explained())
         return;
     ConsoleFlushOut();
-    WriteEscaped(error.file);
-    if (error.line > 0) {
-        ConsoleErr(":%d: ", error.line);
-    } else {
-        ConsoleErrText(": ", 2);
-    }
-    WriteEscaped(error.message);
-    ConsoleErrText("\n", 1);
+    const std::string line = InputErrorLine(error);
+    ConsoleErrText(line.data(), line.size());
 }
 
 }  // namespace wobble
