@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 
@@ -49,6 +50,24 @@ public:
     Assimp::IOStream* Open(const char* file, const char* mode) override {
         return Exists(file) ? Assimp::DefaultIOSystem::Open(file, mode) : nullptr;
     }
+};
+
+// The importer, freed under the crash guard as well: a reader that wrote past
+// its arrays is often caught only when the scene it made is freed.
+class GuardedImporter {
+public:
+    explicit GuardedImporter(const std::string& name) : name_(name) {}
+    ~GuardedImporter() {
+        const LibraryCrashGuard guard(name_);
+        importer_.reset();
+    }
+    GuardedImporter(const GuardedImporter&) = delete;
+    GuardedImporter& operator=(const GuardedImporter&) = delete;
+    Assimp::Importer& importer() { return *importer_; }
+
+private:
+    const std::string& name_;
+    std::unique_ptr<Assimp::Importer> importer_ = std::make_unique<Assimp::Importer>();
 };
 
 // A message of the import library as one printable line of reasonable length.
@@ -336,7 +355,8 @@ Status ModelFile::TakeTriangles(const aiScene& scene, const std::string& name) {
 template <typename Read>
 Status ModelFile::Import(const std::string& name, uintmax_t bytes, Read&& read) {
     const ImportWatchdog watchdog(name, ModelTimeBudget::ImportSeconds(bytes));
-    Assimp::Importer importer;
+    GuardedImporter guarded(name);
+    Assimp::Importer& importer = guarded.importer();
     importer.SetProgressHandler(new ReadingProgress);  // the importer deletes it
     importer.SetIOHandler(new RegularFilesOnly);       // and this
     ReportProgress(BuildStage::kReading, 0.0);
