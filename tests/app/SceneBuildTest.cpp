@@ -290,6 +290,7 @@ TEST_F(SceneBuildTest, ModelsTheImportLibraryLoopsOrCrashesOnEndWithTheBuildersO
         {"header-loops.ply", "the import did not finish within 1 s: the file may be damaged"},
         {"reader-crashes.ply", "the import library crashed on the file"},
         {"reader-crashes.ac", "the import library crashed on the file"},
+        {"reader-crashes.off", "the import library crashed on the file"},
     };
     for (const auto& [file, message] : cases) {
         SceneBuild build;
