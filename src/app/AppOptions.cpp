@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/ScenePath.h"
+#include "mesh/ModelTimeBudget.h"
 
 namespace wobble {
 
@@ -46,8 +47,9 @@ std::string UsageText() {
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
-           "A model's build that takes longer than WOBBLE_BUILD_TIME_LIMIT seconds (default\n"
-           "300) is ended.\n"
+           "A model's build that takes longer than WOBBLE_BUILD_TIME_LIMIT seconds (default:\n" +
+           ModelTimeBudget::BuildText() +
+           " of the model file) is ended.\n"
            "\n"
            "Keys:\n"
            "  Up / Down          thrust forward / backward (released: the thrust decays)\n"

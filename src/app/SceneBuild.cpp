@@ -13,6 +13,7 @@
 
 #include "app/AppOptions.h"
 #include "app/ScenePath.h"
+#include "mesh/ModelTimeBudget.h"
 
 namespace wobble {
 
@@ -34,7 +35,7 @@ struct Stage {
     double share;
 };
 constexpr Stage kStages[] = {
-    {"reading", "reading", 0.15}, {"cage", "cage", 0.15},       {"tetras", "tetras", 0.05},
+    {"reading", "reading", 0.15},       {"cage", "cage", 0.15},       {"tetras", "tetras", 0.05},
     {"check", "stability check", 0.60}, {"writing", "writing", 0.05},
 };
 
@@ -84,8 +85,8 @@ SceneBuildSettings SceneBuildSettings::FromEnvironment(bool rebuild) {
         } else {
             std::fprintf(stderr,
                          "wobble: WOBBLE_BUILD_TIME_LIMIT '%s' is not a number of seconds; "
-                         "the limit stays %lld s\n",
-                         limit, static_cast<long long>(kDefaultTimeLimit.count()));
+                         "the limit stays the one the model's size gives\n",
+                         limit);
         }
     }
     return settings;
@@ -187,8 +188,7 @@ void SceneBuild::Launch() {
         }
     }
     if (settings_.program.empty()) {
-        Fail("wobble-scene is neither beside wobble nor on PATH: no scene can be made of " +
-                 model_,
+        Fail("wobble-scene is neither beside wobble nor on PATH: no scene can be made of " + model_,
              true);
         return;
     }
@@ -204,8 +204,8 @@ void SceneBuild::Launch() {
         // No cache to build into: a temporary folder, removed once the scene is loaded.
         final_.clear();
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") +
-                              "/wobble-scene-XXXXXX";
+        std::string pattern =
+            std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/wobble-scene-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) {
             Fail("no folder to build the scene of " + model_ + " in: " + std::strerror(errno),
                  true);
@@ -215,7 +215,7 @@ void SceneBuild::Launch() {
         temporary_ = true;
     }
     const Status started =
-        child_.Start(settings_.program, {model_, part_, "--progress"}, settings_.timeLimit);
+        child_.Start(settings_.program, {model_, part_, "--progress"}, timeLimit());
     if (!started) {
         RemovePart();
         Fail(started.error().message + ": no scene can be made of " + model_, true);
@@ -223,6 +223,15 @@ void SceneBuild::Launch() {
     }
     setpriority(PRIO_PROCESS, static_cast<id_t>(child_.pid()), kBuilderNiceness);
     state_ = State::kBuilding;
+}
+
+std::chrono::milliseconds SceneBuild::timeLimit() const {
+    if (settings_.timeLimit.count() > 0)
+        return settings_.timeLimit;
+    std::error_code error;
+    const uintmax_t bytes = fs::file_size(model_, error);
+    const double seconds = ModelTimeBudget::BuildSeconds(error ? 0 : bytes);
+    return std::chrono::milliseconds(static_cast<long long>(std::ceil(seconds * 1000.0)));
 }
 
 void SceneBuild::TakeLines() {
@@ -252,8 +261,8 @@ void SceneBuild::TakeLines() {
 }
 
 void SceneBuild::Conclude() {
-    const bool made = child_.ending() == ChildProcess::Ending::kExited &&
-                      child_.exitCode() == 0 && fs::exists(part_ + "/config.txt");
+    const bool made = child_.ending() == ChildProcess::Ending::kExited && child_.exitCode() == 0 &&
+                      fs::exists(part_ + "/config.txt");
     if (!made) {
         RemovePart();
         const bool exited = child_.ending() == ChildProcess::Ending::kExited;

@@ -25,14 +25,13 @@
 namespace wobble {
 
 struct SceneBuildSettings {
-    // A build that takes longer is ended. wobble-scene needs seconds for
-    // common models and about a minute for the largest.
-    static constexpr std::chrono::seconds kDefaultTimeLimit{300};
-
     std::string program;      // the wobble-scene to run; "" when none was found
     std::string cacheFolder;  // SceneCacheFolder(); "": built into a temporary folder
     bool rebuild = false;     // --rebuild: built again, whatever the cache holds
-    std::chrono::milliseconds timeLimit = kDefaultTimeLimit;
+    // A build that takes longer is ended. 0: the model's own budget, which
+    // grows with the file (ModelTimeBudget::BuildSeconds): wobble-scene
+    // bounds its reading of the file by a part of it and says why it stopped.
+    std::chrono::milliseconds timeLimit{0};
 
     // wobble-scene beside this program (else on PATH), the cache folder, and
     // the time limit in seconds from WOBBLE_BUILD_TIME_LIMIT when it is set.
@@ -85,6 +84,9 @@ public:
     bool fromCache() const { return fromCache_; }
     // Failed: why, in one line that names the model file.
     const std::string& problem() const { return problem_; }
+    // Since Start: how long the builder may run, the settings' limit or else
+    // the model's own budget (ModelTimeBudget::BuildSeconds of its size).
+    std::chrono::milliseconds timeLimit() const;
 
 private:
     void HashSome(size_t most);
@@ -101,9 +103,9 @@ private:
     ContentHash hash_;
     ChildProcess child_;
     std::vector<ChildProcess::Line> lines_;
-    std::string lastError_;  // the child's latest line on standard error
-    std::string final_;      // the cache entry; "" without a cache
-    std::string part_;       // the folder the child writes
+    std::string lastError_;   // the child's latest line on standard error
+    std::string final_;       // the cache entry; "" without a cache
+    std::string part_;        // the folder the child writes
     bool temporary_ = false;  // part_ is a temporary folder, removed by Finish
     const char* stage_ = "reading";
     double fraction_ = 0.0;

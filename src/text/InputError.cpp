@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <string>
 #include <vector>
 
 #include "text/Console.h"
@@ -16,7 +15,7 @@ namespace {
 // terminal's cursor or recolour it, a carriage return would hide the line.
 // Each control character is written as \xNN instead; other bytes, UTF-8
 // names included, go out as they are.
-void AppendEscaped(const std::string& text, std::string& line) {
+void AppendEscaped(std::string& line, const std::string& text) {
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
         if (c < 0x20 || c == 0x7f) {
@@ -53,21 +52,21 @@ InputError MakeInputError(std::string file, int line, const char* format, ...) {
     return error;
 }
 
+std::string InputErrorLine(const InputError& error) {
+    if (!error.Explained())
+        return "";
+    std::string line;
+    AppendEscaped(line, error.file);
+    line += error.line > 0 ? ":" + std::to_string(error.line) + ": " : std::string(": ");
+    AppendEscaped(line, error.message);
+    return line + "\n";
+}
+
 void PrintInputError(const InputError& error) {
     if (!error.Explained())
         return;
     ConsoleFlushOut();
-    // Written whole: standard error is unbuffered, and a line written a
-    // character at a time costs a system call a character.
-    std::string line;
-    AppendEscaped(error.file, line);
-    if (error.line > 0) {
-        line += ':' + std::to_string(error.line) + ": ";
-    } else {
-        line += ": ";
-    }
-    AppendEscaped(error.message, line);
-    line += '\n';
+    const std::string line = InputErrorLine(error);
     ConsoleErrText(line.data(), line.size());
 }
 

@@ -34,6 +34,8 @@ InputError MakeInputError(std::string file, int line, const char* format, ...)
 // stays one line and cannot steer the terminal. Prints nothing for an error
 // without a message.
 void PrintInputError(const InputError& error);
+// The line PrintInputError prints, its line end included; "" without a message.
+std::string InputErrorLine(const InputError& error);
 
 // What a reader returns: the value it read, or the reason it could not.
 template <typename T>

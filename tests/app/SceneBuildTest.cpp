@@ -16,6 +16,7 @@
 
 #include "TestFiles.h"
 #include "app/ScenePath.h"
+#include "mesh/ModelTimeBudget.h"
 
 namespace wobble {
 namespace {
@@ -264,6 +265,59 @@ TEST_F(SceneBuildTest, AHangingBuildIsEndedAtItsTimeLimit) {
     EXPECT_NE(build.problem().find("ran past its time limit of 2 s"), std::string::npos)
         << build.problem();
     EXPECT_TRUE(Entries(settings.cacheFolder).empty());
+}
+
+TEST_F(SceneBuildTest, TheBuildMayTakeTheBuildersOwnBudgetAndMoreUnlessTheLimitIsSet) {
+    const std::string small = dir.Write("small.obj", kCubeObj);
+    const std::string big = dir.Write("big.obj", std::string(3u << 20, '#'));
+    const double givenImport = 1.5;
+    double smallLimit = 0.0;
+    for (const bool importGiven : {false, true}) {
+        ScopedEnv import(ModelTimeBudget::kImportVariable, importGiven ? "1.5" : nullptr);
+        for (const std::string& model : {small, big}) {
+            SceneBuild build;
+            build.Start(model, Settings());
+            const uintmax_t bytes = fs::file_size(model);
+            const double seconds = build.timeLimit().count() / 1000.0;
+            EXPECT_NEAR(seconds, ModelTimeBudget::BuildSeconds(bytes), 0.001) << model;
+            // wobble-scene ends a damaged file's import itself, and says so, first.
+            EXPECT_GT(seconds, ModelTimeBudget::ImportSeconds(bytes) + 30.0) << model;
+            if (importGiven)
+                EXPECT_EQ(ModelTimeBudget::ImportSeconds(bytes), givenImport);
+            else if (model == small)
+                smallLimit = seconds;
+            else
+                EXPECT_GT(seconds, smallLimit + 5.0) << "the budget grows with the file";
+        }
+    }
+    ScopedEnv limit("WOBBLE_BUILD_TIME_LIMIT", "7");
+    SceneBuild build;
+    build.Start(big, SceneBuildSettings::FromEnvironment(false));
+    EXPECT_EQ(build.timeLimit(), 7s);
+}
+
+TEST_F(SceneBuildTest, ModelsTheImportLibraryLoopsOrCrashesOnEndWithTheBuildersOwnLine) {
+    // Found by fuzzing the import (fuzz/ModelFuzz.cpp), but for the first: a
+    // PLY file cut off inside its header, refused before the import.
+    ScopedEnv import(ModelTimeBudget::kImportVariable, "1");
+    const std::string data = std::string(WOBBLE_TEST_DATA_DIR) + "/broken-models/";
+    const std::pair<const char*, const char*> cases[] = {
+        {"header-cut-short.ply", "the PLY header has no end_header"},
+        {"header-loops.ply", "the import did not finish within 1 s: the file may be damaged"},
+        {"reader-crashes.ply", "the import library crashed on the file"},
+        {"reader-crashes.ac", "the import library crashed on the file"},
+        {"reader-crashes.off", "the import library crashed on the file"},
+    };
+    for (const auto& [file, message] : cases) {
+        SceneBuild build;
+        Build(build, data + file, Settings());
+        EXPECT_EQ(build.state(), State::kFailed) << file;
+        // The builder's line, not the program's time limit or a signal.
+        EXPECT_NE(build.problem().find(data + file + ": " + message), std::string::npos)
+            << build.problem();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_TRUE(Entries(Settings().cacheFolder).empty()) << file;
+    }
 }
 
 }  // namespace

@@ -185,6 +185,7 @@ TEST(ModelFile, BrokenFilesAreRefusedWithTheirNameAndLeaveNothing) {
                                                           "coordinate that is not finite"},
         {"v 0 1e999 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "obj", "not finite"},
         {"solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\n", "stl", "m.obj: cannot read"},
+        {"ply\nformat ascii 1.0\ncomment half a com", "ply", "m.obj: the PLY header has no end"},
     };
     for (const Case& c : cases) {
         ModelFile model;

@@ -3,20 +3,26 @@
 #include <sys/stat.h>
 
 #include <assimp/DefaultIOSystem.h>
-#include <assimp/Importer.hpp>
-#include <assimp/ProgressHandler.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Importer.hpp>
+#include <assimp/ProgressHandler.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 
 #include "builder/BuildProgress.h"
+#include "builder/ImportWatchdog.h"
+#include "builder/LibraryCrashGuard.h"
+#include "mesh/ModelTimeBudget.h"
 
 namespace wobble::builder {
 
@@ -46,6 +52,24 @@ public:
     }
 };
 
+// The importer, freed under the crash guard as well: a reader that wrote past
+// its arrays is often caught only when the scene it made is freed.
+class GuardedImporter {
+public:
+    explicit GuardedImporter(const std::string& name) : name_(name) {}
+    ~GuardedImporter() {
+        const LibraryCrashGuard guard(name_);
+        importer_.reset();
+    }
+    GuardedImporter(const GuardedImporter&) = delete;
+    GuardedImporter& operator=(const GuardedImporter&) = delete;
+    Assimp::Importer& importer() { return *importer_; }
+
+private:
+    const std::string& name_;
+    std::unique_ptr<Assimp::Importer> importer_ = std::make_unique<Assimp::Importer>();
+};
+
 // A message of the import library as one printable line of reasonable length.
 std::string OneLine(const char* text) {
     std::string line;
@@ -54,6 +78,43 @@ std::string OneLine(const char* text) {
     while (!line.empty() && line.back() == ' ')
         line.pop_back();
     return line.empty() ? "the file is not a model the import library can read" : line;
+}
+
+// The import library's PLY reader looks for the end of the header for ever
+// when the file has none (a file cut off inside its header), so such a file
+// is refused before it is read. `contains(text)` says whether the file's
+// bytes contain `text`; a file is PLY by its extension or its first word.
+template <typename Contains>
+Status RefuseHeaderWithoutEnd(const std::string& name, const std::string& extension,
+                              const std::string& head, Contains&& contains) {
+    auto lower = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const bool ply = lower(extension) == "ply" || lower(head.substr(0, 3)) == "ply";
+    if (ply && !contains("end_header"))
+        return MakeInputError(name, 0, "the PLY header has no end_header: the file is cut short");
+    return Done{};
+}
+
+// Whether the file at `path` contains `text`, read a piece at a time.
+bool FileContains(const std::string& path, const std::string& text) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return true;  // the import's own reading says why
+    std::string window;
+    char piece[1 << 16];
+    bool found = false;
+    size_t got;
+    while (!found && (got = std::fread(piece, 1, sizeof piece, file)) > 0) {
+        window.append(piece, got);
+        found = window.find(text) != std::string::npos;
+        // The end of this piece may hold the start of the text.
+        window.erase(0, window.size() - std::min(window.size(), text.size() - 1));
+    }
+    std::fclose(file);
+    return found;
 }
 
 // Row-major 4 x 4 transform in double, so that a chain of node transforms
@@ -266,9 +327,8 @@ Status ModelFile::TakeTriangles(const aiScene& scene, const std::string& name) {
                                               "finite",
                                               v + 1, static_cast<unsigned>(meshCount) + 1);
                     }
-                    const auto [at, added] =
-                        indexOf.emplace(PositionKey{p[0], p[1], p[2]},
-                                        static_cast<int>(vertices.size()));
+                    const auto [at, added] = indexOf.emplace(PositionKey{p[0], p[1], p[2]},
+                                                             static_cast<int>(vertices.size()));
                     if (added)
                         vertices.push_back(p);
                     corner[v] = at->second;
@@ -290,15 +350,22 @@ Status ModelFile::TakeTriangles(const aiScene& scene, const std::string& name) {
 
 // Runs the import library (`read` reads the file or the bytes with the
 // importer it is given), checks what it made, counts the faces as written and
-// takes the triangles once the library has cut them.
+// takes the triangles once the library has cut them; all of it within the
+// time budget of a file of `bytes`.
 template <typename Read>
-Status ModelFile::Import(const std::string& name, Read&& read) {
-    Assimp::Importer importer;
+Status ModelFile::Import(const std::string& name, uintmax_t bytes, Read&& read) {
+    const ImportWatchdog watchdog(name, ModelTimeBudget::ImportSeconds(bytes));
+    GuardedImporter guarded(name);
+    Assimp::Importer& importer = guarded.importer();
     importer.SetProgressHandler(new ReadingProgress);  // the importer deletes it
     importer.SetIOHandler(new RegularFilesOnly);       // and this
     ReportProgress(BuildStage::kReading, 0.0);
     try {
-        const aiScene* scene = read(importer);
+        const aiScene* scene = nullptr;
+        {
+            const LibraryCrashGuard guard(name);
+            scene = read(importer);
+        }
         if (scene == nullptr) {
             // The library catches what its readers throw and keeps only the text.
             if (std::strcmp(importer.GetErrorString(), "std::bad_alloc") == 0)
@@ -314,7 +381,10 @@ Status ModelFile::Import(const std::string& name, Read&& read) {
         Status counted = CountFaces(*scene, name);
         if (!counted)
             return counted;
-        scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
+        {
+            const LibraryCrashGuard guard(name);
+            scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
+        }
         if (scene == nullptr) {
             return MakeInputError(name, 0, "cannot cut the model's faces into triangles: %s",
                                   OneLine(importer.GetErrorString()).c_str());
@@ -362,13 +432,21 @@ Status ModelFile::Load(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return MakeInputError(path, 0, "cannot open the file: %s", std::strerror(errno));
-    const bool empty = std::fgetc(file) == EOF;
+    char head[3];
+    const size_t headSize = std::fread(head, 1, sizeof head, file);
     std::fclose(file);
-    if (empty)
+    if (headSize == 0)
         return MakeInputError(path, 0, "the file is empty: there is no surface to build on");
+    const size_t dot = path.find_last_of("./");
+    Status sound = RefuseHeaderWithoutEnd(
+        path, dot != std::string::npos && path[dot] == '.' ? path.substr(dot + 1) : "",
+        std::string(head, headSize),
+        [&](const std::string& text) { return FileContains(path, text); });
+    if (!sound)
+        return sound;
 
-    Status read =
-        Import(path, [&](Assimp::Importer& importer) { return importer.ReadFile(path, 0); });
+    Status read = Import(path, static_cast<uintmax_t>(info.st_size),
+                         [&](Assimp::Importer& importer) { return importer.ReadFile(path, 0); });
     if (!read)
         Clear();
     return read;
@@ -379,7 +457,12 @@ Status ModelFile::Parse(const std::string& name, const std::string& bytes,
     Clear();
     if (bytes.empty())
         return MakeInputError(name, 0, "the file is empty: there is no surface to build on");
-    Status read = Import(name, [&](Assimp::Importer& importer) {
+    Status sound = RefuseHeaderWithoutEnd(
+        name, formatHint, bytes.substr(0, 3),
+        [&](const std::string& text) { return bytes.find(text) != std::string::npos; });
+    if (!sound)
+        return sound;
+    Status read = Import(name, bytes.size(), [&](Assimp::Importer& importer) {
         return importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, formatHint.c_str());
     });
     if (!read)

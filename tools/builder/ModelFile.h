@@ -17,10 +17,14 @@
 // It refuses what it cannot make sense of, with one line naming the file: a
 // missing, empty or unreadable file, a face naming a vertex its mesh does not
 // have, a coordinate that is not finite, more triangles than kMaxTriangles.
+// The import has a time budget that grows with the file
+// (mesh/ModelTimeBudget.h); past it the process ends with a line naming the
+// file (builder/ImportWatchdog.h), since the library cannot be stopped.
 
 #include <Inventor/SbVec3d.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -61,7 +65,7 @@ public:
 private:
     void Clear();
     template <typename Read>
-    Status Import(const std::string& name, Read&& read);
+    Status Import(const std::string& name, uintmax_t bytes, Read&& read);
     // The faces of every mesh instance as the file has them.
     Status CountFaces(const aiScene& scene, const std::string& name);
     // The triangles of every mesh instance, placed and merged.

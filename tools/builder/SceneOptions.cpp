@@ -7,6 +7,7 @@
 #include <string>
 
 #include "builder/ModelFile.h"
+#include "mesh/ModelTimeBudget.h"
 
 namespace wobble::builder {
 
@@ -38,7 +39,11 @@ const char* SceneOptions::Usage() {
         "  --mass M          particle mass (default: chosen and checked)\n"
         "  --progress        for a program that runs this tool: \"progress STAGE FRACTION\"\n"
         "                    lines on standard output as the build goes (STAGE: reading,\n"
-        "                    cage, tetras, check, writing; FRACTION from 0.00 to 1.00)\n";
+        "                    cage, tetras, check, writing; FRACTION from 0.00 to 1.00)\n"
+        "Reading the model may take " +
+        ModelTimeBudget::ImportText() + " of the file (" + ModelTimeBudget::kImportVariable +
+        "\nsets it in seconds instead); a file not read by then is taken to be damaged:\n"
+        "wobble-scene says so and ends with exit status 1, having written nothing.\n";
     return text.c_str();
 }
 

@@ -9,6 +9,7 @@
 #include "builder/BuildProgress.h"
 #include "builder/SceneBuilder.h"
 #include "builder/SceneOptions.h"
+#include "mesh/ModelTimeBudget.h"
 
 namespace {
 
@@ -56,6 +57,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     LimitMemory();
+    std::string warning;
+    (void)wobble::ModelTimeBudget::ImportSeconds(0, &warning);
+    if (!warning.empty())
+        std::fprintf(stderr, "wobble-scene: %s\n", warning.c_str());
     if (options.progress)
         wobble::builder::SetProgressSink(wobble::builder::PrintProgressLine);
     wobble::builder::SceneBuilder builder;
