@@ -108,22 +108,9 @@ void WriteScene(const test::ScratchDir& dir, const test::LatticeModel& m, int cu
 void RunBoxFrames(benchmark::State& state, const test::LatticeModel& body, int cuts, float lift) {
     test::ScratchDir dir;
     WriteScene(dir, body, cuts, lift);
-    AppOptions options;
-    options.sceneDir = dir.path();
-    std::unique_ptr<Application> app = StartProgram(options);
-    if (app == nullptr) {
-        state.SkipWithError("the scene did not start");
-        return;
-    }
-    const FrameTimings sum = RunFrames(state, *app);
-    bool finite = true;
-    for (const Particle& p : app->scene().body.particles)
-        finite = finite && VecIsFinite(p.position);
-    state.counters["springs"] = app->scene().body.springCount;
-    state.counters["triangles"] = app->scene().body.surface.triangleCount;
-    state.counters["body_step_ms"] = sum.step.bodyStep / static_cast<double>(state.iterations());
-    if (!finite)
-        state.SkipWithError("a particle's position stopped being finite");
+    RunSceneFrames(state, dir.path(), [&](const Scene& scene) {
+        state.counters["triangles"] = scene.body.surface.triangleCount;
+    });
 }
 
 // Each box in its own surface, each side cut into as many squares as the

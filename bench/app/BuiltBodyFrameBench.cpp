@@ -44,9 +44,8 @@ std::string BuiltScene(int level) {
     if (!built)
         return "";
     auto dir = std::make_unique<test::ScratchDir>();
-    Result<std::string> folder =
-        SceneBuilder::WriteScene(dir->Path("scene"), built->cage.cage, built->surface,
-                                 built->controls, built->constants);
+    Result<std::string> folder = SceneBuilder::WriteScene(
+        dir->Path("scene"), built->cage.cage, built->surface, built->controls, built->constants);
     if (!folder)
         return "";
     std::printf("%s: %d springs, %zu particles, %d sub-steps\n",
@@ -62,25 +61,16 @@ void BM_BuiltBodyFrame(benchmark::State& state) {
         state.SkipWithError("the model did not build (is assimp-testmodels installed?)");
         return;
     }
-    AppOptions options;
-    options.sceneDir = folder;
-    std::unique_ptr<Application> app = StartProgram(options);
-    if (app == nullptr) {
-        state.SkipWithError("the scene did not start");
-        return;
-    }
-    const FrameTimings sum = RunFrames(state, *app);
-    bool finite = true;
-    for (const Particle& p : app->scene().body.particles)
-        finite = finite && VecIsFinite(p.position);
-    state.counters["springs"] = app->scene().body.springCount;
-    state.counters["sub_steps"] = app->scene().body.handling.subSteps;
-    state.counters["body_step_ms"] = sum.step.bodyStep / static_cast<double>(state.iterations());
-    if (!finite)
-        state.SkipWithError("a particle's position stopped being finite");
+    RunSceneFrames(state, folder, [&](const Scene& scene) {
+        state.counters["sub_steps"] = scene.body.handling.subSteps;
+    });
 }
 // 2: fine (250 000 springs), 3: finest (1 000 000).
-BENCHMARK(BM_BuiltBodyFrame)->DenseRange(2, 3)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
+BENCHMARK(BM_BuiltBodyFrame)
+    ->DenseRange(2, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(5.0)
+    ->UseRealTime();
 
 // One step of the finest body (one sub-step of its frame) on `threads` threads.
 void BM_FinestBodyStep(benchmark::State& state) {
@@ -107,7 +97,12 @@ void BM_FinestBodyStep(benchmark::State& state) {
     SetParallelThreads(threads);
     state.counters["springs"] = body.springCount;
 }
-BENCHMARK(BM_FinestBodyStep)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_FinestBodyStep)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace wobble::bench

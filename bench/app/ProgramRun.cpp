@@ -1,5 +1,6 @@
 #include "ProgramRun.h"
 
+#include "math/VecMath.h"
 #include "platform/SdlWindow.h"
 
 namespace wobble::bench {
@@ -33,8 +34,30 @@ FrameTimings RunFrames(benchmark::State& state, Application& app) {
     state.counters["surface_pct"] = 100.0 * sum.step.surface / total;
     state.counters["drawing_pct"] = 100.0 * sum.drawing / total;
     state.counters["swap_and_rest_pct"] =
-        100.0 * (total - sum.step.bodyStep - sum.step.waterStep - sum.step.surface - sum.drawing) / total;
+        100.0 * (total - sum.step.bodyStep - sum.step.waterStep - sum.step.surface - sum.drawing) /
+        total;
     return sum;
+}
+
+void RunSceneFrames(benchmark::State& state, const std::string& folder,
+                    const std::function<void(const Scene&)>& count) {
+    AppOptions options;
+    options.sceneDir = folder;
+    std::unique_ptr<Application> app = StartProgram(options);
+    if (app == nullptr) {
+        state.SkipWithError("the scene did not start");
+        return;
+    }
+    const FrameTimings sum = RunFrames(state, *app);
+    const Scene& scene = app->scene();
+    bool finite = true;
+    for (const Particle& p : scene.body.particles)
+        finite = finite && VecIsFinite(p.position);
+    state.counters["springs"] = scene.body.springCount;
+    state.counters["body_step_ms"] = sum.step.bodyStep / static_cast<double>(state.iterations());
+    count(scene);
+    if (!finite)
+        state.SkipWithError("a particle's position stopped being finite");
 }
 
 }  // namespace wobble::bench

@@ -25,8 +25,8 @@ enum class CommandLineResult { Run, ExitOk, Error };
 // Parses the arguments. Paths are made absolute (relative to the working
 // directory at start), so that changing into a scene folder keeps them
 // meaning what the user meant. A path that is a regular file is a model
-// file, unless it is a config.txt, which stands for its folder. --help and --version print and give ExitOk; a
-// bad argument prints the problem and the usage on stderr and gives Error.
+// file, unless it is a config.txt, which stands for its folder. --help and --version print and give
+// ExitOk; a bad argument prints the problem and the usage on stderr and gives Error.
 CommandLineResult ParseCommandLine(int argc, const char* const* argv, AppOptions& options);
 
 // Usage and the key reference, as --help prints them.

@@ -218,8 +218,8 @@ void Application::RunOneFrame() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     if (lastFrameStart_ != Clock::time_point())
-        panel_->RecordFrame(std::chrono::duration<double, std::milli>(start - lastFrameStart_).count(),
-                            timings_);
+        panel_->RecordFrame(
+            std::chrono::duration<double, std::milli>(start - lastFrameStart_).count(), timings_);
     lastFrameStart_ = start;
 
     PollDrops();
@@ -257,13 +257,12 @@ void Application::RunOneFrame() {
     stepOnce_ = false;
     // The surface is carried along only in frames that draw it; its
     // triangles are refreshed while the drawing goes on.
+    SurfaceRefresh surface;
     if (surfaceView_) {
-        scene_->StartDeformSurface();
+        surface = scene_->StartDeformSurface();
         timings_.step.surface = scene_->timings.surface;
     }
-    timings_.drawing = drawing_->DrawScene(*scene_, view, surfaceView_);
-    if (surfaceView_)
-        scene_->FinishDeformSurface();
+    timings_.drawing = drawing_->DrawScene(*scene_, view, surfaceView_, std::move(surface));
     panel_->Draw(*scene_);
     ++framesRun_;
     outputs_.Capture(framesRun_, quit_ || FrameLimitReached(), !window_->IsHeadless());

@@ -175,8 +175,8 @@ void ChildProcess::Wait(std::vector<Line>& lines, std::chrono::milliseconds time
     if (pid_ > 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline_ - std::chrono::steady_clock::now());
-        const long long waitMs =
-            std::clamp<long long>(std::min<long long>(timeout.count(), left.count() + 1), 0, 1000000);
+        const long long waitMs = std::clamp<long long>(
+            std::min<long long>(timeout.count(), left.count() + 1), 0, 1000000);
         pollfd fds[2];
         nfds_t count = 0;
         for (int fd : {outFd_, errFd_}) {

@@ -11,10 +11,10 @@
 
 #include "render/DisplaySettings.h"
 #include "render/Image.h"
+#include "scene/Scene.h"
 
 namespace wobble {
 
-class Scene;
 struct CameraView;
 
 class Drawing {
@@ -28,8 +28,11 @@ public:
     virtual void Prepare() = 0;
     // Draws the scene as it stands, seen from `view`: the dressed surface, lit,
     // or the tetra wireframe in its plain colours; the water; the mouse's pull
-    // while it holds. Returns the milliseconds spent issuing the drawing.
-    virtual double DrawScene(const Scene& scene, const CameraView& view, bool surfaceView) = 0;
+    // while it holds. The surface's triangles may still be refreshing:
+    // `surface` says how far, and waits for the rest as it goes, by the end.
+    // Returns the milliseconds spent issuing the drawing.
+    virtual double DrawScene(const Scene& scene, const CameraView& view, bool surfaceView,
+                             SurfaceRefresh surface) = 0;
     // A small cross where the hidden cursor points, in viewport pixels.
     virtual void DrawCrosshair(const DisplaySettings& display, float x, float y) = 0;
     // The red dot in the corner that shows a video records.

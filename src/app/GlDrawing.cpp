@@ -16,8 +16,9 @@ void GlDrawing::Prepare() {
     PrepareDrawing();
 }
 
-double GlDrawing::DrawScene(const Scene& scene, const CameraView& view, bool surfaceView) {
-    return DrawFrame(scene, view, surfaceView);
+double GlDrawing::DrawScene(const Scene& scene, const CameraView& view, bool surfaceView,
+                            SurfaceRefresh surface) {
+    return DrawFrame(scene, view, surfaceView, surface.Refreshed());
 }
 
 void GlDrawing::DrawCrosshair(const DisplaySettings& display, float x, float y) {

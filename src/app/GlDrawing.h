@@ -10,7 +10,8 @@ class GlDrawing : public Drawing {
 public:
     void Setup(const DisplaySettings& display) override;
     void Prepare() override;
-    double DrawScene(const Scene& scene, const CameraView& view, bool surfaceView) override;
+    double DrawScene(const Scene& scene, const CameraView& view, bool surfaceView,
+                     SurfaceRefresh surface) override;
     void DrawCrosshair(const DisplaySettings& display, float x, float y) override;
     void DrawRecordingDot(const DisplaySettings& display) override;
     void ReadFrame(Image& image, const DisplaySettings& display, bool front) override;

@@ -127,6 +127,13 @@ void Panel::RecordMeasures(const SceneMeasures& measures) {
     water_.Add(static_cast<float>(measures.waterHeight));
 }
 
+void Panel::TimingLines(const Readings& shown, const TimingFormats& formats) {
+    ImGui::Text(formats.rate, shown.framesPerSecond,
+                shown.framesPerSecond > 0.0 ? 1000.0 / shown.framesPerSecond : 0.0);
+    ImGui::Text(formats.steps, shown.timings.step.bodyStep, shown.timings.step.waterStep);
+    ImGui::Text(formats.surface, shown.timings.step.surface, shown.timings.drawing);
+}
+
 KeyIntents Panel::Build(Window& window, const Pointer& pointer, Scene& scene,
                         const PanelState& state, const DisplaySettings& display) {
     KeyIntents asked;
@@ -195,11 +202,8 @@ void Panel::BuildCompact(const Scene& scene, const Readings& shown, float top, f
                      ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoSavedSettings |
                      ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav);
     ImGui::TextUnformatted(state.paused ? "wobble - paused (P resumes, O steps)" : "wobble");
-    ImGui::Text("%.0f frames/s  %.2f ms/frame", shown.framesPerSecond,
-                shown.framesPerSecond > 0.0 ? 1000.0 / shown.framesPerSecond : 0.0);
-    ImGui::Text("body step %.2f ms  water step %.2f ms", shown.timings.step.bodyStep,
-                shown.timings.step.waterStep);
-    ImGui::Text("surface %.2f ms  drawing %.2f ms", shown.timings.step.surface, shown.timings.drawing);
+    TimingLines(shown, {"%.0f frames/s  %.2f ms/frame", "body step %.2f ms  water step %.2f ms",
+                        "surface %.2f ms  drawing %.2f ms"});
     ImGui::Text("thrust fwd %.0f back %.0f left %.0f right %.0f",
                 static_cast<double>(t.forwardThrust), static_cast<double>(t.backwardThrust),
                 static_cast<double>(t.leftThrust), static_cast<double>(t.rightThrust));
@@ -235,11 +239,8 @@ void Panel::BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, fl
     ImGui::PushItemWidth(kItemWidth);
 
     // The run.
-    ImGui::Text("%.0f frames/s, %.2f ms a frame", shown.framesPerSecond,
-                shown.framesPerSecond > 0.0 ? 1000.0 / shown.framesPerSecond : 0.0);
-    ImGui::Text("body step %.2f ms, water step %.2f ms", shown.timings.step.bodyStep,
-                shown.timings.step.waterStep);
-    ImGui::Text("surface %.2f ms, drawing %.2f ms", shown.timings.step.surface, shown.timings.drawing);
+    TimingLines(shown, {"%.0f frames/s, %.2f ms a frame", "body step %.2f ms, water step %.2f ms",
+                        "surface %.2f ms, drawing %.2f ms"});
     ImGui::Text("%d particles, %d tetras", body.particleCount, body.tetraCount);
     ImGui::Text("%d springs, %d surface triangles", body.springCount, body.surface.triangleCount);
     const float half = (ImGui::GetContentRegionAvail().x - ImGui::GetStyle().ItemSpacing.x) / 2;
@@ -300,8 +301,7 @@ void Panel::BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, fl
     // A built body's thrust is shared around each control particle, as loaded.
     if (body.handling.thrustSpread > 0.0f) {
         ImGui::Text("thrust shared within %.3g of each control particle (%zu particles)",
-                    static_cast<double>(body.handling.thrustSpread),
-                    thrust.spreadGroups[0].size());
+                    static_cast<double>(body.handling.thrustSpread), thrust.spreadGroups[0].size());
     }
     float growth = static_cast<float>((tuning.pumpGrowth - 1.0) * 100.0);
     if (ImGui::SliderFloat("pump", &growth, 0.0f, 25.0f, "%.1f %% a frame", kSliderFlags)) {

@@ -78,6 +78,14 @@ private:
         double framesPerSecond = 0.0;
         FrameTimings timings;  // smoothed
     };
+    // The frame rate and the times of a frame's parts, in three lines of
+    // these formats (the compact view's and the panel's differ).
+    struct TimingFormats {
+        const char* rate;     // frames a second, milliseconds a frame
+        const char* steps;    // the body's and the water's step
+        const char* surface;  // the surface, the drawing
+    };
+    static void TimingLines(const Readings& shown, const TimingFormats& formats);
     void BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, float top, float right);
     void BuildCompact(const Scene& scene, const Readings& shown, float top, float left);
     void BuildStatus(const DisplaySettings& display, float bottom);

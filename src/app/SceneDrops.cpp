@@ -20,8 +20,7 @@ std::string Describe(const InputError& error, const std::string& folder) {
     const std::string file = error.file.empty() || error.file[0] == '/'
                                  ? error.file
                                  : (std::filesystem::path(folder) / error.file).string();
-    return file + (error.line > 0 ? ":" + std::to_string(error.line) : "") + ": " +
-           error.message;
+    return file + (error.line > 0 ? ":" + std::to_string(error.line) : "") + ": " + error.message;
 }
 
 // `text` cut into lines of at most `columns` characters, at spaces where it can be.
@@ -156,8 +155,8 @@ void SceneDrops::ShowProblem(const std::string& problem, const std::string& subj
     statusPanel_ = StatusPanel();
     statusPanel_.isError = true;
     statusPanel_.lines[0] = "No scene made of " + FileName(subject) + ": the scene runs on";
-    statusPanel_.lineCount = 1 + WrapInto(text, StatusPanelColumns(display_), statusPanel_.lines + 1,
-                                          StatusPanel::kMaxLines - 1);
+    statusPanel_.lineCount = 1 + WrapInto(text, StatusPanelColumns(display_),
+                                          statusPanel_.lines + 1, StatusPanel::kMaxLines - 1);
     problemFramesLeft_ = kProblemFrames;
     shownPercent_ = -1;
 }

@@ -20,7 +20,8 @@ namespace wobble {
 class SceneDrops {
 public:
     // `rebuild`: models' scenes are built again whatever the cache holds.
-    SceneDrops(const DisplaySettings& display, bool rebuild) : display_(display), rebuild_(rebuild) {}
+    SceneDrops(const DisplaySettings& display, bool rebuild)
+        : display_(display), rebuild_(rebuild) {}
 
     // A dropped path; `wait` waits for a model's build, so that a replayed
     // drop acts before the next frame.

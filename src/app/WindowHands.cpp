@@ -20,10 +20,9 @@ void WindowHands::Use(Scene& scene, const CameraView& seen, const Window& window
                       bool simulating) {
     if (pointer_.pressed[kLeftButton] && !panelTakesMouse) {
         // What the user saw when pressing, at the place the button went down.
-        hands_.Press(scene, seen, display.PickLens(),
-                     static_cast<float>(pointer_.pressX[kLeftButton]),
-                     ToViewportY(pointer_.pressY[kLeftButton], window, display), surfaceView,
-                     simulating);
+        hands_.Press(
+            scene, seen, display.PickLens(), static_cast<float>(pointer_.pressX[kLeftButton]),
+            ToViewportY(pointer_.pressY[kLeftButton], window, display), surfaceView, simulating);
     }
     if (hands_.Holding()) {
         if (pointer_.down[kLeftButton])

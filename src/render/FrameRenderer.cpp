@@ -63,7 +63,8 @@ void SetupLight() {
     glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
 }
 
-double DrawFrame(const Scene& scene, const CameraView& view, bool surfaceView) {
+double DrawFrame(const Scene& scene, const CameraView& view, bool surfaceView,
+                 const std::atomic<int>* refreshed) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     // The dressed surface is lit; the wireframe shows its plain colours.
@@ -77,7 +78,7 @@ double DrawFrame(const Scene& scene, const CameraView& view, bool surfaceView) {
     // Sent again under the current view, so the light stays fixed in the world.
     glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
     if (surfaceView) {
-        DrawSurfaceMesh(scene.body.surface, scene.TrianglesRefreshed());
+        DrawSurfaceMesh(scene.body.surface, refreshed);
     } else {
         DrawTetraWireframe(scene.body);
     }
@@ -85,7 +86,8 @@ double DrawFrame(const Scene& scene, const CameraView& view, bool surfaceView) {
     const double drawing = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     const BodyPull& pull = scene.body.pull;
     if (pull.Active())
-        DrawPullLine(scene.body.particles[static_cast<size_t>(pull.particle)].position, pull.target);
+        DrawPullLine(scene.body.particles[static_cast<size_t>(pull.particle)].position,
+                     pull.target);
     return drawing;
 }
 

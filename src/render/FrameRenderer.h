@@ -8,6 +8,8 @@
 // taken before that step, so a following camera sees the body frame of the
 // previous step while the body is drawn in its new state.
 
+#include <atomic>
+
 #include "render/DisplaySettings.h"
 #include "scene/StepTimings.h"
 
@@ -42,6 +44,9 @@ void SetupLight();
 // control points in their plain colours; the water; then the mouse's pull
 // while it holds. Returns the milliseconds spent issuing the drawing calls
 // of body and water.
-double DrawFrame(const Scene& scene, const CameraView& view, bool surfaceView);
+// `refreshed` counts the surface's triangles ready to draw while the rest are
+// refreshed (see Scene::StartDeformSurface); null when all are.
+double DrawFrame(const Scene& scene, const CameraView& view, bool surfaceView,
+                 const std::atomic<int>* refreshed);
 
 }  // namespace wobble

@@ -94,7 +94,24 @@ void Scene::DeformSurface() {
     timings.surface = MillisecondsSince(start);
 }
 
-void Scene::StartDeformSurface() {
+SurfaceRefresh& SurfaceRefresh::operator=(SurfaceRefresh&& other) noexcept {
+    if (this != &other) {
+        Finish();
+        scene_ = std::exchange(other.scene_, nullptr);
+    }
+    return *this;
+}
+
+const std::atomic<int>* SurfaceRefresh::Refreshed() const {
+    return scene_ != nullptr ? scene_->TrianglesRefreshed() : nullptr;
+}
+
+void SurfaceRefresh::Finish() {
+    if (scene_ != nullptr)
+        std::exchange(scene_, nullptr)->FinishDeformSurface();
+}
+
+SurfaceRefresh Scene::StartDeformSurface() {
     const Clock::time_point start = Clock::now();
     FinishDeformSurface();
     body.DeformSurfaceVertices();
@@ -107,6 +124,7 @@ void Scene::StartDeformSurface() {
     else
         RefreshTriangles();
     timings.surface = MillisecondsSince(start);
+    return SurfaceRefresh(this);
 }
 
 void Scene::RefreshTriangles() {

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <utility>
 
 #include "math/ParallelFor.h"
 #include "scene/SceneSnapshot.h"
@@ -23,6 +24,33 @@
 
 namespace wobble {
 
+class Scene;
+
+// A refresh of the surface's triangles under way beside the drawing (see
+// Scene::StartDeformSurface). Move-only: its holder alone may look at the
+// surface meanwhile, and when it goes it waits for the refresh to end, so
+// nothing can see a half-refreshed surface after it.
+class SurfaceRefresh {
+public:
+    SurfaceRefresh() = default;
+    SurfaceRefresh(SurfaceRefresh&& other) noexcept
+        : scene_(std::exchange(other.scene_, nullptr)) {}
+    SurfaceRefresh& operator=(SurfaceRefresh&& other) noexcept;
+    SurfaceRefresh(const SurfaceRefresh&) = delete;
+    SurfaceRefresh& operator=(const SurfaceRefresh&) = delete;
+    ~SurfaceRefresh() { Finish(); }
+
+    // The count n of triangles [0, n) refreshed so far, or null when every
+    // triangle is.
+    const std::atomic<int>* Refreshed() const;
+    // Waits for the rest now.
+    void Finish();
+
+private:
+    friend class Scene;
+    explicit SurfaceRefresh(Scene* scene) : scene_(scene) {}
+    Scene* scene_ = nullptr;
+};
 
 class Scene {
 public:
@@ -75,17 +103,10 @@ public:
 
     // DeformSurface in two halves, for a frame that draws while the second
     // runs: the vertices now, then the triangles (face normals and drawing
-    // arrays) on a helper thread, first to last, RefreshedTriangles()
-    // counting those done. FinishDeformSurface waits for the rest; nothing
-    // but the drawing may look at the surface in between. The same bits as
-    // DeformSurface.
-    void StartDeformSurface();
-    void FinishDeformSurface();
-    // Between the two: the count n of triangles [0, n) refreshed so far, or
-    // null when every triangle is (always outside the two).
-    const std::atomic<int>* TrianglesRefreshed() const {
-        return refreshing_ ? &refreshed_ : nullptr;
-    }
+    // arrays) on a helper thread, first to last, the returned refresh
+    // counting those done and waiting for the rest when it goes. The same
+    // bits as DeformSurface.
+    [[nodiscard]] SurfaceRefresh StartDeformSurface();
 
     // Back to the state right after Load, with the scene's own tuning and
     // nothing held. Allocates nothing.
@@ -115,6 +136,12 @@ public:
     StepTimings timings;  // of the latest Step and DeformSurface
 
 private:
+    friend class SurfaceRefresh;
+    // The second half of StartDeformSurface: waits for the triangles.
+    void FinishDeformSurface();
+    const std::atomic<int>* TrianglesRefreshed() const {
+        return refreshing_ ? &refreshed_ : nullptr;
+    }
     // Triangles refreshed between two steps of the count.
     static constexpr int kRefreshPiece = 16384;
 

@@ -36,7 +36,7 @@ class FakeDrawing : public Drawing {
 public:
     void Setup(const DisplaySettings&) override { ++setups; }
     void Prepare() override {}
-    double DrawScene(const Scene&, const CameraView&, bool surfaceView) override {
+    double DrawScene(const Scene&, const CameraView&, bool surfaceView, SurfaceRefresh) override {
         ++scenesDrawn;
         lastSurfaceView = surfaceView;
         return 0.0;

@@ -193,13 +193,16 @@ TEST(DenseSurface, RefreshedBesideTheDrawingItHasTheBitsOfARefreshAtOnce) {
             scene->Step();
         }
         atOnce.DeformSurface();
-        beside.StartDeformSurface();
-        if (const std::atomic<int>* refreshed = beside.TrianglesRefreshed()) {
+        SurfaceRefresh refresh = beside.StartDeformSurface();
+        if (const std::atomic<int>* refreshed = refresh.Refreshed()) {
             while (refreshed->load() < beside.body.surface.triangleCount)
                 std::this_thread::yield();
         }
-        beside.FinishDeformSurface();
-        EXPECT_EQ(beside.TrianglesRefreshed(), nullptr);
+        // Moved on, the refresh is its new holder's; going, it has waited.
+        SurfaceRefresh held = std::move(refresh);
+        EXPECT_EQ(refresh.Refreshed(), nullptr);
+        held.Finish();
+        EXPECT_EQ(held.Refreshed(), nullptr);
         const SurfaceMesh& a = atOnce.body.surface;
         const SurfaceMesh& b = beside.body.surface;
         EXPECT_TRUE(SameBits(a.vertices, b.vertices)) << threads << " threads";
