@@ -151,7 +151,8 @@ private:
         for (;;) {
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock, [&] { return stopping_ || (generation_ != seen && index < active_); });
+                wake_.wait(lock,
+                           [&] { return stopping_ || (generation_ != seen && index < active_); });
                 if (stopping_)
                     return;
                 seen = generation_;
@@ -174,9 +175,9 @@ private:
     Job job_;
     std::atomic<int> next_{0};
     unsigned generation_ = 0;
-    int active_ = 0;   // helpers taking part in the current job
-    int working_ = 0;  // of those, the ones not yet done
-    int joined_ = 0;    // of those, the ones that woke before the caller closed the loop
+    int active_ = 0;       // helpers taking part in the current job
+    int working_ = 0;      // of those, the ones not yet done
+    int joined_ = 0;       // of those, the ones that woke before the caller closed the loop
     bool closed_ = false;  // the caller has taken its last piece
     int threads_ = 1;
     bool stopping_ = false;

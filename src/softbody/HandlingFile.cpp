@@ -1,10 +1,10 @@
 #include "softbody/HandlingFile.h"
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "text/FilePath.h"
 #include "text/LineReader.h"
@@ -19,8 +19,7 @@ bool Exists(const std::string& path) {
 }
 
 // A float value that is finite and not negative; false with the problem in `error`.
-bool ReadAmount(const char* text, const char* keyword, int line, float& value,
-                InputError& error) {
+bool ReadAmount(const char* text, const char* keyword, int line, float& value, InputError& error) {
     char unit[2];
     if (std::sscanf(text, "%f %1s", &value, unit) != 1) {
         error = MakeInputError(SceneHandling::kFileName, line, "expected \"%s <number>\"", keyword);
@@ -67,7 +66,8 @@ Result<SceneHandling> ReadHandlingFile(const std::string& folder) {
             long long steps = 0;
             char unit[2];
             if (std::sscanf(value, "%lld %1s", &steps, unit) != 1)
-                return MakeInputError(SceneHandling::kFileName, line, "expected \"substeps <count>\"");
+                return MakeInputError(SceneHandling::kFileName, line,
+                                      "expected \"substeps <count>\"");
             if (steps < 1 || steps > SceneHandling::kMostSubSteps) {
                 return MakeInputError(SceneHandling::kFileName, line,
                                       "substeps %lld is outside 1..%d", steps,
@@ -84,10 +84,11 @@ Result<SceneHandling> ReadHandlingFile(const std::string& folder) {
             if (!ReadAmount(value, keyword, line, handling.maxThrust, error))
                 return error;
         } else {
-            return MakeInputError(SceneHandling::kFileName, line,
-                                  "unknown setting \"%s\" (substeps, damping, spread and thrust are "
-                                  "known)",
-                                  keyword);
+            return MakeInputError(
+                SceneHandling::kFileName, line,
+                "unknown setting \"%s\" (substeps, damping, spread and thrust are "
+                "known)",
+                keyword);
         }
     }
     return handling;

@@ -92,7 +92,8 @@ Status SoftBody::GenerateSprings(float stiffness, const std::string& source, int
     // to name an upper particle is that edge's first.
     const size_t n = static_cast<size_t>(particleCount);
     auto lowerOf = [](int a, int b) { return static_cast<size_t>(std::min(a, b)); };
-    std::vector<size_t> bucket(n + 1, 0);  // pairs under lower particle p: bucket[p] .. bucket[p + 1]
+    std::vector<size_t> bucket(n + 1,
+                               0);  // pairs under lower particle p: bucket[p] .. bucket[p + 1]
     for (const Tetra& tetra : tetras) {
         for (const auto& pair : Tetra::kEdges)
             ++bucket[lowerOf(tetra.cornerIndices[pair[0]], tetra.cornerIndices[pair[1]]) + 1];

@@ -130,7 +130,7 @@ public:
     SpringSet springs;                // generation order, which is also the force order
     SurfaceMesh surface;
     ThrustController controller;
-    BodyPull pull;  // the mouse's hand; released unless the user holds the body
+    BodyPull pull;          // the mouse's hand; released unless the user holds the body
     BodyHandling handling;  // the program's one step a frame and damping unless a scene asks
 
 private:

@@ -33,11 +33,11 @@ public:
     // float (the pump; its own factor is 1.1).
     void Grow(double factor);
 
-    std::vector<int> particleA;        // index of the first end in the body's particles
-    std::vector<int> particleB;        // index of the second end
-    std::vector<float> stiffness;      // force per unit of stretch (force units per world unit)
-    std::vector<float> restLength;     // world units; 1.1 x the loaded edge, grown by the pump
-    std::vector<float> length;         // world units, as the latest step measured it
+    std::vector<int> particleA;     // index of the first end in the body's particles
+    std::vector<int> particleB;     // index of the second end
+    std::vector<float> stiffness;   // force per unit of stretch (force units per world unit)
+    std::vector<float> restLength;  // world units; 1.1 x the loaded edge, grown by the pump
+    std::vector<float> length;      // world units, as the latest step measured it
 };
 
 }  // namespace wobble

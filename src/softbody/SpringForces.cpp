@@ -106,8 +106,8 @@ void SpringForces::Prepare(const SpringSet& springs, int particleCount) {
 
     // A block's pulls may overwrite only those of springs whose particles
     // are all summed: the ring holds a block and the widest particle's span.
-    const long long needed = std::min<long long>(static_cast<long long>(widest) + kBlock,
-                                                 std::max(springCount, 4));
+    const long long needed =
+        std::min<long long>(static_cast<long long>(widest) + kBlock, std::max(springCount, 4));
     size_t ringSize = 4;
     while (static_cast<long long>(ringSize) < needed)
         ringSize *= 2;
@@ -144,9 +144,8 @@ void SpringForces::ApplyShared(SpringSet& springs, Particle* particles, int part
         allPulls_.assign(static_cast<size_t>(springCount), Pull{0.0f, 0.0f, 0.0f, 0.0f});
     // Every index is below the buffer's length: no mask needed.
     const PullBuffer all{allPulls_.data(), ~0u};
-    ParallelFor(springCount, kSpringPiece, [&](int begin, int end) {
-        FormPulls(springs, particles, begin, end, all);
-    });
+    ParallelFor(springCount, kSpringPiece,
+                [&](int begin, int end) { FormPulls(springs, particles, begin, end, all); });
     ParallelFor(particleCount, kParticlePiece,
                 [&](int begin, int end) { SumForces(particles, begin, end, all); });
 }
@@ -185,13 +184,13 @@ void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int 
         // The reciprocal where the length is above zero; elsewhere 1, which
         // leaves d exactly as it is, as the plain loop does.
         const __m128 positive = _mm_cmpgt_ps(len, zero);
-        const __m128 inv = _mm_or_ps(_mm_and_ps(positive, _mm_div_ps(one, len)),
-                                     _mm_andnot_ps(positive, one));
+        const __m128 inv =
+            _mm_or_ps(_mm_and_ps(positive, _mm_div_ps(one, len)), _mm_andnot_ps(positive, one));
         dx = _mm_mul_ps(dx, inv);
         dy = _mm_mul_ps(dy, inv);
         dz = _mm_mul_ps(dz, inv);
-        const __m128 f = _mm_mul_ps(_mm_loadu_ps(stiffness + s),
-                                    _mm_sub_ps(len, _mm_loadu_ps(restLength + s)));
+        const __m128 f =
+            _mm_mul_ps(_mm_loadu_ps(stiffness + s), _mm_sub_ps(len, _mm_loadu_ps(restLength + s)));
         __m128 px = _mm_mul_ps(f, dx);
         __m128 py = _mm_mul_ps(f, dy);
         __m128 pz = _mm_mul_ps(f, dz);

@@ -68,13 +68,14 @@ private:
 
     int springCount_ = -1;
     int particleCount_ = -1;
-    std::vector<int> firstEnd_;     // particle p's spring ends: ends_[firstEnd_[p] .. firstEnd_[p + 1])
-    std::vector<int> ends_;         // 2 s for end A of spring s, 2 s + 1 for end B, in spring order
-    std::vector<int> summingOrder_; // particles by the block of their last spring
-    std::vector<int> readyAfter_;   // block b completes summingOrder_[0 .. readyAfter_[b])
-    std::vector<Pull> ring_;        // pull of spring s at ring_[s & ringMask_]
+    std::vector<int>
+        firstEnd_;           // particle p's spring ends: ends_[firstEnd_[p] .. firstEnd_[p + 1])
+    std::vector<int> ends_;  // 2 s for end A of spring s, 2 s + 1 for end B, in spring order
+    std::vector<int> summingOrder_;  // particles by the block of their last spring
+    std::vector<int> readyAfter_;    // block b completes summingOrder_[0 .. readyAfter_[b])
+    std::vector<Pull> ring_;         // pull of spring s at ring_[s & ringMask_]
     int ringMask_ = 0;
-    std::vector<Pull> allPulls_;    // the shared pass's: pull of spring s at allPulls_[s]
+    std::vector<Pull> allPulls_;  // the shared pass's: pull of spring s at allPulls_[s]
 };
 
 }  // namespace wobble

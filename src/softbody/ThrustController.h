@@ -55,19 +55,19 @@ public:
     // Thrusts are forces on each control particle they push (force units:
     // mass x world units per time unit squared), ramped a step a frame.
     static constexpr float kMaxThrust = 30.0f;  // the program's cap
-    float maxThrust = kMaxThrust;  // cap of every thrust
-    float thrustStep = 1.0f;      // growth (held) and decay (released) per frame
-    float forwardThrust = 0.0f;   // pushes control particles 0..3 along `forward`
-    float backwardThrust = 0.0f;  // pushes control particles 4..7 against `forward`
-    float leftThrust = 0.0f;      // turns left
-    float rightThrust = 0.0f;     // turns right
-    SbVec3f centre{0.0f, 0.0f, 0.0f};     // midpoint of frontMean and rearMean
-    SbVec3f frontMean{0.0f, 0.0f, 0.0f};  // mean position of control particles 0..3
-    SbVec3f rearMean{0.0f, 0.0f, 0.0f};   // mean position of control particles 4..7
-    SbVec3f forward{0.0f, 0.0f, 0.0f};    // unit horizontal direction rear -> front
-    SbVec3f up{0.0f, 0.0f, 0.0f};         // (0, 1, 0) once the frame is computed
-    SbVec3f side{0.0f, 0.0f, 0.0f};       // forward x up: the body's right-hand side
-    Particle* controlParticles[8] = {};   // particles of the body, not owned
+    float maxThrust = kMaxThrust;               // cap of every thrust
+    float thrustStep = 1.0f;                    // growth (held) and decay (released) per frame
+    float forwardThrust = 0.0f;                 // pushes control particles 0..3 along `forward`
+    float backwardThrust = 0.0f;                // pushes control particles 4..7 against `forward`
+    float leftThrust = 0.0f;                    // turns left
+    float rightThrust = 0.0f;                   // turns right
+    SbVec3f centre{0.0f, 0.0f, 0.0f};           // midpoint of frontMean and rearMean
+    SbVec3f frontMean{0.0f, 0.0f, 0.0f};        // mean position of control particles 0..3
+    SbVec3f rearMean{0.0f, 0.0f, 0.0f};         // mean position of control particles 4..7
+    SbVec3f forward{0.0f, 0.0f, 0.0f};          // unit horizontal direction rear -> front
+    SbVec3f up{0.0f, 0.0f, 0.0f};               // (0, 1, 0) once the frame is computed
+    SbVec3f side{0.0f, 0.0f, 0.0f};             // forward x up: the body's right-hand side
+    Particle* controlParticles[8] = {};         // particles of the body, not owned
     // Each slot's forces shared out equally over its group instead of
     // given to its particle alone: a fine body's particles are light, and a
     // whole thrust on one of them would tear its cells (a scene's thrust

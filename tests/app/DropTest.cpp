@@ -31,7 +31,7 @@ protected:
     std::string Run(const std::string& replay, int frames, ProcessResult* result = nullptr,
                     std::vector<std::string> extra = {}) {
         scene.Write("replay.txt", replay);
-        std::vector<std::string> args = {"--headless", "--replay",  "replay.txt", "--dump",
+        std::vector<std::string> args = {"--headless", "--replay", "replay.txt",          "--dump",
                                          "dump.txt",   "--frames", std::to_string(frames)};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<std::string> set = environment;
@@ -136,23 +136,25 @@ TEST_F(Drop, BrokenModelsAreRefusedOneByOneAndTheRunningSceneStaysUntouched) {
 TEST_F(Drop, AModelOnTheCommandLineRunsItsSceneAndABadOneEndsTheStart) {
     const std::string model = scene.Write("cube.obj", kCubeObj);
     const std::vector<std::string> set = {"XDG_CACHE_HOME=" + cache.path()};
-    const ProcessResult r =
-        RunWobble({model, "--headless", "--frames", "20", "--dump", "a.txt"}, scene.path(), {}, set);
+    const ProcessResult r = RunWobble({model, "--headless", "--frames", "20", "--dump", "a.txt"},
+                                      scene.path(), {}, set);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("held together"), std::string::npos) << r.out;
     // The same as the scene folder it was built into, run as such.
     const std::string built = r.out.substr(r.out.find("is built, in ") + 13);
     const std::string folder = built.substr(0, built.find('\n'));
-    const ProcessResult same = RunWobble({folder, "--headless", "--frames", "20", "--dump", "b.txt"},
-                                         scene.path(), {}, set);
+    const ProcessResult same = RunWobble(
+        {folder, "--headless", "--frames", "20", "--dump", "b.txt"}, scene.path(), {}, set);
     ASSERT_EQ(same.exitCode, 0) << same.err;
     EXPECT_TRUE(ReadWholeFile(scene.Path("a.txt")) == ReadWholeFile(scene.Path("b.txt")));
 
     const std::string flat = scene.Write("flat.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
-    const ProcessResult bad = RunWobble({flat, "--headless", "--frames", "1"}, scene.path(), {}, set);
+    const ProcessResult bad =
+        RunWobble({flat, "--headless", "--frames", "1"}, scene.path(), {}, set);
     EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_EQ(bad.err, flat + ": the model is flat (0 along z, 1 along its longest side): a body "
-                              "needs volume\n");
+    EXPECT_EQ(bad.err, flat +
+                           ": the model is flat (0 along z, 1 along its longest side): a body "
+                           "needs volume\n");
 }
 
 }  // namespace

@@ -97,8 +97,8 @@ TEST_F(SampleScene, IdleWaterKeepsItsLevelUnderTheFloatingBody) {
     for (int frame = 1; frame <= 6000; ++frame)
         scene.Step();
     const double cells = static_cast<double>(scene.water.positions.size());
-    EXPECT_NEAR(TotalWaterHeight(scene), start, 1e-5 * cells) << "mean level "
-                                                               << TotalWaterHeight(scene) / cells;
+    EXPECT_NEAR(TotalWaterHeight(scene), start, 1e-5 * cells)
+        << "mean level " << TotalWaterHeight(scene) / cells;
 }
 
 TEST_F(SampleScene, ResetReturnsEveryEvolvingValueToTheLoadedState) {

@@ -85,8 +85,8 @@ TEST(HandlingCheck, ModelsOfEveryShapeHandleLikeTheSampleAndStayFinite) {
 
         // As written and loaded by the program.
         test::ScratchDir dir;
-        Result<std::string> folder = SceneBuilder::WriteScene(
-            dir.Path("scene"), built->cage.cage, built->surface, built->controls, k);
+        Result<std::string> folder = SceneBuilder::WriteScene(dir.Path("scene"), built->cage.cage,
+                                                              built->surface, built->controls, k);
         ASSERT_TRUE(folder.ok()) << folder.error().message;
         Scene scene;
         bool loaded = false;

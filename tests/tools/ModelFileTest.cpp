@@ -108,10 +108,10 @@ TEST(ModelFile, DuplicatedSeamVerticesBecomeOneAndCollapsedOrShortFacesAreLeftOu
     // (as an exporter does at a texture seam), then a line, a point and two
     // triangles that name one position twice.
     ModelFile model;
-    ASSERT_TRUE(test::Reported(
-        model.Parse("m.obj",
-                    "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nv 0 0 0\n"
-                    "f 1 2 3\nf 4 6 5\nl 1 2\np 3\nf 1 2 7\nf 1 1 2\n")));
+    ASSERT_TRUE(
+        test::Reported(model.Parse("m.obj",
+                                   "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nv 0 0 0\n"
+                                   "f 1 2 3\nf 4 6 5\nl 1 2\np 3\nf 1 2 7\nf 1 1 2\n")));
     EXPECT_EQ(model.vertices.size(), 4u);
     ASSERT_EQ(model.triangles.size(), 2u);
     EXPECT_EQ(model.triangles[0], (Triangle{0, 1, 2}));
@@ -181,8 +181,9 @@ TEST(ModelFile, BrokenFilesAreRefusedWithTheirNameAndLeaveNothing) {
         {"", "obj", "m.obj: the file is empty"},
         {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n", "obj", "m.obj: cannot read the model: OBJ"},
         {"v 0 0 0\nv 1 0 0\nf 1 2 9\nv 0 1 0\n", "obj", "m.obj: cannot read the model: OBJ"},
-        {"v 0 nan 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "obj", "m.obj: vertex 1 of mesh 1 has a "
-                                                          "coordinate that is not finite"},
+        {"v 0 nan 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "obj",
+         "m.obj: vertex 1 of mesh 1 has a "
+         "coordinate that is not finite"},
         {"v 0 1e999 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "obj", "not finite"},
         {"solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\n", "stl", "m.obj: cannot read"},
         {"ply\nformat ascii 1.0\ncomment half a com", "ply", "m.obj: the PLY header has no end"},
@@ -191,8 +192,8 @@ TEST(ModelFile, BrokenFilesAreRefusedWithTheirNameAndLeaveNothing) {
         ModelFile model;
         FillWithJunk(model);
         bool ok = true;
-        const std::string err = CaptureStderr(
-            [&] { ok = test::Reported(model.Parse("m.obj", c.text, c.hint)); });
+        const std::string err =
+            CaptureStderr([&] { ok = test::Reported(model.Parse("m.obj", c.text, c.hint)); });
         EXPECT_FALSE(ok) << c.text;
         EXPECT_NE(err.find(c.message), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
@@ -292,8 +293,7 @@ TEST(ModelFile, RealFilesOfEveryCommonFormatGiveClosedSurfaces) {
     };
     for (const Case& c : cases) {
         ModelFile model;
-        ASSERT_TRUE(test::Reported(model.Load(std::string(kTestModels) + "/" + c.file)))
-            << c.file;
+        ASSERT_TRUE(test::Reported(model.Load(std::string(kTestModels) + "/" + c.file))) << c.file;
         EXPECT_GE(model.meshCount, c.meshes) << c.file;
         EXPECT_GT(model.triangles.size(), 0u) << c.file;
         EXPECT_EQ(model.shortFaceCount, 0) << c.file;

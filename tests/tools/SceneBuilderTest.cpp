@@ -241,8 +241,8 @@ TEST(SceneBuilder, GivenConstantsAreWrittenAsGivenEvenWhenUnstable) {
     test::ScratchDir dir;
     const std::string input = dir.Write("model.obj", test::SphereObj(1.0, 0, 0, 0));
     const std::string out = dir.Path("scene");
-    const ToolRun tool = RunTool({input.c_str(), out.c_str(), "--max-springs", "2000",
-                                  "--stiffness", "1", "--mass", "0.5"});
+    const ToolRun tool = RunTool(
+        {input.c_str(), out.c_str(), "--max-springs", "2000", "--stiffness", "1", "--mass", "0.5"});
     ASSERT_EQ(tool.status, 0) << tool.err;
     EXPECT_NE(tool.out.find("warning: with the given constants"), std::string::npos) << tool.out;
     const std::string config = test::ReadWholeFile(out + "/config.txt");

@@ -195,10 +195,9 @@ TEST(WaterDisplace, MovingWaterGivesTheBitsOfThePlainComputation) {
     for (size_t c = 0; c < h.size(); ++c)
         h[c] = w.positions[c][1];
     std::vector<float> v = w.velocities;
-    const float centres[][3] = {{0.0f, 0.5f, 0.0f},      {17.3f, -0.2f, 11.9f},
-                                {33.0f, 1.0f, 25.5f},    {-3.0f, 0.0f, 13.0f},
-                                {16.0f, -1.2f, 12.0f},   {21.7f, 3.0f, -2.5f},
-                                {500.0f, 0.0f, 500.0f},  {9.9f, 0.25f, 20.1f}};
+    const float centres[][3] = {{0.0f, 0.5f, 0.0f},     {17.3f, -0.2f, 11.9f}, {33.0f, 1.0f, 25.5f},
+                                {-3.0f, 0.0f, 13.0f},   {16.0f, -1.2f, 12.0f}, {21.7f, 3.0f, -2.5f},
+                                {500.0f, 0.0f, 500.0f}, {9.9f, 0.25f, 20.1f}};
     int pushedCalls = 0;
     for (const auto& c : centres) {
         const std::vector<float> vBefore = v;

@@ -100,9 +100,8 @@ Result<BuiltScene> SceneBuilder::Build(const std::string& path, double size, int
     SceneOptions options;
     options.size = size;
     options.maxSprings = maxSprings;
-    Result<ConstantsStep> constants =
-        ChooseConstants(scene.cage.cage, scene.controls, options, [](const std::string&) {},
-                        nullptr, prove);
+    Result<ConstantsStep> constants = ChooseConstants(
+        scene.cage.cage, scene.controls, options, [](const std::string&) {}, nullptr, prove);
     if (!constants)
         return constants.error();
     scene.constants = std::move(*constants);
@@ -176,8 +175,8 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
     // Chosen where the user left them open.
     double bodyMass = kBodyMass;
     double dampingPerMass = kDampingPerMass;
-    double stiffness = options.stiffnessGiven ? options.stiffness
-                                              : RoundUp(kStiffnessPerCell * cage.cellSize);
+    double stiffness =
+        options.stiffnessGiven ? options.stiffness : RoundUp(kStiffnessPerCell * cage.cellSize);
     double mass = options.massGiven ? options.mass : RoundUp(bodyMass / particles);
     const auto checkFloats = [&]() -> Status {
         if (std::isfinite(static_cast<float>(stiffness)) && std::isfinite(static_cast<float>(mass)))
@@ -212,9 +211,9 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
     // Retuned while the body handles outside the band: travel goes as one
     // over the body's mass, the turn as one over mass and damping.
     for (;; ++step.retunes) {
-        step.feel = HandlingCheck::Measure(model, AsLoaded(step.stiffnessText),
-                                           AsLoaded(step.massText), step.handling,
-                                           controls.indices);
+        step.feel =
+            HandlingCheck::Measure(model, AsLoaded(step.stiffnessText), AsLoaded(step.massText),
+                                   step.handling, controls.indices);
         const double travel = HandlingCheck::TravelRatio(step.feel);
         const double turn = HandlingCheck::TurnRatio(step.feel);
         if ((HandlingCheck::InBand(travel) && HandlingCheck::InBand(turn)) ||
@@ -251,13 +250,14 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
             break;
         // Tangled cells need stiffer springs (when the stiffness is ours to
         // choose); a body that blew up, shorter steps.
-        const bool stiffen = !options.stiffnessGiven && step.check.problem.find("tangled") !=
-                                                            std::string::npos;
+        const bool stiffen =
+            !options.stiffnessGiven && step.check.problem.find("tangled") != std::string::npos;
         char line[256];
-        std::snprintf(line, sizeof line, "stiffness %s, mass %s, %d sub-steps: %s after %d frames; %s",
+        std::snprintf(line, sizeof line,
+                      "stiffness %s, mass %s, %d sub-steps: %s after %d frames; %s",
                       step.stiffnessText.c_str(), step.massText.c_str(),
-                      step.handling.body.subSteps, step.check.problem.c_str(),
-                      step.check.stepsRun, stiffen ? "stiffer springs" : "more sub-steps");
+                      step.handling.body.subSteps, step.check.problem.c_str(), step.check.stepsRun,
+                      stiffen ? "stiffer springs" : "more sub-steps");
         note(line);
         if (stiffen) {
             stiffness = RoundUp(stiffness * 2.0);
@@ -269,9 +269,9 @@ Result<ConstantsStep> SceneBuilder::ChooseConstants(
     }
     // The report tells how the written body handles.
     if (attempt > 0) {
-        step.feel = HandlingCheck::Measure(model, AsLoaded(step.stiffnessText),
-                                           AsLoaded(step.massText), step.handling,
-                                           controls.indices);
+        step.feel =
+            HandlingCheck::Measure(model, AsLoaded(step.stiffnessText), AsLoaded(step.massText),
+                                   step.handling, controls.indices);
     }
     return step;
 }
@@ -430,8 +430,8 @@ int SceneBuilder::Run(const SceneOptions& options) {
     }
     const Handling& feel = k.feel;
     std::printf("  handling   %d body step%s a frame, damping %.3g a particle (%s)\n",
-                k.handling.body.subSteps, k.handling.body.subSteps == 1 ? "" : "s", static_cast<double>(k.handling.body.relativeDamping),
-                SceneHandling::kFileName);
+                k.handling.body.subSteps, k.handling.body.subSteps == 1 ? "" : "s",
+                static_cast<double>(k.handling.body.relativeDamping), SceneHandling::kFileName);
     std::printf(
         "             with Up held %d frames it travels %.1f (%.2f of the sample's %.1f); "
         "with Up and Left it turns %.2f (%.2f of the sample's %.2f)\n",
@@ -442,9 +442,10 @@ int SceneBuilder::Run(const SceneOptions& options) {
                 feel.unrest <= HandlingCheck::kMostUnrest ? "settles after release"
                                                           : "is still moving after release");
     if (!HandlingCheck::HandlesLikeTheSample(feel)) {
-        std::printf("             warning: it does not handle like the sample (%.1f to %.1f of "
-                    "its travel and turn)\n",
-                    HandlingCheck::kLowest, HandlingCheck::kHighest);
+        std::printf(
+            "             warning: it does not handle like the sample (%.1f to %.1f of "
+            "its travel and turn)\n",
+            HandlingCheck::kLowest, HandlingCheck::kHighest);
     }
     if (k.stable) {
         std::printf(

@@ -53,9 +53,9 @@ struct CageStep {
 struct ConstantsStep {
     std::string stiffnessText;  // as written to config.txt
     std::string massText;
-    SceneHandling handling;  // written to handling.txt
-    Handling feel;           // as measured with the constants written
-    int retunes = 0;         // times the handling was retuned to the band
+    SceneHandling handling;         // written to handling.txt
+    Handling feel;                  // as measured with the constants written
+    int retunes = 0;                // times the handling was retuned to the band
     const char* origin = "chosen";  // "chosen", "stiffness given", "mass given", "as given"
     bool userFixedBoth = false;     // both given: written as given, stable or not
     bool stable = false;
@@ -72,7 +72,8 @@ struct BuiltScene {
 
 class SceneBuilder {
 public:
-    static constexpr double kThrust = ThrustController::kMaxThrust;  // the program's full thrust per particle
+    static constexpr double kThrust =
+        ThrustController::kMaxThrust;  // the program's full thrust per particle
     static constexpr double kStiffnessPerCell = 12.0;
     static constexpr double kSpreadShare = 2.5 / 40.0;
     // The sample's 415 particles of mass 1 and its damping of 0.15 a particle.

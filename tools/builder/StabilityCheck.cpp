@@ -60,8 +60,8 @@ SbVec3f ControlCentre(const SoftBody& body) {
 
 }  // namespace
 
-bool StabilityCheck::Run(const TetModel& model, float stiffness, float mass,
-                         const int controls[8], const std::function<void(int)>& progress) {
+bool StabilityCheck::Run(const TetModel& model, float stiffness, float mass, const int controls[8],
+                         const std::function<void(int)>& progress) {
     stepsRun = 0;
     largestGrowth = 0.0;
     largestTangle = 0.0;

@@ -36,7 +36,7 @@ public:
     // The body's steps per frame and damping; each frame is one Advance.
     BodyHandling handling;
 
-    int stepsRun = 0;  // frames
+    int stepsRun = 0;                // frames
     double largestGrowth = 0.0;      // largest reach over the loaded one
     double largestTangle = 0.0;      // largest share of inverted tetras seen
     double distanceTravelled = 0.0;  // of the centre of the control particles
