@@ -12,6 +12,7 @@
 //   DRAW_FLOOR_PIECES=1   the surface in draws of 32768 triangles
 //   DRAW_FLOOR_FENCE=1    a fence after each frame, waiting for the one before the previous
 //   DRAW_FLOOR_CHECKSUM=1 print an FNV-1a checksum of the last frame's pixels
+//   DRAW_FLOOR_PPM=FILE   write the last frame's pixels to FILE (PPM), to compare the views
 // It has no code of the program's, so that a fault of the program's cannot hide in the floor
 // it is held against; bench_frame runs it beside the program (bench/app/FrameBench.cpp).
 // Build alone: g++ -O2 -std=c++17 DrawFloor.cpp -o draw_floor -lSDL2 -lGL -lGLU -ltinyobjloader
@@ -220,6 +221,18 @@ int main(int argc, char** argv) {
             SDL_GL_SwapWindow(win);
     }
     glFinish();
+    if (const char* shot = getenv("DRAW_FLOOR_PPM")) {  // the last frame as a PPM picture
+        std::vector<unsigned char> px(800 * 600 * 3);
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        if (FILE* f = fopen(shot, "wb")) {
+            fprintf(f, "P6 800 600 255\n");
+            for (int row = 599; row >= 0; --row)
+                fwrite(&px[static_cast<size_t>(row) * 800 * 3], 1, 800 * 3, f);
+            fclose(f);
+        }
+    }
     if (getenv("DRAW_FLOOR_CHECKSUM")) {  // FNV-1a of the last frame's back buffer, to compare the
                                           // two paths' pictures
         std::vector<unsigned char> px(800 * 600 * 4);
