@@ -14,13 +14,23 @@
 // passes read some unusual files differently (a line longer than 255
 // characters, a vertex line followed by more tokens on its line); the second
 // never writes beyond the counted sizes and fails the load when they disagree.
+//
+// A big file's second pass runs in two halves at once: the first pass notes
+// a statement near the file's middle and what it had counted before it, a
+// helper thread stores from there on, and the caller stores up to there. The
+// halves are joined only when the caller's reading arrives at that very
+// statement with those very counts, which makes the helper's half exactly
+// what reading on would have given; otherwise the second pass is read again
+// in one piece.
 
+#include <atomic>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "math/ParallelFor.h"
 #include "mesh/LargeArray.h"
 #include "mesh/SurfaceMesh.h"
 #include "text/Console.h"
@@ -268,6 +278,14 @@ public:
     const InputError& error() const { return error_; }
 
 private:
+    // A statement where the second pass may be cut, and the first pass's
+    // counts before it.
+    struct Cut {
+        long long offset = -1;  // of the statement's first token; -1: no cut
+        int line = 0;
+        long long vertices = 0, normals = 0, texCoords = 0;
+        long long triangles = 0, normalTriangles = 0, texCoordTriangles = 0;
+    };
     // Records the reason for refusing the file.
     void Refuse(int line, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
@@ -287,6 +305,15 @@ private:
                  int& resolved);
     bool Allocate();
     bool CheckSecondPass();
+    // The second pass, in two halves at the cut when there is one.
+    bool ReadSecondPass();
+    // The second half: stores from `cut` to the end (on a helper thread).
+    bool ReadSecondHalf(const Cut& cut);
+    // The second pass's counts are those the first pass had at the cut.
+    bool IsAt(const Cut& cut) const;
+    void ResetSecondPass();
+    // A console line of the second pass; kept for later by the second half.
+    void SecondPassLine(const char* format, long long value);
 
     const std::string& path_;      // opened
     const std::string& fileName_;  // named in the console lines and messages
@@ -295,8 +322,16 @@ private:
     ScanStream in_;
     char token_[ScanStream::kTokenSize] = {0};
 
-    // First pass: the counts.
+    // First pass: the counts, and the cut it notes.
     long long vertices_ = 0, normals_ = 0, texCoords_ = 0, triangles_ = 0;
+    long long normalTriangles_ = 0, texCoordTriangles_ = 0;  // of faces carrying those
+    long long cutFrom_ = -1;  // the first statement at or past this offset is the cut
+    Cut cut_;
+    // Second pass: the statement the first half stops at, and where it did.
+    long long stopAt_ = -1;
+    long long stoppedAt_ = -1;
+    bool secondHalf_ = false;
+    std::string secondHalfLines_;  // its console lines, printed once the halves join
     // Second pass: the write positions (index positions in slots).
     long long vertexPos_ = 0, normalPos_ = 0, texCoordPos_ = 0;
     long long vertexSlot_ = 0, normalSlot_ = 0, texCoordSlot_ = 0;
@@ -306,6 +341,8 @@ private:
     bool firstHasVertex_ = false;
     bool faceAtEnd_ = false;  // the file ended before the face's first corner
 };
+
+std::atomic<long long> halvedReadingFrom{4 << 20};
 
 // A 1-based index within 1..count, as nearly every index is.
 inline bool CountsFromOne(int index, int count) {
@@ -325,11 +362,13 @@ void ObjReader::Refuse(int line, const char* format, ...) {
 bool ObjReader::Load() {
     error_ = InputError{fileName_, 0, ""};
     ConsoleOut("Loading Mesh from file: %s\nFirst pass: get amount of data to store...\n",
-                fileName_.c_str());
+               fileName_.c_str());
     if (!in_.Open(path_, nullptr)) {
         ConsoleOut("Couldn't open mesh file: %s \n", fileName_.c_str());
         return false;
     }
+    if (ParallelThreads() > 1 && in_.size() >= halvedReadingFrom.load(std::memory_order_relaxed))
+        cutFrom_ = in_.size() / 2;
     if (!ReadPass<Pass::kCount>())
         return false;
 
@@ -354,7 +393,7 @@ bool ObjReader::Load() {
     in_.Rewind();
     if (!Allocate())
         return false;
-    if (!ReadPass<Pass::kStore>())
+    if (!ReadSecondPass())
         return false;
     if (!CheckSecondPass())
         return false;
@@ -380,7 +419,8 @@ bool ObjReader::Allocate() {
     try {
         AssignLarge(mesh_.vertices, static_cast<size_t>(mesh_.vertexCount),
                     SbVec3f(0.0f, 0.0f, 0.0f));
-        AssignLarge(mesh_.normals, static_cast<size_t>(mesh_.normalCount), SbVec3f(0.0f, 0.0f, 0.0f));
+        AssignLarge(mesh_.normals, static_cast<size_t>(mesh_.normalCount),
+                    SbVec3f(0.0f, 0.0f, 0.0f));
         AssignLarge(mesh_.texCoords, static_cast<size_t>(mesh_.texCoordCount), SbVec2f(0.0f, 0.0f));
         // Without normals (texture coordinates) no face can name one, so their
         // index array would hold nothing but -1.
@@ -400,6 +440,17 @@ bool ObjReader::ReadPass() {
     // Tokens are looked at where they lie; only one that is printed is copied.
     size_t length = 0;
     while (const char* token = in_.PeekToken(length)) {
+        if constexpr (kPass == Pass::kCount) {
+            if (cutFrom_ >= 0 && cut_.offset < 0 && in_.OffsetOf(token) >= cutFrom_) {
+                cut_ = Cut{in_.OffsetOf(token), in_.line(), vertices_,        normals_,
+                           texCoords_,          triangles_, normalTriangles_, texCoordTriangles_};
+            }
+        } else {
+            if (stopAt_ >= 0 && in_.OffsetOf(token) >= stopAt_) {
+                stoppedAt_ = in_.OffsetOf(token);
+                return true;
+            }
+        }
         if (token[0] == 'v') {
             // The second character of "%255s"'s buffer, its NUL for "v" alone.
             const char kind = length > 1 ? token[1] : '\0';
@@ -440,7 +491,7 @@ bool ObjReader::ReadPass() {
         }
         if constexpr (kPass == Pass::kStore) {
             if (vertexSlot_ > static_cast<long long>(mesh_.triangleCount) * 4) {
-                ConsoleOut("Error: out of array boundary %lld\n", vertexSlot_);
+                SecondPassLine("Error: out of array boundary %lld\n", vertexSlot_);
                 return false;
             }
         }
@@ -526,9 +577,14 @@ bool ObjReader::ReadCorners(Corner first) {
         Corner scratch;
         ReadStreamCorner<kForm>(in_, scratch);
         ReadStreamCorner<kForm>(in_, scratch);
-        ++triangles_;
+        long long triangles = 1;
         while (ReadStreamCorner<kForm>(in_, scratch) > 0)
-            ++triangles_;
+            ++triangles;
+        triangles_ += triangles;
+        if constexpr (CarriesNormals(kForm))
+            normalTriangles_ += triangles;
+        if constexpr (CarriesTexCoords(kForm))
+            texCoordTriangles_ += triangles;
         return true;
     } else {
         Corner second = first, third = first;
@@ -662,6 +718,80 @@ bool ObjReader::StoreTriangleChecked(Corner a, Corner b, Corner c) {
     return true;
 }
 
+void ObjReader::SecondPassLine(const char* format, long long value) {
+    if (!secondHalf_) {
+        ConsoleOut(format, value);
+        return;
+    }
+    char text[128];
+    std::snprintf(text, sizeof text, format, value);
+    secondHalfLines_ += text;
+}
+
+bool ObjReader::IsAt(const Cut& cut) const {
+    return vertexPos_ == cut.vertices && normalPos_ == cut.normals &&
+           texCoordPos_ == cut.texCoords && vertexSlot_ == 4 * cut.triangles &&
+           normalSlot_ == 4 * cut.normalTriangles && texCoordSlot_ == 4 * cut.texCoordTriangles &&
+           in_.line() == cut.line;
+}
+
+void ObjReader::ResetSecondPass() {
+    vertexPos_ = normalPos_ = texCoordPos_ = 0;
+    vertexSlot_ = normalSlot_ = texCoordSlot_ = 0;
+    stopAt_ = stoppedAt_ = -1;
+    in_.Rewind();
+}
+
+bool ObjReader::ReadSecondHalf(const Cut& cut) {
+    error_ = InputError{fileName_, 0, ""};
+    if (!in_.Open(path_, nullptr) || !in_.SeekTo(cut.offset, cut.line))
+        return false;
+    secondHalf_ = true;
+    vertexPos_ = cut.vertices;
+    normalPos_ = cut.normals;
+    texCoordPos_ = cut.texCoords;
+    vertexSlot_ = 4 * cut.triangles;
+    normalSlot_ = 4 * cut.normalTriangles;
+    texCoordSlot_ = 4 * cut.texCoordTriangles;
+    return ReadPass<Pass::kStore>();
+}
+
+bool ObjReader::ReadSecondPass() {
+    if (cut_.offset < 0)
+        return ReadPass<Pass::kStore>();
+    // The halves write the arrays at disjoint places: the second from the
+    // counts at the cut on, the first below them.
+    ObjReader second(path_, fileName_, mesh_);
+    bool secondRead = false;
+    auto readSecond = [&] { secondRead = second.ReadSecondHalf(cut_); };
+    BackgroundTask background;
+    background.Start(readSecond);
+    stopAt_ = cut_.offset;
+    const bool firstRead = ReadPass<Pass::kStore>();
+    background.Wait();
+    // Failing before the cut, the first half's failure is the file's first.
+    if (!firstRead)
+        return false;
+    if (second.secondHalf_ && stoppedAt_ == cut_.offset && IsAt(cut_)) {
+        if (!second.secondHalfLines_.empty())
+            ConsoleOut("%s", second.secondHalfLines_.c_str());
+        error_ = second.error_;
+        vertexPos_ = second.vertexPos_;
+        normalPos_ = second.normalPos_;
+        texCoordPos_ = second.texCoordPos_;
+        vertexSlot_ = second.vertexSlot_;
+        normalSlot_ = second.normalSlot_;
+        texCoordSlot_ = second.texCoordSlot_;
+        return secondRead;
+    }
+    // The readings part ways before the cut (an unusual file): read it all
+    // again in one piece, over arrays as the first pass sized them.
+    ResetSecondPass();
+    if (!Allocate())
+        return false;
+    return ReadPass<Pass::kStore>();
+}
+
 bool ObjReader::CheckSecondPass() {
     const long long triangles = vertexSlot_ / 4;
     if (vertexPos_ == mesh_.vertexCount && normalPos_ == mesh_.normalCount &&
@@ -678,6 +808,10 @@ bool ObjReader::CheckSecondPass() {
 }
 
 }  // namespace
+
+void SurfaceMesh::SetHalvedReadingFrom(long long bytes) {
+    halvedReadingFrom.store(bytes, std::memory_order_relaxed);
+}
 
 Status SurfaceMesh::LoadMesh(const std::string& fileName, const std::string& folder) {
     const std::string path = PathInFolder(folder, fileName);

@@ -36,6 +36,11 @@ public:
     // fails the load with a line on standard error naming the file and line.
     // The file is folder/fileName; the console lines and messages name `fileName`.
     Status LoadMesh(const std::string& fileName, const std::string& folder = "");
+    // Files of at least this many bytes (4 MB unless set) have their second
+    // pass read in two halves at once while loops are shared over threads;
+    // the result is the same either way. Tests lower it to read small files
+    // in halves too.
+    static void SetHalvedReadingFrom(long long bytes);
 
     // faceNormals[t] = normalised (p1 - p0) x (p2 - p0) of triangle t, so that
     // corners counter-clockwise seen from outside give an outward normal.

@@ -242,6 +242,7 @@ bool ScanStream::Open(const std::string& path, std::string* error) {
     // lookahead should it grow meanwhile): a small file costs what it reads,
     // not the clearing of a block it cannot fill.
     const size_t fileSize = static_cast<size_t>(std::max<off_t>(info.st_size, 0));
+    size_ = static_cast<long long>(fileSize);
     capacity_ = std::clamp(fileSize, kLookahead, kBlockSize) + kLookahead;
     if (buffer_.empty())
         buffer_.swap(spareBuffer);
@@ -253,11 +254,17 @@ bool ScanStream::Open(const std::string& path, std::string* error) {
 }
 
 void ScanStream::Rewind() {
+    (void)SeekTo(0, 1);
+}
+
+bool ScanStream::SeekTo(long long offset, int line) {
     pos_ = end_ = 0;
-    atEnd_ = fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0;
-    line_ = 1;
+    atEnd_ = fd_ < 0 || offset < 0 || ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) != offset;
+    base_ = offset;
+    line_ = line;
     if (data_ != nullptr)
         std::memset(data_, 0, kFastSpan);
+    return !atEnd_;
 }
 
 void ScanStream::Refill() {
@@ -267,6 +274,7 @@ void ScanStream::Refill() {
     const size_t from = pos_ - keep;
     std::memmove(data_, data_ + from, end_ - from);
     end_ -= from;
+    base_ += static_cast<long long>(from);
     pos_ = keep;
     while (end_ < capacity_ && !atEnd_) {
         const ssize_t got = ::read(fd_, data_ + end_, capacity_ - end_);

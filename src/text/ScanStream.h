@@ -31,6 +31,14 @@ public:
     bool Open(const std::string& path, std::string* error);
     // Back to the start of the file, as rewind() does.
     void Rewind();
+    // To byte `offset` of the file, counting lines from `line` there: where
+    // another reading of the same file found a token at the start of that
+    // line. False (and nothing left to read) when the file cannot seek there.
+    bool SeekTo(long long offset, int line);
+    // The file offset of `p`, which Text() or PeekToken returned.
+    long long OffsetOf(const char* p) const { return base_ + static_cast<long long>(p - data_); }
+    // The file's size when it was opened.
+    long long size() const { return size_; }
 
     // Line (1-based) of the next character to be read.
     int line() const { return line_; }
@@ -259,6 +267,8 @@ private:
     size_t end_ = 0;
     bool atEnd_ = false;  // nothing remains in the file beyond end_
     int line_ = 1;
+    long long base_ = 0;  // the file offset of data_[0]
+    long long size_ = 0;
 };
 
 }  // namespace wobble

@@ -12,6 +12,7 @@
 
 #include "ObjReference.h"
 #include "TestFiles.h"
+#include "math/ParallelFor.h"
 #include "mesh/SurfaceMesh.h"
 
 namespace wobble {
@@ -78,6 +79,23 @@ bool ExpectSameAsReference(const std::string& path, const std::string& what) {
     EXPECT_EQ(fast.barycentric.size(), reference.barycentric.size());
     return fastOk;
 }
+
+// While it lives, every file with a statement past its middle has its
+// second pass read in two halves at once.
+class HalvedReading {
+public:
+    HalvedReading() : threads_(ParallelThreads()) {
+        SetParallelThreads(2);
+        SurfaceMesh::SetHalvedReadingFrom(0);
+    }
+    ~HalvedReading() {
+        SurfaceMesh::SetHalvedReadingFrom(4 << 20);
+        SetParallelThreads(threads_);
+    }
+
+private:
+    int threads_;
+};
 
 class Generator {
 public:
@@ -243,7 +261,13 @@ TEST(ObjLoaderReference, AgreesOnWellFormedOddAndHostileFiles) {
             const std::string text = c.kind == "clean" ? gen.Structured(false)
                                      : c.kind == "odd" ? gen.Structured(true)
                                                        : gen.Hostile();
-            loaded += ExpectSameAsReference(dir.Write(c.kind + ".obj", text), text);
+            const std::string path = dir.Write(c.kind + ".obj", text);
+            loaded += ExpectSameAsReference(path, text);
+            {
+                // Read in halves, whether they join or the reading starts over.
+                HalvedReading halved;
+                ExpectSameAsReference(path, "in halves: " + text);
+            }
             if (HasFailure())
                 return;
         }
@@ -264,7 +288,10 @@ TEST(ObjLoaderReference, AgreesAcrossBlockBoundaries) {
     text += "v 0." + std::string(6000, '3') + " 1 2\n";
     text += "f 1 2 " + std::string(5000, '0') + "3\n";
     text += "v" + std::string((size_t{1} << 20) + 17, ' ') + "1.25 2 3\n";
-    EXPECT_TRUE(ExpectSameAsReference(dir.Write("big.obj", text), "big file"));
+    const std::string path = dir.Write("big.obj", text);
+    EXPECT_TRUE(ExpectSameAsReference(path, "big file"));
+    HalvedReading halved;
+    EXPECT_TRUE(ExpectSameAsReference(path, "big file in halves"));
 }
 
 TEST(ObjLoaderReference, AgreesOnDecimalsAroundTheLimitsOfTheShortReading) {
