@@ -3,8 +3,12 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 SANITIZE_BUILD := build-sanitize
+WEB_BUILD := build-web
+# Debian's emscripten runs offline with Debian's JavaScript modules.
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
-.PHONY: all deps build run test bench sanitize fuzz-smoke long-run format clean install deb
+.PHONY: all deps build run test bench sanitize fuzz-smoke long-run format clean install deb web \
+        serve-web
 
 all: build
 
@@ -60,5 +64,11 @@ long-run: build
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+# The browser's build in $(WEB_BUILD): the page, and wobble-node.js (the same
+# loop under Node, which the program tests compare with the desktop's).
+web: deps
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(WEB_BUILD)
