@@ -8,7 +8,7 @@ WEB_BUILD := build-web
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
 .PHONY: all deps build run test bench sanitize fuzz-smoke long-run format clean install deb web \
-        serve-web
+        serve-web test-web
 
 all: build
 
@@ -72,6 +72,11 @@ web: deps $(BUILD)/CMakeCache.txt
 	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release
 	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
 	bash scripts/web-scenes $(BUILD) $(WEB_BUILD)
+
+# The page driven in Debian's Chromium, headless (tests/web); screenshots in
+# $(WEB_BUILD)/e2e-screenshots.
+test-web: web build
+	bash tests/web/run $(BUILD) $(WEB_BUILD)
 
 # The page on this machine only: http://127.0.0.1:8026/
 WEB_PORT ?= 8026

@@ -6,6 +6,7 @@
 
 #include <emscripten.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "app/Application.h"
@@ -77,11 +78,26 @@ EMSCRIPTEN_KEEPALIVE void wobble_drop(const char* path) {
     Push(event);
 }
 
+// What the page's tests read: the frames run, and the body's centre.
+EMSCRIPTEN_KEEPALIVE int wobble_frames() {
+    return application != nullptr ? static_cast<int>(application->framesRun()) : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE float wobble_body_centre(int axis) {
+    if (application == nullptr || axis < 0 || axis > 2)
+        return 0.0f;
+    return wobble::FrameOf(application->scene().body).centre[axis];
+}
+
 }  // extern "C"
 
+// The page's arguments: the scene folder, and the frames to run (the page
+// stops there, its last picture on show), from its address's query.
 int main(int argc, char** argv) {
     wobble::AppOptions options;
     options.sceneDir = argc > 1 ? argv[1] : "/scenes/sample";
+    if (argc > 2)
+        options.frames = std::atoll(argv[2]);
     auto webWindow = std::make_unique<wobble::WebWindow>();
     window = webWindow.get();
     application = std::make_unique<wobble::Application>(

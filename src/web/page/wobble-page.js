@@ -235,11 +235,15 @@ async function loadScenes() {
       const bytes = await (await fetch(`scenes/${scene.name}/${file}`)).arrayBuffer();
       FS.writeFile(`/scenes/${scene.name}/${file}`, new Uint8Array(bytes));
     }
-    $('scenes').add(new Option(scene.name, scene.name));
+    $('scenes').add(new Option(scene.name, scene.name, false, scene.name === query.get('scene')));
   }
 }
 
+// ?scene=NAME&frames=N: start with that scene, stop after frame N.
+const query = new URLSearchParams(location.search);
 var Module = {
+  arguments: ['/scenes/' + (query.get('scene') || 'sample')].concat(
+    query.has('frames') ? [query.get('frames')] : []),
   canvas,
   print,
   printErr: (line) => console.warn(line),
