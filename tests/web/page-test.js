@@ -140,6 +140,38 @@ function rgbOf(file) {
       check(png.subarray(1, 4).toString() === 'PNG' && String(size) === '800 600',
             `F12 gives an 800 x 600 PNG (${png.length} bytes)`);
     }
+    // Scenes: one from the menu; a dropped scene's files; broken files
+    // refused with the desktop's message, the running scene staying.
+    const particles = () => page.$eval('#readings', (e) => /(\d+) particles/.exec(e.textContent)[1]);
+    await page.select('#scenes', 'wuson');
+    await until(page, "/ particles/.test(document.getElementById('readings').textContent) && " +
+                      "!/^415 particles/m.test(document.getElementById('readings').innerText)",
+                'the menu\'s scene');
+    const menuScene = await particles();
+    check(menuScene !== '415', `the menu loads wuson: ${menuScene} particles`);
+    const drop = (files) => page.evaluate(async (files) => {
+      const transfer = new DataTransfer();
+      for (const [name, from] of files) {
+        const body = from.startsWith('scenes/') ? await (await fetch(from)).blob() : from;
+        transfer.items.add(new File([body], name));
+      }
+      document.getElementById('stage').dispatchEvent(
+        new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));
+    }, files);
+    await drop([['config.txt', 'scenes/sample/config.txt'], ['body.tet', 'scenes/sample/body.tet'],
+                ['body.obj', 'scenes/sample/body.obj']]);
+    await until(page, "/^415 particles/m.test(document.getElementById('readings').innerText)",
+                'the dropped sample');
+    check((await particles()) === '415', 'dropped config.txt, .tet and .obj load the sample');
+    await drop([['config.txt', 'version 0.1\ntetfile missing.tet\nobjfile missing.obj\n']]);
+    await until(page, "document.getElementById('status').classList.contains('error')",
+                'the refusal');
+    const refusal = await page.$eval('#statusText', (e) => e.textContent.trim());
+    await runFrames(page, 10);
+    check(refusal !== '' && (await particles()) === '415',
+          `a broken drop is refused ("${refusal.split('\n')[0]}") and the scene stays`);
+    await page.screenshot({path: path.join(out, 'refused.png')});
+
     // A left-button drag from the body's middle lifts it.
     await page.goto(url);
     await until(page, "typeof Module !== 'undefined' && Module.calledRun && " +
