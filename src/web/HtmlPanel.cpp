@@ -14,12 +14,6 @@ namespace wobble {
 
 namespace {
 
-constexpr double kSmoothing = 0.05;
-
-double Blend(double average, double sample) {
-    return average == 0.0 ? sample : average + (sample - average) * kSmoothing;
-}
-
 // The sliders, in the order the page lays them out (wobble.js: kSliders).
 enum Slider {
     kStiffness,
@@ -51,11 +45,7 @@ void HtmlPanel::ShowStatus(Window&, const StatusPanel& status) {
 }
 
 void HtmlPanel::RecordFrame(double frameMilliseconds, const FrameTimings& frame) {
-    frameMs_ = Blend(frameMs_, frameMilliseconds);
-    timings_.step.bodyStep = Blend(timings_.step.bodyStep, frame.step.bodyStep);
-    timings_.step.waterStep = Blend(timings_.step.waterStep, frame.step.waterStep);
-    timings_.step.surface = Blend(timings_.step.surface, frame.step.surface);
-    timings_.drawing = Blend(timings_.drawing, frame.drawing);
+    averages_.Add(frameMilliseconds, frame);
 }
 
 KeyIntents HtmlPanel::Build(Window&, const Pointer&, Scene& scene, const PanelState& state,
@@ -83,12 +73,12 @@ KeyIntents HtmlPanel::Build(Window&, const Pointer&, Scene& scene, const PanelSt
     const float dampingLow = std::max(own.relativeDamping * 0.1f, 1e-5f);
     // The readings, then each slider as value, low end, high end.
     const double readings[] = {
-        frameMs_ > 0.0 ? 1000.0 / frameMs_ : 0.0,
-        frameMs_,
-        timings_.step.bodyStep,
-        timings_.step.waterStep,
-        timings_.step.surface,
-        timings_.drawing,
+        averages_.FramesPerSecond(),
+        averages_.frameMs,
+        averages_.parts.step.bodyStep,
+        averages_.parts.step.waterStep,
+        averages_.parts.step.surface,
+        averages_.parts.drawing,
         double(body.particleCount),
         double(body.tetraCount),
         double(body.springCount),

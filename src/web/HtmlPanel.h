@@ -6,6 +6,7 @@
 // and sliders did since.
 
 #include "app/ControlPanel.h"
+#include "app/FrameAverages.h"
 
 namespace wobble {
 
@@ -26,8 +27,7 @@ private:
     const StatusPanel* status_ = nullptr;
     bool full_ = false;
     bool compact_ = false;
-    double frameMs_ = 0.0;  // smoothed, as the desktop's panel shows them
-    FrameTimings timings_;
+    FrameAverages averages_;
 };
 
 }  // namespace wobble
