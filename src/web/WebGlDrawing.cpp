@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 
 #include "camera/Camera.h"
 #include "camera/PickRay.h"
@@ -70,6 +71,14 @@ Program Link(const char* vertex) {
     glAttachShader(p.id, Compile(GL_VERTEX_SHADER, vertex));
     glAttachShader(p.id, Compile(GL_FRAGMENT_SHADER, kFragment));
     glLinkProgram(p.id);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(p.id, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        // Said once; the frames go on, without this program's drawing.
+        char log[512] = "";
+        glGetProgramInfoLog(p.id, sizeof log, nullptr, log);
+        std::fprintf(stderr, "wobble: WebGL refused a shader program: %s\n", log);
+    }
     p.position = glGetAttribLocation(p.id, "position");
     p.normal = glGetAttribLocation(p.id, "normal");
     p.camera = glGetUniformLocation(p.id, "camera");

@@ -28,9 +28,18 @@ const wobblePage = {
   histories: kPlots.map(() => []),
   screenshots: [],
 
+  fullscreen: false,  // as the program has it
   setFullscreen(on) {
-    if (on && !document.fullscreenElement) $('stage').requestFullscreen().catch(() => {});
+    this.fullscreen = on;
+    if (on && !document.fullscreenElement) $('stage').requestFullscreen().catch(() => this.leftFullscreen());
     if (!on && document.fullscreenElement) document.exitFullscreen().catch(() => {});
+  },
+  // The browser ended fullscreen (Escape) or refused it: the program is told
+  // as T would tell it, so that its next T goes fullscreen again.
+  leftFullscreen() {
+    if (!this.fullscreen) return;
+    this.fullscreen = false;
+    for (const down of [1, 0]) call('wobble_key', ['string', 'number', 'number'], ['KeyT', down, 0]);
   },
   showMessage(caption, text) { $('message').textContent = caption + ': ' + text; },
   showPanel(full, compact) {
@@ -191,6 +200,9 @@ function listen() {
     call('wobble_button', ['number', 'number'], [[0, 2, 1][e.button] ?? 0, 0]);
   });
   canvas.addEventListener('contextmenu', (e) => e.preventDefault());
+  document.addEventListener('fullscreenchange', () => {
+    if (!document.fullscreenElement) wobblePage.leftFullscreen();
+  });
   document.addEventListener('pointerlockchange', () => {
     call('wobble_pointer_locked', ['number'], [locked() ? 1 : 0]);
   });
