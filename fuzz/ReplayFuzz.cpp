@@ -4,7 +4,9 @@
 // accepted one hands out only events the main loop can take (key codes of
 // the key table, mouse counts that cannot overflow when a frame adds two,
 // cursor places as far from overflow, buttons the pointer knows, dropped
-// paths made whole), each frame's events after the earlier frames' ones.
+// paths made whole, gamepad buttons and axes SDL numbers, deflections from
+// -1 to 1), each frame's events after the earlier frames' ones; a gamepad
+// driven by them presses only keys of the table.
 
 #include <climits>
 #include <cstddef>
@@ -14,6 +16,7 @@
 
 #include "FuzzFile.h"
 #include "app/Replay.h"
+#include "input/Gamepad.h"
 #include "input/KeyTable.h"
 #include "input/Pointer.h"
 
@@ -28,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<wobble::InputEvent> events;
     wobble::KeyTable keys;
     wobble::Pointer pointer;
+    wobble::Gamepad pad;
+    wobble::KeyTable padKeys;
     for (long long frame = 1; frame <= 4; ++frame)
         replay.TakeEventsOf(frame, events);
     replay.TakeEventsOf(LLONG_MAX, events);
@@ -52,6 +57,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 FUZZ_CHECK(e.button >= 0 && e.button < wobble::kMouseButtons);
                 pointer.Handle(e);
                 break;
+            case wobble::EventType::PadButtonDown:
+            case wobble::EventType::PadButtonUp:
+                FUZZ_CHECK(e.pad == wobble::kReplayedPad);
+                FUZZ_CHECK(e.control >= 0 && e.control < wobble::kPadButtons);
+                pad.SetButton(e.control, e.type == wobble::EventType::PadButtonDown, padKeys);
+                break;
+            case wobble::EventType::PadAxisMoved:
+                FUZZ_CHECK(e.pad == wobble::kReplayedPad);
+                FUZZ_CHECK(e.control >= 0 && e.control < wobble::kPadAxes);
+                FUZZ_CHECK(e.value >= -1.0f && e.value <= 1.0f);
+                pad.SetAxis(e.control, e.value, padKeys);
+                FUZZ_CHECK(pad.CameraTurn() >= -wobble::Gamepad::kCameraRate &&
+                           pad.CameraTurn() <= wobble::Gamepad::kCameraRate);
+                break;
             case wobble::EventType::CloseRequest:
                 break;
             case wobble::EventType::Drop:
@@ -62,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 FUZZ_CHECK(e.path.find_first_of(std::string("#\n\0", 3)) == std::string::npos);
                 break;
             default:
-                FUZZ_CHECK(!"a replay holds only keys, mouse counts, cursors, buttons, close "
-                            "requests and drops");
+                FUZZ_CHECK(!"a replay holds only keys, mouse counts, cursors, buttons, pad "
+                            "events, close requests and drops");
         }
     }
     std::vector<wobble::InputEvent> more;

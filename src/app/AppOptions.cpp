@@ -37,7 +37,9 @@ std::string UsageText() {
            "  --replay FILE      replay input events from FILE, in addition to the real devices:\n"
            "                     one a line, '<frame> down|up <key>', '<frame> mouse DX DY',\n"
            "                     '<frame> cursor X Y' (window pixels from the top left),\n"
-           "                     '<frame> button left|middle|right down|up', '<frame> close'\n"
+           "                     '<frame> button left|middle|right down|up', '<frame> close',\n"
+           "                     '<frame> pad button NAME down|up', '<frame> pad axis NAME V'\n"
+           "                     (SDL's names of a gamepad's buttons and axes, V from -1 to 1)\n"
            "  --dump FILE        after the last frame, write the simulation state to FILE\n"
            "  --screenshot FILE  after the last frame, write the last drawn frame to FILE (PNG)\n"
            "  --record DIR       write every drawn frame to DIR as frame-000001.png, ...\n"
@@ -73,7 +75,16 @@ std::string UsageText() {
            "  F1                 show or hide the overview (keys, speed, thrusts, camera)\n"
            "  Tab                show or hide the panel: timings, sliders for stiffness, mass,\n"
            "                     thrust cap, pump, time steps and grab strength, live plots\n"
-           "  Escape             quit\n";
+           "  Escape             quit\n"
+           "\n"
+           "Gamepad (the first attached steers; it acts as the keys it stands for):\n"
+           "  left stick, D-pad  the arrows: thrust and turn (a stick past a quarter of its\n"
+           "                     travel holds its arrow down)\n"
+           "  right stick        turn and tilt the camera, as the mouse does\n"
+           "  A                  splash (Z)          B      pump (B)\n"
+           "  X                  surface/wireframe (M)  Y   next camera mode (C)\n"
+           "  Start              pause (P)           Back   reset (R)\n"
+           "  right shoulder     one step (O)        left shoulder  panel (Tab)\n";
 }
 
 namespace {

@@ -113,7 +113,8 @@ void Application::BuildScene() {
 void Application::HandleKeys() {
     if (!fullscreenModePrepared_)
         PrepareFullscreenMode();
-    ActOnIntents(MergeIntents(ReadKeyBindings(keys_), panelAsked_));
+    const KeyIntents devices = MergeIntents(ReadKeyBindings(keys_), ReadKeyBindings(padKeys_));
+    ActOnIntents(MergeIntents(devices, panelAsked_));
     panelAsked_ = KeyIntents();
 }
 
@@ -141,6 +142,34 @@ void Application::ActOnIntents(const KeyIntents& asked) {
         outputs_.ToggleRecording();
     if (asked.togglePanel)
         panel_->ToggleFull(*window_);
+}
+
+void Application::HandlePad(const InputEvent& event) {
+    switch (event.type) {
+        case EventType::PadAttached:
+            if (pads_.Attach(event.pad, event.name)) {
+                std::printf("wobble: gamepad \"%s\" connected\n", event.name.c_str());
+                std::fflush(stdout);
+            }
+            return;
+        case EventType::PadDetached:
+            if (const char* name = pads_.NameOf(event.pad)) {
+                std::printf("wobble: gamepad \"%s\" disconnected\n", name);
+                std::fflush(stdout);
+            }
+            // Its keys go up; the next pad attached, if any, steers from now on.
+            if (pads_.Detach(event.pad))
+                pad_.Release(padKeys_);
+            return;
+        default:
+            break;
+    }
+    if (event.pad != kReplayedPad && !pads_.Steers(event.pad))
+        return;
+    if (event.type == EventType::PadAxisMoved)
+        pad_.SetAxis(event.control, event.value, padKeys_);
+    else
+        pad_.SetButton(event.control, event.type == EventType::PadButtonDown, padKeys_);
 }
 
 void Application::ResetScene() {
@@ -198,6 +227,13 @@ bool Application::RunTurn() {
         case EventType::Drop:
             HandleDrop(event.path, events_.LatestQueued());
             break;
+        case EventType::PadAttached:
+        case EventType::PadDetached:
+        case EventType::PadButtonDown:
+        case EventType::PadButtonUp:
+        case EventType::PadAxisMoved:
+            HandlePad(event);
+            break;
         default:
             WindowProc(event);
             break;
@@ -218,14 +254,21 @@ void Application::RunOneFrame() {
     lastFrameStart_ = start;
 
     PollDrops();
-    // Controls: keys and the panel's buttons, the hands, the mouse.
+    // Controls: keys, the pad and the panel's buttons, the hands, the mouse.
     HandleKeys();
     mouse_.Update();
+    // The right stick turns as the mouse does; a centred stick adds nothing,
+    // not even a zero.
+    if (const float turn = pad_.CameraTurn(); turn != 0.0f)
+        mouse_.dx += turn;
+    if (const float tilt = pad_.CameraTilt(); tilt != 0.0f)
+        mouse_.dy += tilt;
     PanelState shown;
     shown.cameraMode = camera_.mode;
     shown.surfaceView = surfaceView_;
     shown.paused = paused_;
     shown.recording = outputs_.IsRecording();
+    shown.gamepad = pads_.SteeringName();
     // A drop being built or refused shows at the bottom; nothing otherwise.
     panel_->ShowStatus(*window_, drops_.status());
     panelAsked_ = panel_->Build(*window_, hands_.pointer(), *scene_, shown, display_);

@@ -7,10 +7,11 @@
 //                           window events on to WindowProc (key-ups go no further)
 //       otherwise        -> one frame:
 //                             drops      a dropped model's build, its scene swapped in
-//                             controls   keys and the panel's buttons -> one set of
-//                                        intents -> thrust, camera, view, pause...
+//                             controls   keys, the gamepad and the panel's buttons ->
+//                                        one set of intents -> thrust, camera, view,
+//                                        pause...
 //                                        left button -> grab, pull, poke
-//                                        mouse -> camera turn and tilt
+//                                        mouse, right stick -> camera turn and tilt
 //                             camera     the view, from the body frame of the
 //                                        previous step
 //                             step       scene.Step(): body, water giving way, waves
@@ -39,6 +40,7 @@
 #include "app/Window.h"
 #include "app/WindowHands.h"
 #include "camera/Camera.h"
+#include "input/Gamepad.h"
 #include "input/InputEvent.h"
 #include "input/KeyBindings.h"
 #include "input/KeyTable.h"
@@ -99,6 +101,7 @@ public:
     const DisplaySettings& display() const { return display_; }
     const FullscreenMode& fullscreenMode() const { return fullscreenMode_; }
     KeyTable& keys() { return keys_; }
+    const GamepadList& gamepads() const { return pads_; }
     long long framesRun() const { return framesRun_; }
     bool surfaceView() const { return surfaceView_; }
     const FrameTimings& timings() const { return timings_; }
@@ -122,6 +125,9 @@ private:
     bool FinishRun();
     // Every intent of the frame, from whichever source asked.
     void ActOnIntents(const KeyIntents& asked);
+    // A gamepad's event: attached, gone, a button or an axis of the one
+    // steering (or replayed).
+    void HandlePad(const InputEvent& event);
 
     AppOptions options_;
     DisplaySettings display_;
@@ -138,6 +144,9 @@ private:
     MouseInput mouse_;
     std::unique_ptr<ReplayMouse> replayMouse_;
     KeyTable keys_;
+    GamepadList pads_;
+    Gamepad pad_;       // the steering pad's buttons and sticks
+    KeyTable padKeys_;  // the keys the pad holds down, read as the keyboard's
     WindowHands hands_;
     KeyIntents panelAsked_;  // the panel's buttons of the latest frame, acted on in the next
 

@@ -22,6 +22,7 @@ struct PanelState {
     bool surfaceView = true;
     bool paused = false;
     bool recording = false;
+    const char* gamepad = nullptr;  // the steering pad's name; null without one
 };
 
 class ControlPanel {

@@ -201,6 +201,8 @@ void Panel::BuildCompact(const Scene& scene, const Readings& shown, float top, f
                 body.springCount);
     ImGui::Text("camera %s  view %s", CameraModeName(state.cameraMode),
                 state.surfaceView ? "surface" : "wireframe");
+    if (state.gamepad != nullptr)
+        ImGui::Text("gamepad %s", state.gamepad);
     ImGui::Separator();
     ImGui::TextUnformatted(
         "arrows thrust and turn    W S A D move camera\n"
@@ -242,6 +244,9 @@ void Panel::BuildFull(Scene& scene, const Readings& shown, KeyIntents& asked, fl
     ThrustBar("right", thrust.rightThrust, thrust.maxThrust, half);
     ImGui::Text("camera %s, view %s", CameraModeName(state.cameraMode),
                 state.surfaceView ? "surface" : "wireframe");
+    // Only with a pad: without one the panel looks as it always has.
+    if (state.gamepad != nullptr)
+        ImGui::Text("gamepad %s", state.gamepad);
 
     // The buttons.
     asked.togglePause = ImGui::Button(state.paused ? "Resume" : "Pause");

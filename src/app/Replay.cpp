@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "input/Gamepad.h"
 #include "input/KeyTable.h"
 #include "text/LineReader.h"
 
@@ -43,6 +44,40 @@ bool ParseWhole(const std::string& text, bool allowNegative, long long& value) {
     errno = 0;
     value = std::strtoll(text.c_str(), nullptr, 10);
     return errno == 0;
+}
+
+// A stick's deflection: a decimal number from -1 to 1.
+bool ParseDeflection(const std::string& text, float& value) {
+    if (text.empty() || text.find_first_not_of("+-.0123456789eE") != std::string::npos)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtof(text.c_str(), &end);
+    return errno == 0 && *end == '\0' && value >= -1.0f && value <= 1.0f;
+}
+
+// "pad button NAME down|up" or "pad axis NAME VALUE", from the third word on.
+std::string ParsePadEvent(const std::vector<std::string>& words, InputEvent& event) {
+    const bool button = words.size() > 2 && words[2] == "button";
+    const bool axis = words.size() > 2 && words[2] == "axis";
+    if ((!button && !axis) || words.size() != 5)
+        return "pad takes button NAME down|up, or axis NAME VALUE";
+    if (button) {
+        event.control = PadButtonFromName(words[3]);
+        if (event.control < 0)
+            return "unknown pad button '" + words[3] + "' (a b x y back start leftshoulder ...)";
+        if (words[4] != "down" && words[4] != "up")
+            return "pad button takes down or up after its name";
+        event.type = words[4] == "down" ? EventType::PadButtonDown : EventType::PadButtonUp;
+        return "";
+    }
+    event.control = PadAxisFromName(words[3]);
+    if (event.control < 0)
+        return "unknown pad axis '" + words[3] + "' (leftx lefty rightx righty ...)";
+    if (!ParseDeflection(words[4], event.value))
+        return "pad axis takes a value from -1 to 1";
+    event.type = EventType::PadAxisMoved;
+    return "";
 }
 
 }  // namespace
@@ -114,7 +149,8 @@ Status Replay::Load(const std::string& path) {
             return refuse("'" + words[0] + "' is not a frame number (1 or more)");
         }
         if (words.size() < 2)
-            return refuse("an event needs a kind: down, up, mouse, cursor, button, close or drop");
+            return refuse(
+                "an event needs a kind: down, up, mouse, cursor, button, pad, close or drop");
         const std::string& kind = words[1];
         if (kind == "down" || kind == "up") {
             if (words.size() != 3)
@@ -172,13 +208,17 @@ Status Replay::Load(const std::string& path) {
             }
             e.event.type = EventType::Drop;
             e.event.path = dropped;
+        } else if (kind == "pad") {
+            const std::string why = ParsePadEvent(words, e.event);
+            if (!why.empty())
+                return refuse(why);
         } else if (kind == "close") {
             if (words.size() != 2)
                 return refuse("close takes nothing more");
             e.event.type = EventType::CloseRequest;
         } else {
             return refuse("unknown event '" + kind +
-                          "' (down, up, mouse, cursor, button, close or drop)");
+                          "' (down, up, mouse, cursor, button, pad, close or drop)");
         }
         events.push_back(e);
     }

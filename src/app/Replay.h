@@ -8,6 +8,9 @@
 //   <frame> cursor <x> <y>   <frame> button left|middle|right down|up
 //   <frame> drop <path>      (the rest of the line, relative to the replay
 //                            file's folder; what a drop on the window does)
+//   <frame> pad button <name> down|up   <frame> pad axis <name> <value>
+//                            (the steering gamepad; SDL's names of buttons
+//                            and axes, values -1 to 1)
 //
 // The events of frame F enter the event queue, in file order, before frame F
 // runs. Keys: Up Down Left Right Escape W S A D C M Z B T F5 F11 KP2 P O R F1

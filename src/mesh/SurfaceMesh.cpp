@@ -89,13 +89,11 @@ void SurfaceMesh::RefreshTriangles(int begin, int end) {
         const float* p0 = vertices[slot[0]].getValue();
         const float* p1 = vertices[slot[1]].getValue();
         const float* p2 = vertices[slot[2]].getValue();
-        float* face = &faceNormals[t][0];
-        FaceNormal(p0, p1, p2, face);
+        FaceNormal(p0, p1, p2, normal);
         for (int a = 0; a < 3; ++a) {
             position[a] = p0[a];
             position[3 + a] = p1[a];
             position[6 + a] = p2[a];
-            normal[a] = face[a];
         }
     }
 }

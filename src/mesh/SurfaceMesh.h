@@ -44,8 +44,10 @@ public:
     // Sizes cornerPositions and flatNormals to the triangles; allocates only
     // when their sizes are not those already.
     void PrepareCorners();
-    // The face normals of triangles [begin, end), as ComputeFaceNormals
-    // computes them, and their entries of cornerPositions and flatNormals.
+    // The entries of triangles [begin, end) in cornerPositions and
+    // flatNormals, the face normals computed as ComputeFaceNormals does
+    // (faceNormals itself is left as it is: nothing reads it while drawing,
+    // and writing it would double the normals' memory traffic).
     // Triangles are independent: ranges may be refreshed in any order, or at
     // once. PrepareCorners first.
     void RefreshTriangles(int begin, int end);
@@ -65,7 +67,7 @@ public:
     // carry their indices then.
     std::vector<int> normalIndices;
     std::vector<int> texCoordIndices;
-    std::vector<SbVec3f> faceNormals;  // one unit normal per triangle
+    std::vector<SbVec3f> faceNormals;  // one unit normal per triangle, of the surface as loaded
     // What the surface is drawn from as client arrays, filled by
     // RefreshTriangles (each deformation), empty before:
     //  - cornerPositions: three entries per triangle, 3t, 3t+1 and 3t+2 for

@@ -10,6 +10,7 @@
 #include "input/KeyTable.h"
 #include "platform/FrameMemory.h"
 #include "platform/KeyCodes.h"
+#include "platform/SdlGamepads.h"
 #include "platform/SdlMouse.h"
 
 namespace wobble {
@@ -115,6 +116,7 @@ bool SdlWindow::Create(const DisplaySettings& display) {
         SDL_RaiseWindow(window_);
     }
     mouse_ = std::make_unique<SdlMouse>(window_);
+    gamepads_ = std::make_unique<SdlGamepads>(headless_);
     return true;
 }
 
@@ -130,6 +132,7 @@ void SdlWindow::Release() {
     }
     StopPanelInput();
     mouse_.reset();
+    gamepads_.reset();
     if (window_ != nullptr) {
         SDL_DestroyWindow(window_);
         window_ = nullptr;
@@ -189,6 +192,8 @@ bool SdlWindow::PollEvent(InputEvent& out) {
     if (panelInput_)
         ImGui_ImplSDL2_ProcessEvent(&e);
     out = InputEvent();
+    if (gamepads_ != nullptr && gamepads_->Translate(e, out))
+        return true;
     switch (e.type) {
         case SDL_QUIT:
             out.type = EventType::Quit;

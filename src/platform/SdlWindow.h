@@ -1,6 +1,7 @@
 #pragma once
 // The program's window over SDL2: the window, its GL context, fullscreen,
-// the event queue (translated to the application's events), the mouse, and
+// the event queue (translated to the application's events), the mouse, the
+// gamepads, and
 // Dear ImGui's SDL back end for the panel.
 // SDL has no separate device context or pixel-format steps: the request is
 // made through its GL attributes before the window exists.
@@ -14,6 +15,7 @@ struct SDL_Window;
 
 namespace wobble {
 
+class SdlGamepads;
 class SdlMouse;
 
 class SdlWindow : public Window {
@@ -54,6 +56,7 @@ private:
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;  // the SDL_GLContext
     std::unique_ptr<SdlMouse> mouse_;
+    std::unique_ptr<SdlGamepads> gamepads_;
     FramePacer pacer_;  // headless: bounds the frames in flight
 };
 

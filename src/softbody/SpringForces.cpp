@@ -44,15 +44,19 @@ void SpringForces::Clear() {
     particleCount_ = -1;
     std::vector<int>().swap(firstEnd_);
     std::vector<int>().swap(ends_);
-    std::vector<int>().swap(summingOrder_);
-    std::vector<int>().swap(readyAfter_);
-    std::vector<Pull>().swap(ring_);
-    std::vector<Pull>().swap(allPulls_);
-    ringMask_ = 0;
+    std::vector<Run>().swap(runs_);
+    std::vector<int>().swap(straddlers_);
 }
 
-bool SpringForces::IsPreparedFor(const SpringSet& springs, int particleCount) const {
-    return springCount_ == springs.size() && particleCount_ == particleCount;
+int SpringForces::RunsFor(int springCount) {
+    const int blocks = std::max(1, (springCount + kBlock - 1) / kBlock);
+    const int threads = springCount >= kShareFrom ? ParallelThreads() : 1;
+    return std::max(1, std::min(threads, blocks));
+}
+
+bool SpringForces::IsPreparedFor(const SpringSet& springs, int particleCount, int runs) const {
+    return springCount_ == springs.size() && particleCount_ == particleCount &&
+           static_cast<int>(runs_.size()) == runs;
 }
 
 void SpringForces::Prepare(const SpringSet& springs, int particleCount) {
@@ -78,30 +82,62 @@ void SpringForces::Prepare(const SpringSet& springs, int particleCount) {
         }
     }
 
+    // The blocks, cut into runs of nearly equal length.
+    const int blocks = std::max(1, (springCount + kBlock - 1) / kBlock);
+    const int runCount = RunsFor(springCount);
+    runs_.resize(static_cast<size_t>(runCount));
+    std::vector<int> runOfBlock(static_cast<size_t>(blocks));
+    for (int r = 0; r < runCount; ++r) {
+        Run& run = runs_[r];
+        run.firstBlock = static_cast<int>(static_cast<long long>(blocks) * r / runCount);
+        run.endBlock = static_cast<int>(static_cast<long long>(blocks) * (r + 1) / runCount);
+        run.readyAfter.assign(static_cast<size_t>(run.endBlock - run.firstBlock), 0);
+        for (int b = run.firstBlock; b < run.endBlock; ++b)
+            runOfBlock[b] = r;
+    }
+
     // Particles are summed once the block of their last spring has its
     // pulls; a particle without springs is summed (to zero) after the first.
-    const int blocks = std::max(1, (springCount + kBlock - 1) / kBlock);
+    // A particle whose first spring lies in an earlier run straddles a cut.
     std::vector<int> blockOf(n, 0);
-    int widest = 1;  // the most springs from a particle's first to its last, inclusive
-    readyAfter_.assign(static_cast<size_t>(blocks), 0);
+    std::vector<char> straddles(n, 0);
+    int widest = 1;  // the most springs from a run's particle's first to its last, inclusive
     for (size_t p = 0; p < n; ++p) {
         if (firstEnd_[p] < firstEnd_[p + 1]) {
             const int first = ends_[firstEnd_[p]] / 2;
             const int last = ends_[firstEnd_[p + 1] - 1] / 2;
-            widest = std::max(widest, last - first + 1);
             blockOf[p] = last / kBlock;
+            const Run& run = runs_[runOfBlock[blockOf[p]]];
+            if (first < run.firstBlock * kBlock) {
+                straddles[p] = 1;
+                straddlers_.push_back(static_cast<int>(p));
+                continue;
+            }
+            widest = std::max(widest, last - first + 1);
         }
-        ++readyAfter_[blockOf[p]];
+        Run& run = runs_[runOfBlock[blockOf[p]]];
+        ++run.readyAfter[blockOf[p] - run.firstBlock];
     }
-    for (int b = 1; b < blocks; ++b)
-        readyAfter_[b] += readyAfter_[b - 1];
-    summingOrder_.resize(n);
+    for (Run& run : runs_) {
+        const size_t runBlocks = run.readyAfter.size();
+        for (size_t b = 1; b < runBlocks; ++b)
+            run.readyAfter[b] += run.readyAfter[b - 1];
+        run.summingOrder.resize(runBlocks > 0 ? static_cast<size_t>(run.readyAfter.back()) : 0);
+    }
     {
-        std::vector<int> next(static_cast<size_t>(blocks), 0);
-        for (int b = 1; b < blocks; ++b)
-            next[b] = readyAfter_[b - 1];
-        for (size_t p = 0; p < n; ++p)
-            summingOrder_[next[blockOf[p]]++] = static_cast<int>(p);
+        std::vector<std::vector<int>> next(runs_.size());
+        for (size_t r = 0; r < runs_.size(); ++r) {
+            next[r].assign(runs_[r].readyAfter.size(), 0);
+            for (size_t b = 1; b < next[r].size(); ++b)
+                next[r][b] = runs_[r].readyAfter[b - 1];
+        }
+        for (size_t p = 0; p < n; ++p) {
+            if (straddles[p] != 0)
+                continue;
+            const int r = runOfBlock[blockOf[p]];
+            Run& run = runs_[r];
+            run.summingOrder[next[r][blockOf[p] - run.firstBlock]++] = static_cast<int>(p);
+        }
     }
 
     // A block's pulls may overwrite only those of springs whose particles
@@ -111,43 +147,63 @@ void SpringForces::Prepare(const SpringSet& springs, int particleCount) {
     size_t ringSize = 4;
     while (static_cast<long long>(ringSize) < needed)
         ringSize *= 2;
-    ring_.assign(ringSize, Pull{0.0f, 0.0f, 0.0f, 0.0f});
-    ringMask_ = static_cast<int>(ringSize - 1);
+    for (Run& run : runs_) {
+        run.ring.assign(ringSize, Pull{0.0f, 0.0f, 0.0f, 0.0f});
+        run.ringMask = static_cast<int>(ringSize - 1);
+    }
     springCount_ = springCount;
     particleCount_ = particleCount;
 }
 
 void SpringForces::Apply(SpringSet& springs, Particle* particles, int particleCount) {
-    if (!IsPreparedFor(springs, particleCount))
+    if (!IsPreparedFor(springs, particleCount, RunsFor(springs.size())))
         Prepare(springs, particleCount);
-    const int springCount = springs.size();
-    if (springCount >= kShareFrom && ParallelThreads() > 1) {
-        ApplyShared(springs, particles, particleCount);
+    if (runs_.size() == 1) {
+        ApplyRun(runs_[0], springs, particles);
         return;
     }
-    const PullBuffer ring{ring_.data(), static_cast<unsigned>(ringMask_)};
-    const int blocks = static_cast<int>(readyAfter_.size());
+    ParallelFor(static_cast<int>(runs_.size()), 1, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r)
+            ApplyRun(runs_[r], springs, particles);
+    });
+    ParallelFor(static_cast<int>(straddlers_.size()), kStraddlerPiece,
+                [&](int begin, int end) { SumStraddlers(springs, particles, begin, end); });
+}
+
+void SpringForces::ApplyRun(Run& run, SpringSet& springs, Particle* particles) const {
+    const PullBuffer ring{run.ring.data(), static_cast<unsigned>(run.ringMask)};
+    const int springCount = springs.size();
     int summed = 0;
-    for (int b = 0; b < blocks; ++b) {
+    for (int b = run.firstBlock; b < run.endBlock; ++b) {
         const int from = b * kBlock;
         const int to = std::min(springCount, from + kBlock);
         if (from < to)
             FormPulls(springs, particles, from, to, ring);
-        SumForces(particles, summed, readyAfter_[b], ring);
-        summed = readyAfter_[b];
+        const int ready = run.readyAfter[b - run.firstBlock];
+        SumForces(particles, run.summingOrder.data(), summed, ready, ring);
+        summed = ready;
     }
 }
 
-void SpringForces::ApplyShared(SpringSet& springs, Particle* particles, int particleCount) {
-    const int springCount = springs.size();
-    if (allPulls_.size() < static_cast<size_t>(springCount))
-        allPulls_.assign(static_cast<size_t>(springCount), Pull{0.0f, 0.0f, 0.0f, 0.0f});
-    // Every index is below the buffer's length: no mask needed.
-    const PullBuffer all{allPulls_.data(), ~0u};
-    ParallelFor(springCount, kSpringPiece,
-                [&](int begin, int end) { FormPulls(springs, particles, begin, end, all); });
-    ParallelFor(particleCount, kParticlePiece,
-                [&](int begin, int end) { SumForces(particles, begin, end, all); });
+void SpringForces::SumStraddlers(const SpringSet& springs, Particle* particles, int from,
+                                 int to) const {
+    for (int n = from; n < to; ++n) {
+        const int p = straddlers_[n];
+        SbVec3f force(0.0f, 0.0f, 0.0f);
+        for (int i = firstEnd_[p]; i < firstEnd_[p + 1]; ++i) {
+            const int e = ends_[i];
+            const int s = e >> 1;
+            // The run that owns the spring has written its length.
+            float length;
+            float pull[3];
+            FormPull(particles[springs.particleA[s]].position,
+                     particles[springs.particleB[s]].position, springs.stiffness[s],
+                     springs.restLength[s], length, pull);
+            const SbVec3f v(pull[0], pull[1], pull[2]);
+            force = force + ((e & 1) ? -v : v);
+        }
+        particles[p].force = force;
+    }
 }
 
 void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int from, int to,
@@ -213,7 +269,8 @@ void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int 
     }
 }
 
-void SpringForces::SumForces(Particle* particles, int from, int to, PullBuffer buffer) const {
+void SpringForces::SumForces(Particle* particles, const int* order, int from, int to,
+                             PullBuffer buffer) const {
     const int* const ends = ends_.data();
     const Pull* const ring = buffer.pulls;
     const unsigned mask = buffer.mask;
@@ -233,8 +290,7 @@ void SpringForces::SumForces(Particle* particles, int from, int to, PullBuffer b
     // particles at a time keep four chains going side by side.
     int n = from;
     for (; n + 4 <= to; n += 4) {
-        const int p[4] = {summingOrder_[n], summingOrder_[n + 1], summingOrder_[n + 2],
-                          summingOrder_[n + 3]};
+        const int p[4] = {order[n], order[n + 1], order[n + 2], order[n + 3]};
         const int* e[4];
         int count[4];
         for (int k = 0; k < 4; ++k) {
@@ -257,7 +313,7 @@ void SpringForces::SumForces(Particle* particles, int from, int to, PullBuffer b
         }
     }
     for (; n < to; ++n) {
-        const int p = summingOrder_[n];
+        const int p = order[n];
         __m128 force = _mm_setzero_ps();
         for (int i = firstEnd_[p]; i < firstEnd_[p + 1]; ++i)
             force = _mm_add_ps(force, pullAt(ends[i]));
@@ -265,7 +321,7 @@ void SpringForces::SumForces(Particle* particles, int from, int to, PullBuffer b
     }
 #else
     for (int n = from; n < to; ++n) {
-        const int p = summingOrder_[n];
+        const int p = order[n];
         SbVec3f force(0.0f, 0.0f, 0.0f);
         for (int i = firstEnd_[p]; i < firstEnd_[p + 1]; ++i) {
             const unsigned e = static_cast<unsigned>(ends[i]);

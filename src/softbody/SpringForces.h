@@ -17,11 +17,14 @@
 // stays small enough for the cache, and the pass streams through memory once.
 //
 // When loops are shared over several threads (math/ParallelFor.h) and the
-// body has at least kShareFrom springs, the halves run over the whole body
-// one after the other instead, each shared out: every spring's pull into a
-// buffer as long as the springs, in pieces of springs, then every particle's
-// force, in pieces of particles. A particle's force is still the same chain
-// of additions in spring order, so the bits are those of one thread.
+// body has at least kShareFrom springs, the blocks are cut into one run of
+// consecutive blocks a thread, and each run goes through both halves on its
+// own ring, summing the particles whose springs all lie in it. The few
+// particles whose springs straddle a cut are summed afterwards, each from
+// its springs' pulls formed again: the same operations on the same values,
+// so the same bits. A particle's force is still the same chain of additions
+// in spring order, so the bits are those of one thread, and each thread
+// streams through its share of memory once.
 
 #include <vector>
 
@@ -32,15 +35,16 @@ namespace wobble {
 
 class SpringForces {
 public:
-    // Indexes `springs` for a body of `particleCount` particles. Allocates;
-    // Apply then allocates nothing.
+    // Indexes `springs` for a body of `particleCount` particles, cut for the
+    // threads loops are now shared over. Allocates; Apply then allocates
+    // nothing while the number of threads stays.
     void Prepare(const SpringSet& springs, int particleCount);
     // Frees the index.
     void Clear();
 
     // Writes springs.length and sets particles[0..particleCount).force.
-    // Prepares first when the springs or the count are not those prepared
-    // for, and makes the shared pass's buffer the first time it runs.
+    // Prepares first when the springs, the count or the number of threads
+    // are not those prepared for.
     void Apply(SpringSet& springs, Particle* particles, int particleCount);
 
     static constexpr int kShareFrom = 16384;
@@ -50,32 +54,41 @@ private:
         float x, y, z, unused;
     };
     static constexpr int kBlock = 1024;  // springs whose pulls are formed before forces are summed
-    // Pieces of the shared pass: a few microseconds of work each.
-    static constexpr int kSpringPiece = 8192;
-    static constexpr int kParticlePiece = 2048;
+    // Straddling particles a piece of their pass: a few microseconds of work.
+    static constexpr int kStraddlerPiece = 256;
 
     // The pulls of spring s live at pulls[s & mask].
     struct PullBuffer {
         Pull* pulls;
         unsigned mask;
     };
+    // Consecutive blocks and the particles whose springs all lie in them.
+    struct Run {
+        int firstBlock = 0;
+        int endBlock = 0;
+        std::vector<int> summingOrder;  // its particles by the block of their last spring
+        // Its block firstBlock + b completes summingOrder[0 .. readyAfter[b]).
+        std::vector<int> readyAfter;
+        std::vector<Pull> ring;  // pull of spring s at ring[s & ringMask]
+        int ringMask = 0;
+    };
 
-    bool IsPreparedFor(const SpringSet& springs, int particleCount) const;
-    void ApplyShared(SpringSet& springs, Particle* particles, int particleCount);
+    // The runs the springs' blocks are cut into: one per thread when shared.
+    static int RunsFor(int springCount);
+    bool IsPreparedFor(const SpringSet& springs, int particleCount, int runs) const;
+    void ApplyRun(Run& run, SpringSet& springs, Particle* particles) const;
     static void FormPulls(SpringSet& springs, const Particle* particles, int from, int to,
                           PullBuffer out);
-    void SumForces(Particle* particles, int from, int to, PullBuffer in) const;
+    void SumForces(Particle* particles, const int* order, int from, int to, PullBuffer in) const;
+    void SumStraddlers(const SpringSet& springs, Particle* particles, int from, int to) const;
 
     int springCount_ = -1;
     int particleCount_ = -1;
     std::vector<int>
         firstEnd_;           // particle p's spring ends: ends_[firstEnd_[p] .. firstEnd_[p + 1])
     std::vector<int> ends_;  // 2 s for end A of spring s, 2 s + 1 for end B, in spring order
-    std::vector<int> summingOrder_;  // particles by the block of their last spring
-    std::vector<int> readyAfter_;    // block b completes summingOrder_[0 .. readyAfter_[b])
-    std::vector<Pull> ring_;         // pull of spring s at ring_[s & ringMask_]
-    int ringMask_ = 0;
-    std::vector<Pull> allPulls_;  // the shared pass's: pull of spring s at allPulls_[s]
+    std::vector<Run> runs_;
+    std::vector<int> straddlers_;  // particles with springs in more than one run
 };
 
 }  // namespace wobble

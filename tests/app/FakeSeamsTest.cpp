@@ -107,6 +107,74 @@ TEST(FakeSeams, AReplayGivesTheDumpOfTheRealProgram) {
     EXPECT_TRUE(test::ReadWholeFile(out.Path("state.txt")) == want);
 }
 
+// The dump a replay file gives on the sample scene, with no window system.
+std::string DumpOfReplay(const std::string& replayFile, long long frames) {
+    test::ScratchDir out;
+    AppOptions options = SampleScene(frames);
+    options.dumpFile = out.Path("state.txt");
+    FakeRun run(options);
+    Replay replay;
+    EXPECT_TRUE(replay.Load(replayFile).ok());
+    run.app->SetReplay(std::move(replay));
+    test::CaptureStdout([&] {
+        EXPECT_TRUE(run.app->Initialize());
+        EXPECT_EQ(run.app->Run(), kExitOk);
+    });
+    return test::ReadWholeFile(out.Path("state.txt"));
+}
+
+// A pad stands for keys and the mouse: its stick past the dead zone holds
+// the arrow, below it releases it, the D-pad and the stick share the arrows,
+// its buttons are their keys, and a full right stick turns and lifts the
+// camera as six counts of the mouse a frame do.
+TEST(FakeSeams, APadReplayGivesTheDumpOfTheEquivalentKeysAndMouse) {
+    test::ScratchDir dir;
+    const std::string pad = dir.Write("pad.txt",
+                                      "1 pad axis lefty -0.8\n"
+                                      "20 pad axis leftx -1\n"
+                                      "30 pad button dpleft down\n"
+                                      "35 pad axis leftx 0.2\n"
+                                      "40 pad button dpleft up\n"
+                                      "50 pad axis lefty 0.25\n"
+                                      "55 pad axis lefty 0.3\n"
+                                      "60 pad axis lefty 0\n"
+                                      "61 pad button x down\n"
+                                      "64 pad button x up\n"
+                                      "65 pad button y down\n"
+                                      "75 pad button y up\n"
+                                      "76 pad axis rightx 1\n"
+                                      "76 pad axis righty -1\n"
+                                      "79 pad axis rightx 0.25\n"
+                                      "79 pad axis righty 0\n"
+                                      "80 pad button a down\n"
+                                      "82 pad button a up\n"
+                                      "83 pad button b down\n"
+                                      "84 pad button b up\n");
+    std::string mouse;
+    for (int frame = 76; frame <= 78; ++frame)
+        mouse += std::to_string(frame) + " mouse 6 -6\n";
+    const std::string keys = dir.Write("keys.txt",
+                                       "1 down Up\n"
+                                       "20 down Left\n"
+                                       "40 up Left\n"
+                                       "50 up Up\n"
+                                       "55 down Down\n"
+                                       "60 up Down\n"
+                                       "61 down M\n"
+                                       "64 up M\n"
+                                       "65 down C\n"
+                                       "75 up C\n" +
+                                           mouse +
+                                           "80 down Z\n"
+                                           "82 up Z\n"
+                                           "83 down B\n"
+                                           "84 up B\n");
+    const std::string byPad = DumpOfReplay(pad, 90);
+    ASSERT_FALSE(byPad.empty());
+    EXPECT_TRUE(byPad == DumpOfReplay(keys, 90));
+    EXPECT_FALSE(byPad == DumpOfReplay(dir.Write("none.txt", ""), 90)) << "the pad did something";
+}
+
 // The panel's buttons ask for what keys ask for, and every such intent acts,
 // joined with the keys' in the next frame: the simulation's own (pump), the
 // view, and those only the loop can carry out (fullscreen, quit).

@@ -175,7 +175,7 @@ TEST_F(Program, BadCommandLinesAndReplaysAreRefusedWithStatusTwo) {
     EXPECT_EQ(
         bad.err,
         scene.Path("bad.txt") +
-            ":4: unknown event 'sideways' (down, up, mouse, cursor, button, close or drop)\n");
+            ":4: unknown event 'sideways' (down, up, mouse, cursor, button, pad, close or drop)\n");
     EXPECT_EQ(bad.out, "");  // refused before anything started
     scene.Write("bad.txt", "0 down Up\n");
     EXPECT_EQ(RunWobble(replayBad, scene.path()).exitCode, 2);

@@ -9,6 +9,7 @@
 
 #include "TestFiles.h"
 #include "app/Replay.h"
+#include "input/Gamepad.h"
 #include "input/KeyTable.h"
 
 namespace wobble {
@@ -117,7 +118,7 @@ TEST(Replay, HostileFilesAreRefusedWithFileAndLine) {
         {"1 down 0x1g\n", ":1: unknown key '0x1g'\n"},
         {"1 down\n", ":1: down takes one key\n"},
         {"-1 close\n", ":1: '-1' is not a frame number (1 or more)\n"},
-        {"2\n", ":1: an event needs a kind: down, up, mouse, cursor, button, close or drop\n"},
+        {"2\n", ":1: an event needs a kind: down, up, mouse, cursor, button, pad, close or drop\n"},
         {"1 cursor 10\n", ":1: cursor takes two whole numbers of pixels\n"},
         {"1 cursor 10 2.5\n", ":1: cursor takes two whole numbers of pixels\n"},
         {"1 cursor -1073741825 0\n", ":1: cursor pixels are out of range\n"},
@@ -125,8 +126,19 @@ TEST(Replay, HostileFilesAreRefusedWithFileAndLine) {
         {"1 button Left down\n", ":1: button takes left, middle or right, then down or up\n"},
         {"1 button right pressed\n", ":1: button takes left, middle or right, then down or up\n"},
         {"1 click\n",
-         ":1: unknown event 'click' (down, up, mouse, cursor, button, close or drop)\n"},
+         ":1: unknown event 'click' (down, up, mouse, cursor, button, pad, close or drop)\n"},
         {"2 drop   # nothing\n", ":1: drop takes the path of a model file or a scene folder\n"},
+        {"1 pad button a\n", ":1: pad takes button NAME down|up, or axis NAME VALUE\n"},
+        {"1 pad stick leftx 1\n", ":1: pad takes button NAME down|up, or axis NAME VALUE\n"},
+        {"1 pad button A down\n",
+         ":1: unknown pad button 'A' (a b x y back start leftshoulder ...)\n"},
+        {"1 pad button start held\n", ":1: pad button takes down or up after its name\n"},
+        {"1 pad axis leftz 0.5\n",
+         ":1: unknown pad axis 'leftz' (leftx lefty rightx righty ...)\n"},
+        {"1 pad axis leftx 1.5\n", ":1: pad axis takes a value from -1 to 1\n"},
+        {"1 pad axis leftx nan\n", ":1: pad axis takes a value from -1 to 1\n"},
+        {"1 pad axis leftx 0.5x\n", ":1: pad axis takes a value from -1 to 1\n"},
+        {"1 pad axis leftx 1e999\n", ":1: pad axis takes a value from -1 to 1\n"},
     };
     for (const Case& c : cases) {
         const auto path = dir.Write("bad.txt", c.text);
@@ -146,6 +158,27 @@ TEST(Replay, ADropTakesTheRestOfItsLineRelativeToTheReplaysFolder) {
     EXPECT_EQ(r.events[0].type, EventType::Drop);
     EXPECT_EQ(r.events[0].path, "/models/my ship.stl");
     EXPECT_EQ(r.events[1].path, dir.path() + "/scenes/ring");
+}
+
+TEST(Replay, PadLinesNameSdlsButtonsAndAxes) {
+    ScratchDir dir;
+    const Loaded r = LoadReplay(
+        dir.Write("r.txt",
+                  "2 pad button leftshoulder down\n2 pad axis lefty -1\n5 pad axis rightx 0.375\n"
+                  "6 pad button dpright up\n"));
+    ASSERT_TRUE(r.ok) << r.err;
+    ASSERT_EQ(r.events.size(), 4u);
+    EXPECT_EQ(r.events[0].type, EventType::PadButtonDown);
+    EXPECT_EQ(r.events[0].control, kPadLeftShoulder);
+    EXPECT_EQ(r.events[1].type, EventType::PadAxisMoved);
+    EXPECT_EQ(r.events[1].control, kPadLeftY);
+    EXPECT_EQ(r.events[1].value, -1.0f);
+    EXPECT_EQ(r.events[2].control, kPadRightX);
+    EXPECT_EQ(r.events[2].value, 0.375f);
+    EXPECT_EQ(r.events[3].type, EventType::PadButtonUp);
+    EXPECT_EQ(r.events[3].control, kPadDpadRight);
+    for (const InputEvent& e : r.events)
+        EXPECT_EQ(e.pad, kReplayedPad);
 }
 
 TEST(Replay, EmptyFileIsAnEmptyReplayAndAFolderIsRefused) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "AllocationCounter.h"
+#include "SceneHash.h"
 #include "TestFiles.h"
 #include "math/ParallelFor.h"
 
@@ -22,22 +23,7 @@ namespace {
 
 constexpr const char* kSampleScene = WOBBLE_SOURCE_DIR "/assets";
 
-// FNV-1a over the bits of every float that evolves: particle positions and
-// velocities, the deformed surface, the water's heights and velocities.
-uint64_t HashOf(const Scene& scene) {
-    test::Fnv1a h;
-    const auto add = [&](const SbVec3f& v) { h.Add(v.getValue(), 3 * sizeof(float)); };
-    for (const Particle& p : scene.body.particles) {
-        add(p.position);
-        add(p.velocity);
-    }
-    for (const SbVec3f& v : scene.body.surface.vertices)
-        add(v);
-    for (const SbVec3f& p : scene.water.positions)
-        add(p);
-    h.Add(scene.water.velocities.data(), scene.water.velocities.size() * sizeof(float));
-    return h.value();
-}
+using test::SceneStateHash;
 
 class SampleScene : public ::testing::Test {
 protected:
@@ -79,7 +65,8 @@ TEST_F(SampleScene, FixedScenarioGivesTheStoredStateHash) {
     // program dumps for the replay Up from frame 1, Z in frames 5-9, B in
     // frames 12-13 and Right in frames 20-34, after 60 frames.
     RunScenario();
-    EXPECT_EQ(HashOf(scene), 0x53c91a942468c5deull) << std::hex << "state hash 0x" << HashOf(scene);
+    EXPECT_EQ(SceneStateHash(scene), 0x53c91a942468c5deull)
+        << std::hex << "state hash 0x" << SceneStateHash(scene);
 }
 
 double TotalWaterHeight(const Scene& scene) {
@@ -102,13 +89,13 @@ TEST_F(SampleScene, IdleWaterKeepsItsLevelUnderTheFloatingBody) {
 }
 
 TEST_F(SampleScene, ResetReturnsEveryEvolvingValueToTheLoadedState) {
-    const uint64_t loadedHash = HashOf(scene);
+    const uint64_t loadedHash = SceneStateHash(scene);
     const std::vector<SbVec3f> loadedNormals = scene.body.surface.faceNormals;
     const float restLength = scene.body.springs.restLength[0];
     RunScenario();
-    ASSERT_NE(HashOf(scene), loadedHash);
+    ASSERT_NE(SceneStateHash(scene), loadedHash);
     scene.Reset();
-    EXPECT_EQ(HashOf(scene), loadedHash);
+    EXPECT_EQ(SceneStateHash(scene), loadedHash);
     EXPECT_TRUE(scene.body.surface.faceNormals == loadedNormals);
     EXPECT_EQ(scene.body.controller.forwardThrust, 0.0f);
     EXPECT_EQ(scene.body.springs.restLength[0], restLength);  // the pump undone
