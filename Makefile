@@ -3,8 +3,12 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 SANITIZE_BUILD := build-sanitize
+WEB_BUILD := build-web
+# Debian's emscripten runs offline with Debian's JavaScript modules.
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
-.PHONY: all deps build run test bench sanitize fuzz-smoke long-run format clean install deb
+.PHONY: all deps build run test bench sanitize fuzz-smoke long-run format clean install deb web \
+        serve-web test-web
 
 all: build
 
@@ -60,5 +64,26 @@ long-run: build
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+# The browser's build in $(WEB_BUILD): the page (index.html), its scenes
+# (built by the desktop's wobble-scene), and wobble-node.js (the same loop
+# under Node, which the program tests compare with the desktop's).
+web: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target wobble-scene
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+	bash scripts/web-scenes $(BUILD) $(WEB_BUILD)
+
+# The page driven in Debian's Chromium, headless (tests/web); screenshots in
+# $(WEB_BUILD)/e2e-screenshots.
+test-web: web build
+	bash tests/web/run $(BUILD) $(WEB_BUILD)
+
+# The page on this machine only: http://127.0.0.1:8026/
+WEB_PORT ?= 8026
+serve-web:
+	@test -f $(WEB_BUILD)/index.html || { echo "serve-web: run make web first" >&2; exit 1; }
+	@echo "wobble's page: http://127.0.0.1:$(WEB_PORT)/  (Ctrl-C ends)"
+	cd $(WEB_BUILD) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(WEB_BUILD)

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "app/DesktopSeams.h"
 #include "controls/Controls.h"
 
 namespace wobble {
@@ -18,10 +17,6 @@ DisplaySettings Display(int width, int height, int bits) {
 }
 
 }  // namespace
-
-Application::Application(int width, int height, int bits, std::unique_ptr<Window> window,
-                         const AppOptions& options)
-    : Application(width, height, bits, DesktopSeams(std::move(window)), options) {}
 
 Application::Application(int width, int height, int bits, Seams seams, const AppOptions& options)
     : options_(options),

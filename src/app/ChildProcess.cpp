@@ -54,7 +54,9 @@ Status ChildProcess::Start(const std::string& program, const std::vector<std::st
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+#if !defined(__EMSCRIPTEN__)  // WebAssembly's C library spawns nothing and lacks it
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
 
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));

@@ -9,4 +9,8 @@ Seams DesktopSeams(std::unique_ptr<Window> window) {
     return Seams{std::move(window), std::make_unique<GlDrawing>(), std::make_unique<Panel>()};
 }
 
+Application::Application(int width, int height, int bits, std::unique_ptr<Window> window,
+                         const AppOptions& options)
+    : Application(width, height, bits, DesktopSeams(std::move(window)), options) {}
+
 }  // namespace wobble

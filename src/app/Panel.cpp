@@ -17,8 +17,6 @@ namespace wobble {
 
 namespace {
 
-// Weight of the newest frame in the running averages: about the last 30 frames count.
-constexpr double kSmoothing = 1.0 / 30.0;
 constexpr float kPanelWidth = 320.0f;
 constexpr float kItemWidth = 200.0f;  // sliders, the meter and the plots; labels to their right
 constexpr float kMargin = 10.0f;
@@ -27,10 +25,6 @@ constexpr float kPlotHeight = 36.0f;
 constexpr ImGuiSliderFlags kSliderFlags = ImGuiSliderFlags_NoInput;
 
 const char* const kCameraModeNames[] = {"free", "behind", "side", "front", "orbit"};
-
-double Blend(double average, double sample) {
-    return average == 0.0 ? sample : average + (sample - average) * kSmoothing;
-}
 
 // Green while far from the limit, through yellow to red as the ratio of the
 // stiffness per mass to its limit nears 1.
@@ -114,11 +108,7 @@ void Panel::ToggleCompact(Window& window) {
 }
 
 void Panel::RecordFrame(double frameMilliseconds, const FrameTimings& frame) {
-    averageFrameMs = Blend(averageFrameMs, frameMilliseconds);
-    average.step.bodyStep = Blend(average.step.bodyStep, frame.step.bodyStep);
-    average.step.waterStep = Blend(average.step.waterStep, frame.step.waterStep);
-    average.step.surface = Blend(average.step.surface, frame.step.surface);
-    average.drawing = Blend(average.drawing, frame.drawing);
+    averages.Add(frameMilliseconds, frame);
 }
 
 void Panel::RecordMeasures(const SceneMeasures& measures) {
@@ -158,8 +148,8 @@ KeyIntents Panel::Build(Window& window, const Pointer& pointer, Scene& scene,
     const float top = io.DisplaySize.y - static_cast<float>(display.height) + kMargin;
     Readings shown;
     shown.state = state;
-    shown.framesPerSecond = averageFrameMs > 0.0 ? 1000.0 / averageFrameMs : 0.0;
-    shown.timings = average;
+    shown.framesPerSecond = averages.FramesPerSecond();
+    shown.timings = averages.parts;
     if (compact)
         BuildCompact(scene, shown, top, kMargin);
     if (full)

@@ -17,6 +17,7 @@
 // them runs, so such a frame is exactly the plain frame.
 
 #include "app/ControlPanel.h"
+#include "app/FrameAverages.h"
 #include "app/PlotHistory.h"
 
 struct ImGuiContext;
@@ -67,8 +68,7 @@ public:
 
     bool full = false;     // the panel
     bool compact = false;  // the compact view
-    double averageFrameMs = 0.0;
-    FrameTimings average;
+    FrameAverages averages;
 
 private:
     void Start(Window& window);

@@ -6,11 +6,16 @@ namespace wobble {
 
 PreloadedScene::PreloadedScene(const std::string& folder)
     : folder_(folder), scene_(std::make_unique<Scene>()) {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // WebAssembly without threads, where a failed start could not be caught
+    // either: Take loads the scene itself.
+#else
     try {
         loader_ = std::thread([this] { Load(); });
     } catch (const std::system_error&) {
         // No thread to be had: Take loads the scene itself.
     }
+#endif
 }
 
 PreloadedScene::~PreloadedScene() {

@@ -159,7 +159,23 @@ bool Unproject(const Mat& inverse, double x, double y, double z, double out[3]) 
     return std::isfinite(out[0]) && std::isfinite(out[1]) && std::isfinite(out[2]);
 }
 
+void ColumnMajor(const Mat& m, float out[16]) {
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            out[4 * c + r] = static_cast<float>(m.m[r][c]);
+}
+
 }  // namespace
+
+bool CameraMatrices(const CameraView& view, const Lens& lens, float camera[16],
+                    float projection[16]) {
+    Mat v;
+    if (!ViewMatrix(view, v))
+        return false;
+    ColumnMajor(v, camera);
+    ColumnMajor(Projection(lens), projection);
+    return true;
+}
 
 bool RayThroughPixel(const CameraView& view, const Lens& lens, float x, float y, Ray& ray) {
     if (lens.width < 1 || lens.height < 1 || !std::isfinite(x) || !std::isfinite(y))

@@ -34,6 +34,12 @@ struct Ray {
 // are not finite.
 bool RayThroughPixel(const CameraView& view, const Lens& lens, float x, float y, Ray& ray);
 
+// The camera matrix and the projection a drawing loads for `view` and `lens`
+// (what render/ asks of GL 1.1), column-major as GL and WebGL take them;
+// false for a view that leaves the matrix as it is.
+bool CameraMatrices(const CameraView& view, const Lens& lens, float camera[16],
+                    float projection[16]);
+
 // The direction the view looks in (unit length); false as above.
 bool ViewDirection(const CameraView& view, SbVec3f& direction);
 

@@ -11,6 +11,7 @@
 #include "app/Application.h"
 #include "app/InstalledScene.h"
 #include "app/Replay.h"
+#include "app/RunStart.h"
 #include "app/SceneBuild.h"
 #include "platform/SdlWindow.h"
 
@@ -31,30 +32,10 @@ bool SceneFolderUsable(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Line by line, so that progress appears as it happens and in order with
-    // the error lines on stderr, even when the console is a pipe.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-
     wobble::AppOptions options;
-    switch (wobble::ParseCommandLine(argc, argv, options)) {
-        case wobble::CommandLineResult::ExitOk:
-            return wobble::kExitOk;
-        case wobble::CommandLineResult::Error:
-            return wobble::kExitBadCommandLine;
-        case wobble::CommandLineResult::Run:
-            break;
-    }
-
-    // A replay file is read whole before anything starts: a bad one is refused
-    // before any frame runs.
     wobble::Replay replay;
-    if (!options.replayFile.empty()) {
-        const wobble::Status loaded = replay.Load(options.replayFile);
-        if (!loaded) {
-            wobble::PrintInputError(loaded.error());
-            return wobble::kExitBadCommandLine;
-        }
-    }
+    if (const int status = wobble::StartRun(argc, argv, options, replay); status >= 0)
+        return status;
     // A model given instead of a scene folder is made into one first.
     wobble::SceneBuild startupBuild;
     if (!options.modelFile.empty() && !wobble::BuildStartupScene(startupBuild, options))

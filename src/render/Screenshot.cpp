@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 #include <png.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -69,18 +68,6 @@ Status WritePng(const std::string& path, const Image& image) {
     if (failure != nullptr)
         return InputError{path, 0, failure};
     return Done{};
-}
-
-std::string NextFreeName(const std::string& folder, const std::string& stem,
-                         const std::string& extension) {
-    char name[64];
-    for (int n = 1;; ++n) {
-        std::snprintf(name, sizeof name, "%s-%04d%s", stem.c_str(), n, extension.c_str());
-        const std::string path = folder.empty() ? name : folder + "/" + name;
-        struct stat info;
-        if (stat(path.c_str(), &info) != 0)
-            return path;
-    }
 }
 
 }  // namespace wobble

@@ -16,6 +16,7 @@ namespace wobble {
 namespace scan {
 
 float ConvertFloat(const char* begin, const char* end, FloatText kind) {
+#if defined(__cpp_lib_to_chars)
     if (kind == FloatText::kDecimal) {
         // from_chars is correctly rounded, as strtof is, but takes no '+'.
         const char* first = *begin == '+' ? begin + 1 : begin;
@@ -25,6 +26,11 @@ float ConvertFloat(const char* begin, const char* end, FloatText kind) {
             return value;
         // Out of range: strtof's overflow and underflow values are what scanf stores.
     }
+#else
+    // A C++ library without from_chars for floats (WebAssembly's): strtof
+    // converts every text, to the same correctly rounded value.
+    (void)kind;
+#endif
     // Hexadecimal, infinity, NaN and out-of-range texts are rare: strtof
     // itself converts them, from a NUL-terminated copy.
     const size_t length = static_cast<size_t>(end - begin);
@@ -312,6 +318,14 @@ void ScanStream::CountLines(const char* begin, const char* end) {
 }
 
 const char* ScanStream::PlainDecimal(const char* begin, const char* end, float& value) {
+#if !defined(__cpp_lib_to_chars)
+    // A C++ library without from_chars for floats (WebAssembly's): the general
+    // path converts every number, to the same value.
+    (void)begin;
+    (void)end;
+    (void)value;
+    return nullptr;
+#else
     // from_chars takes a '-' but no '+'.
     const char* first = begin;
     const char* digits = begin;
@@ -335,6 +349,7 @@ const char* ScanStream::PlainDecimal(const char* begin, const char* end, float& 
         return nullptr;
     value = converted;
     return result.ptr;
+#endif
 }
 
 scan::ScanResult ScanStream::ScanIntSlow(int& value) {

@@ -6,7 +6,6 @@
 // character by character. Memory stays constant whatever the file's size.
 
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -209,7 +208,9 @@ private:
             return nullptr;
         const double quotient = static_cast<double>(mantissa) / kPowersOfTen[fraction];
         // The 29 bits a double holds below a float's last bit: 1000...0 is a midpoint.
-        if ((std::bit_cast<uint64_t>(quotient) & 0x1fffffffu) == 0x10000000u)
+        uint64_t bits;
+        std::memcpy(&bits, &quotient, sizeof bits);
+        if ((bits & 0x1fffffffu) == 0x10000000u)
             return nullptr;
         const float magnitude = static_cast<float>(quotient);
         value = negative ? -magnitude : magnitude;

@@ -10,43 +10,31 @@
 
 #include "TestFiles.h"
 #include "app/Application.h"
+#include "app/HeadlessSeams.h"
 #include "input/KeyTable.h"
 
 namespace wobble {
 namespace {
 
-class FakeWindow : public Window {
+// The headless seams, counting what the loop asks of them.
+class FakeWindow : public HeadlessWindow {
 public:
-    bool Create(const DisplaySettings&) override { return true; }
-    void Release() override {}
-    bool PollEvent(InputEvent&) override { return false; }
     void SwapBuffers() override { ++swaps; }
     void SetFullscreen(bool fullscreen, const FullscreenMode&) override {
         fullscreenNow = fullscreen;
     }
-    MouseDevice* Mouse() override { return nullptr; }
-    void ShowMessage(const char*, const char*, MessageIcon) override {}
-    bool IsHeadless() const override { return true; }
 
     int swaps = 0;
     bool fullscreenNow = false;
 };
 
-class FakeDrawing : public Drawing {
+class FakeDrawing : public NoDrawing {
 public:
     void Setup(const DisplaySettings&) override { ++setups; }
-    void Prepare() override {}
     double DrawScene(const Scene&, const CameraView&, bool surfaceView, SurfaceRefresh) override {
         ++scenesDrawn;
         lastSurfaceView = surfaceView;
         return 0.0;
-    }
-    void DrawCrosshair(const DisplaySettings&, float, float) override {}
-    void DrawRecordingDot(const DisplaySettings&) override {}
-    void ReadFrame(Image& image, const DisplaySettings& display, bool) override {
-        image.width = display.width;
-        image.height = display.height;
-        image.rgb.assign(static_cast<size_t>(display.width) * display.height * 3, 0);
     }
 
     int setups = 0;
@@ -55,20 +43,14 @@ public:
 };
 
 // Its buttons ask, in frame N of the loop, for what `asks` holds for N.
-class FakePanel : public ControlPanel {
+class FakePanel : public NoPanel {
 public:
     void ToggleFull(Window&) override { full = !full; }
-    void ToggleCompact(Window&) override {}
-    void ShowStatus(Window&, const StatusPanel&) override {}
-    void Stop() override {}
-    void RecordFrame(double, const FrameTimings&) override {}
     KeyIntents Build(Window&, const Pointer&, Scene&, const PanelState&,
                      const DisplaySettings&) override {
         ++built;
         return built == askInFrame ? asks : KeyIntents();
     }
-    bool TakesMouse() const override { return false; }
-    void Draw(const Scene&) override {}
 
     bool full = false;
     int built = 0;

@@ -19,7 +19,9 @@ class Program : public ::testing::Test {
 protected:
     void SetUp() override { WriteTestScene(scene.path()); }
 
-    // Runs `frames` frames with the replay text; returns the dump.
+    // Runs `frames` frames with the replay text; returns the dump. With the
+    // WebAssembly build there (`make web`), runs it too, which must step,
+    // aim and end the same, to the bit.
     Dump RunReplay(const std::string& replay, int frames, ProcessResult* result = nullptr,
                    const std::string& dumpName = "dump.txt") {
         scene.Write("replay.txt", replay);
@@ -33,7 +35,14 @@ protected:
         EXPECT_EQ(r.exitCode, 0) << r.err;
         if (result != nullptr)
             *result = r;
-        return ReadDump(scene.Path(dumpName));
+        const Dump desktop = ReadDump(scene.Path(dumpName));
+        if (NodeBuildPresent()) {
+            std::replace(args.begin(), args.end(), dumpName, "node-" + dumpName);
+            const ProcessResult n = RunWobbleNode(args, scene.path());
+            EXPECT_EQ(n.exitCode, r.exitCode) << n.err;
+            ExpectSameDump(ReadDump(scene.Path("node-" + dumpName)), desktop);
+        }
+        return desktop;
     }
 
     ScratchDir scene;
@@ -292,6 +301,40 @@ TEST(GoldenState, SampleSceneAfterFortyFramesIsTheCheckedInDump) {
     hash.Add(got.data(), got.size());
     EXPECT_EQ(hash.value(), kGoldenHash) << std::hex << "0x" << hash.value();
     EXPECT_TRUE(got == want) << FirstDifference(got, want);
+}
+
+// WebAssembly under Node steps the sample scene to the desktop's bits: the
+// golden replay, a grab pulled up and let go, and a poke of the water.
+TEST(GoldenState, NodeGivesTheDesktopsBitsOnTheSampleScene) {
+    if (!NodeBuildPresent())
+        GTEST_SKIP() << "no WebAssembly build: `make web` builds build-web/wobble-node.js "
+                        "(and node must be installed)";
+    std::string grab = "10 cursor 400 300\n10 button left down\n";
+    for (int frame = 11; frame <= 40; ++frame)
+        grab += std::to_string(frame) + " cursor 400 " + std::to_string(460 - 4 * frame) + "\n";
+    const std::vector<std::string> replays = {
+        ReadWholeFile(WOBBLE_TEST_DATA_DIR "/sample-40-frames.replay"),
+        grab + "100 button left up\n",
+        "10 cursor 200 450\n10 button left down\n11 button left up\n",
+    };
+    for (const std::string& replay : replays) {
+        ScratchDir out;
+        out.Write("replay.txt", replay);
+        std::vector<std::string> args = {WOBBLE_SOURCE_DIR "/assets",
+                                         "--headless",
+                                         "--frames",
+                                         "120",
+                                         "--replay",
+                                         "replay.txt",
+                                         "--dump",
+                                         "desktop.txt"};
+        ASSERT_EQ(RunWobble(args, out.path()).exitCode, 0);
+        args.back() = "node.txt";
+        const ProcessResult n = RunWobbleNode(args, out.path());
+        ASSERT_EQ(n.exitCode, 0) << n.err;
+        SCOPED_TRACE(replay.substr(0, 40));
+        ExpectSameDump(ReadDump(out.Path("node.txt")), ReadDump(out.Path("desktop.txt")));
+    }
 }
 
 }  // namespace

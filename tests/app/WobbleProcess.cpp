@@ -1,5 +1,7 @@
 #include "WobbleProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -94,6 +96,28 @@ void WriteTestScene(const std::string& folder) {
            << m.VertexIndex(0, 2, 0) << ' ' << m.VertexIndex(0, 0, 2) << ' '
            << m.VertexIndex(0, 2, 2) << "\nstiffness 20\nmass 1\n";
     std::ofstream(folder + "/config.txt") << config.str();
+}
+
+bool NodeBuildPresent() {
+    return access(WOBBLE_NODE, X_OK) == 0 && access(WOBBLE_WEB_NODE_PROGRAM, R_OK) == 0;
+}
+
+ProcessResult RunWobbleNode(const std::vector<std::string>& args, const std::string& cwd) {
+    std::vector<std::string> nodeArgs = {WOBBLE_WEB_NODE_PROGRAM};
+    for (const std::string& a : args)
+        if (a != "--headless")
+            nodeArgs.push_back(a);
+    return RunProgram(WOBBLE_NODE, nodeArgs, cwd);
+}
+
+void ExpectSameDump(const Dump& got, const Dump& want) {
+    EXPECT_EQ(got.frame, want.frame);
+    EXPECT_EQ(got.thrust, want.thrust);
+    EXPECT_EQ(got.camera, want.camera);
+    EXPECT_EQ(got.view, want.view);
+    EXPECT_TRUE(got.particles == want.particles) << "the particles differ";
+    EXPECT_TRUE(got.surface == want.surface) << "the surface differs";
+    EXPECT_TRUE(got.water == want.water) << "the water differs";
 }
 
 Dump ReadDump(const std::string& path) {

@@ -24,6 +24,12 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
                          const std::string& cwd, const std::vector<std::string>& unset = {},
                          const std::vector<std::string>& set = {});
 
+// The WebAssembly build's program under Node (build-web/wobble-node.js of
+// `make web`), with the desktop's arguments less --headless; whether it has
+// been built.
+bool NodeBuildPresent();
+ProcessResult RunWobbleNode(const std::vector<std::string>& args, const std::string& cwd);
+
 // A small steerable scene in `folder`: config.txt, body.tet (a box of
 // tetrahedral cubes floating at the water's middle) and box.obj around it.
 void WriteTestScene(const std::string& folder);
@@ -34,5 +40,7 @@ struct Dump {
     std::string particles, surface, water;  // the lines of each section
 };
 Dump ReadDump(const std::string& path);
+// Every section of the two dumps is the same, byte for byte.
+void ExpectSameDump(const Dump& got, const Dump& want);
 
 }  // namespace wobble::test
