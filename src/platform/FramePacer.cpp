@@ -23,8 +23,13 @@ void FramePacer::Pace() {
         glFinish();
         return;
     }
+    const auto now = std::chrono::steady_clock::now();
+    if (++framesSinceFence_ < kFramesPerFence && now - lastFence_ < kFenceInterval)
+        return;
+    framesSinceFence_ = 0;
+    lastFence_ = now;
     void* const drawn = fenceSync_(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-    void*& beforeLast = fences_[frame_++ % 2];
+    void*& beforeLast = fences_[fence_++ % 2];
     if (beforeLast != nullptr)
         Wait(beforeLast);
     beforeLast = drawn;
@@ -47,7 +52,9 @@ void FramePacer::Stop() {
             Wait(fence);
         fence = nullptr;
     }
-    frame_ = 0;
+    fence_ = 0;
+    framesSinceFence_ = 0;
+    lastFence_ = {};
 }
 
 }  // namespace wobble

@@ -3,9 +3,17 @@
 // offscreen swap returns at once, so an unthrottled run would queue frame
 // after frame for the software rasteriser's threads, which then hold ever
 // more memory; finishing every frame instead makes the main thread and those
-// threads take turns. A fence after each frame, and a wait on the one of the
-// frame before the previous, lets the next frame be prepared while the last
-// is drawn, with at most two frames in flight.
+// threads take turns. A fence now and then, and a wait on the one before,
+// lets the next frames be prepared while the last are drawn.
+//
+// A fence is not free for the software rasteriser (a small frame costs a
+// fifth more with one after each), so small frames share one: a fence goes
+// after a frame once kFramesPerFence frames or kFenceInterval of time have
+// passed since the last. Big frames, whose queued work is what costs
+// memory, still get one each, with at most two in flight; small ones at
+// most 2 * kFramesPerFence.
+
+#include <chrono>
 
 namespace wobble {
 
@@ -16,8 +24,8 @@ public:
     void Start();
     // False when the context has no fences: every frame is then finished.
     bool HasFences() const { return fenceSync_ != nullptr; }
-    // After a frame's last drawing call: fences it, and waits until the
-    // frame before the previous one is done.
+    // After a frame's last drawing call: fences it when it is time to (see
+    // above), and then waits until the fence before is passed.
     void Pace();
     // Waits for every frame still drawing and drops the fences; before the
     // context goes.
@@ -33,8 +41,13 @@ private:
     FenceSyncFn fenceSync_ = nullptr;
     ClientWaitSyncFn clientWaitSync_ = nullptr;
     DeleteSyncFn deleteSync_ = nullptr;
-    void* fences_[2] = {nullptr, nullptr};  // the frames in flight, by frame number modulo 2
-    unsigned frame_ = 0;
+    static constexpr int kFramesPerFence = 8;
+    static constexpr std::chrono::milliseconds kFenceInterval{25};
+
+    void* fences_[2] = {nullptr, nullptr};  // the latest fences, by fence number modulo 2
+    unsigned fence_ = 0;
+    int framesSinceFence_ = 0;
+    std::chrono::steady_clock::time_point lastFence_;
 };
 
 }  // namespace wobble
