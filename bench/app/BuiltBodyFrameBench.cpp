@@ -79,15 +79,18 @@ void BM_FinestBodyStep(benchmark::State& state) {
         state.SkipWithError("the model did not build (is assimp-testmodels installed?)");
         return;
     }
+    // The thread count first: the body prepares its springs' pass for it
+    // when it loads, as the program's body does.
+    const int threads = ParallelThreads();
+    SetParallelThreads(static_cast<int>(state.range(0)));
     SoftBody body;
     Result<SceneHandling> handling = ReadHandlingFile(folder);
     if (!handling || !Quietly([&] { return LoadConfig("config.txt", body, folder).ok(); })) {
+        SetParallelThreads(threads);
         state.SkipWithError("the scene did not load");
         return;
     }
     body.handling = handling->body;
-    const int threads = ParallelThreads();
-    SetParallelThreads(static_cast<int>(state.range(0)));
     body.controller.forwardThrust = 30.0f;
     const float dt = 0.05f / static_cast<float>(body.handling.subSteps);
     for (auto _ : state) {

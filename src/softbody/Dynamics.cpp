@@ -101,15 +101,23 @@ void SoftBody::StepRetaining(float dt, float retention, bool refreshTetras) {
         ParallelFor(particleCount, kParticlePiece, [&](int from, int to) {
             MoveParticles(begin + from, begin + to, dt, nullptr);
         });
-        for (const Particle* p = begin; p != end; ++p)
-            sum += p->velocity;
     } else {
         MoveParticles(begin, end, dt, &sum);
     }
 
     // 2 and 3. Spring forces: every force cleared, then the springs' pulls
-    // added in generation order.
-    springForces_.Apply(springs, begin, particleCount);
+    // added in generation order. Shared, the velocities' sum (one chain of
+    // additions in particle order) goes beside them: the pass reads no
+    // velocity.
+    if (shared) {
+        auto sumVelocities = [&] {
+            for (const Particle* p = begin; p != end; ++p)
+                sum += p->velocity;
+        };
+        springForces_.Apply(springs, begin, particleCount, sumVelocities);
+    } else {
+        springForces_.Apply(springs, begin, particleCount);
+    }
 
     // 4. Thrust. It also computes the body frame, whose centre the scene
     // hands to the water after the step.

@@ -155,16 +155,25 @@ void SpringForces::Prepare(const SpringSet& springs, int particleCount) {
     particleCount_ = particleCount;
 }
 
-void SpringForces::Apply(SpringSet& springs, Particle* particles, int particleCount) {
+void SpringForces::ApplyAlongside(SpringSet& springs, Particle* particles, int particleCount,
+                                  void (*alongside)(void*), void* task) {
     if (!IsPreparedFor(springs, particleCount, RunsFor(springs.size())))
         Prepare(springs, particleCount);
-    if (runs_.size() == 1) {
+    const int runs = static_cast<int>(runs_.size());
+    if (runs == 1) {
         ApplyRun(runs_[0], springs, particles);
+        if (alongside != nullptr)
+            alongside(task);
         return;
     }
-    ParallelFor(static_cast<int>(runs_.size()), 1, [&](int begin, int end) {
-        for (int r = begin; r < end; ++r)
-            ApplyRun(runs_[r], springs, particles);
+    // The task is the last piece: the thread whose run ends first takes it.
+    ParallelFor(runs + (alongside != nullptr ? 1 : 0), 1, [&](int begin, int end) {
+        for (int r = begin; r < end; ++r) {
+            if (r < runs)
+                ApplyRun(runs_[r], springs, particles);
+            else
+                alongside(task);
+        }
     });
     ParallelFor(static_cast<int>(straddlers_.size()), kStraddlerPiece,
                 [&](int begin, int end) { SumStraddlers(springs, particles, begin, end); });

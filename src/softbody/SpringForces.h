@@ -45,7 +45,18 @@ public:
     // Writes springs.length and sets particles[0..particleCount).force.
     // Prepares first when the springs, the count or the number of threads
     // are not those prepared for.
-    void Apply(SpringSet& springs, Particle* particles, int particleCount);
+    void Apply(SpringSet& springs, Particle* particles, int particleCount) {
+        ApplyAlongside(springs, particles, particleCount, nullptr, nullptr);
+    }
+    // The same, with `alongside()` run once meanwhile, on whichever thread
+    // is free first when the pass is shared: work that touches nothing the
+    // pass reads or writes (positions, forces, the springs' lengths).
+    template <typename Task>
+    void Apply(SpringSet& springs, Particle* particles, int particleCount, Task& alongside) {
+        ApplyAlongside(
+            springs, particles, particleCount, [](void* task) { (*static_cast<Task*>(task))(); },
+            &alongside);
+    }
 
     static constexpr int kShareFrom = 16384;
 
@@ -76,6 +87,8 @@ private:
     // The runs the springs' blocks are cut into: one per thread when shared.
     static int RunsFor(int springCount);
     bool IsPreparedFor(const SpringSet& springs, int particleCount, int runs) const;
+    void ApplyAlongside(SpringSet& springs, Particle* particles, int particleCount,
+                        void (*alongside)(void*), void* task);
     void ApplyRun(Run& run, SpringSet& springs, Particle* particles) const;
     static void FormPulls(SpringSet& springs, const Particle* particles, int from, int to,
                           PullBuffer out);
