@@ -42,10 +42,14 @@ inline __m128 LoadPosition(const Particle& p) {
 void SpringForces::Clear() {
     springCount_ = -1;
     particleCount_ = -1;
-    std::vector<int>().swap(firstEnd_);
-    std::vector<int>().swap(ends_);
+    std::vector<Touch>().swap(touches_);
+    std::vector<int>().swap(firstTouch_);
+    std::vector<unsigned short>().swap(blockEnds_);
+    std::vector<int>().swap(firstBlockEnd_);
     std::vector<Run>().swap(runs_);
     std::vector<int>().swap(straddlers_);
+    std::vector<int>().swap(firstStraddlerEnd_);
+    std::vector<int>().swap(straddlerEnds_);
 }
 
 int SpringForces::RunsFor(int springCount) {
@@ -66,19 +70,19 @@ void SpringForces::Prepare(const SpringSet& springs, int particleCount) {
 
     // Each particle's spring ends, in spring order (end A before end B of a
     // spring that joins a particle to itself, as the plain loop adds them).
-    firstEnd_.assign(n + 1, 0);
+    std::vector<int> firstEnd(n + 1, 0);
     for (int s = 0; s < springCount; ++s) {
-        ++firstEnd_[static_cast<size_t>(springs.particleA[s]) + 1];
-        ++firstEnd_[static_cast<size_t>(springs.particleB[s]) + 1];
+        ++firstEnd[static_cast<size_t>(springs.particleA[s]) + 1];
+        ++firstEnd[static_cast<size_t>(springs.particleB[s]) + 1];
     }
     for (size_t p = 0; p < n; ++p)
-        firstEnd_[p + 1] += firstEnd_[p];
-    ends_.resize(2 * static_cast<size_t>(springCount));
+        firstEnd[p + 1] += firstEnd[p];
+    std::vector<int> ends(2 * static_cast<size_t>(springCount));
     {
-        std::vector<int> next(firstEnd_.begin(), firstEnd_.end() - 1);
+        std::vector<int> next(firstEnd.begin(), firstEnd.end() - 1);
         for (int s = 0; s < springCount; ++s) {
-            ends_[next[springs.particleA[s]]++] = 2 * s;
-            ends_[next[springs.particleB[s]]++] = 2 * s + 1;
+            ends[next[springs.particleA[s]]++] = 2 * s;
+            ends[next[springs.particleB[s]]++] = 2 * s + 1;
         }
     }
 
@@ -91,65 +95,74 @@ void SpringForces::Prepare(const SpringSet& springs, int particleCount) {
         Run& run = runs_[r];
         run.firstBlock = static_cast<int>(static_cast<long long>(blocks) * r / runCount);
         run.endBlock = static_cast<int>(static_cast<long long>(blocks) * (r + 1) / runCount);
-        run.readyAfter.assign(static_cast<size_t>(run.endBlock - run.firstBlock), 0);
+        run.pulls.assign(kBlock, Pull{0.0f, 0.0f, 0.0f, 0.0f});
         for (int b = run.firstBlock; b < run.endBlock; ++b)
             runOfBlock[b] = r;
     }
 
-    // Particles are summed once the block of their last spring has its
-    // pulls; a particle without springs is summed (to zero) after the first.
-    // A particle whose first spring lies in an earlier run straddles a cut.
-    std::vector<int> blockOf(n, 0);
+    // A particle whose first and last springs lie in different runs
+    // straddles a cut; the others are touched by the blocks of their springs
+    // (one without springs by the first, to be set to zero).
     std::vector<char> straddles(n, 0);
-    int widest = 1;  // the most springs from a run's particle's first to its last, inclusive
+    firstStraddlerEnd_.push_back(0);
     for (size_t p = 0; p < n; ++p) {
-        if (firstEnd_[p] < firstEnd_[p + 1]) {
-            const int first = ends_[firstEnd_[p]] / 2;
-            const int last = ends_[firstEnd_[p + 1] - 1] / 2;
-            blockOf[p] = last / kBlock;
-            const Run& run = runs_[runOfBlock[blockOf[p]]];
-            if (first < run.firstBlock * kBlock) {
-                straddles[p] = 1;
-                straddlers_.push_back(static_cast<int>(p));
-                continue;
-            }
-            widest = std::max(widest, last - first + 1);
-        }
-        Run& run = runs_[runOfBlock[blockOf[p]]];
-        ++run.readyAfter[blockOf[p] - run.firstBlock];
+        if (firstEnd[p] == firstEnd[p + 1])
+            continue;
+        const int firstBlock = ends[firstEnd[p]] / 2 / kBlock;
+        const int lastBlock = ends[firstEnd[p + 1] - 1] / 2 / kBlock;
+        if (runOfBlock[firstBlock] == runOfBlock[lastBlock])
+            continue;
+        straddles[p] = 1;
+        straddlers_.push_back(static_cast<int>(p));
+        straddlerEnds_.insert(straddlerEnds_.end(), ends.begin() + firstEnd[p],
+                              ends.begin() + firstEnd[p + 1]);
+        firstStraddlerEnd_.push_back(static_cast<int>(straddlerEnds_.size()));
     }
-    for (Run& run : runs_) {
-        const size_t runBlocks = run.readyAfter.size();
-        for (size_t b = 1; b < runBlocks; ++b)
-            run.readyAfter[b] += run.readyAfter[b - 1];
-        run.summingOrder.resize(runBlocks > 0 ? static_cast<size_t>(run.readyAfter.back()) : 0);
-    }
-    {
-        std::vector<std::vector<int>> next(runs_.size());
-        for (size_t r = 0; r < runs_.size(); ++r) {
-            next[r].assign(runs_[r].readyAfter.size(), 0);
-            for (size_t b = 1; b < next[r].size(); ++b)
-                next[r][b] = runs_[r].readyAfter[b - 1];
-        }
+    // Each particle's touches in the order of its springs: count, then fill.
+    auto eachTouch = [&](auto&& touched) {
         for (size_t p = 0; p < n; ++p) {
             if (straddles[p] != 0)
                 continue;
-            const int r = runOfBlock[blockOf[p]];
-            Run& run = runs_[r];
-            run.summingOrder[next[r][blockOf[p] - run.firstBlock]++] = static_cast<int>(p);
+            if (firstEnd[p] == firstEnd[p + 1]) {
+                touched(0, static_cast<int>(p), -1, true);
+                continue;
+            }
+            int previous = -1;
+            for (int i = firstEnd[p]; i < firstEnd[p + 1]; ++i) {
+                const int block = ends[i] / 2 / kBlock;
+                touched(block, static_cast<int>(p), ends[i] - 2 * block * kBlock,
+                        block != previous);
+                previous = block;
+            }
         }
+    };
+    firstTouch_.assign(static_cast<size_t>(blocks) + 1, 0);
+    firstBlockEnd_.assign(static_cast<size_t>(blocks) + 1, 0);
+    eachTouch([&](int block, int, int end, bool startsTouch) {
+        firstTouch_[block + 1] += startsTouch ? 1 : 0;
+        firstBlockEnd_[block + 1] += end >= 0 ? 1 : 0;
+    });
+    for (int b = 0; b < blocks; ++b) {
+        firstTouch_[b + 1] += firstTouch_[b];
+        firstBlockEnd_[b + 1] += firstBlockEnd_[b];
     }
-
-    // A block's pulls may overwrite only those of springs whose particles
-    // are all summed: the ring holds a block and the widest particle's span.
-    const long long needed =
-        std::min<long long>(static_cast<long long>(widest) + kBlock, std::max(springCount, 4));
-    size_t ringSize = 4;
-    while (static_cast<long long>(ringSize) < needed)
-        ringSize *= 2;
-    for (Run& run : runs_) {
-        run.ring.assign(ringSize, Pull{0.0f, 0.0f, 0.0f, 0.0f});
-        run.ringMask = static_cast<int>(ringSize - 1);
+    touches_.resize(static_cast<size_t>(firstTouch_[blocks]));
+    blockEnds_.resize(static_cast<size_t>(firstBlockEnd_[blocks]));
+    {
+        std::vector<int> nextTouch(firstTouch_.begin(), firstTouch_.end() - 1);
+        std::vector<int> nextEnd(firstBlockEnd_.begin(), firstBlockEnd_.end() - 1);
+        int lastParticle = -1;
+        eachTouch([&](int block, int p, int end, bool startsTouch) {
+            if (startsTouch) {
+                touches_[nextTouch[block]++] =
+                    Touch{p, 0, static_cast<unsigned short>(p == lastParticle ? 1 : 0)};
+                lastParticle = p;
+            }
+            if (end >= 0) {
+                ++touches_[nextTouch[block] - 1].endCount;
+                blockEnds_[nextEnd[block]++] = static_cast<unsigned short>(end);
+            }
+        });
     }
     springCount_ = springCount;
     particleCount_ = particleCount;
@@ -180,17 +193,13 @@ void SpringForces::ApplyAlongside(SpringSet& springs, Particle* particles, int p
 }
 
 void SpringForces::ApplyRun(Run& run, SpringSet& springs, Particle* particles) const {
-    const PullBuffer ring{run.ring.data(), static_cast<unsigned>(run.ringMask)};
     const int springCount = springs.size();
-    int summed = 0;
     for (int b = run.firstBlock; b < run.endBlock; ++b) {
         const int from = b * kBlock;
         const int to = std::min(springCount, from + kBlock);
         if (from < to)
-            FormPulls(springs, particles, from, to, ring);
-        const int ready = run.readyAfter[b - run.firstBlock];
-        SumForces(particles, run.summingOrder.data(), summed, ready, ring);
-        summed = ready;
+            FormPulls(springs, particles, from, to, run.pulls.data());
+        AddBlock(particles, b, run.pulls.data());
     }
 }
 
@@ -199,8 +208,8 @@ void SpringForces::SumStraddlers(const SpringSet& springs, Particle* particles, 
     for (int n = from; n < to; ++n) {
         const int p = straddlers_[n];
         SbVec3f force(0.0f, 0.0f, 0.0f);
-        for (int i = firstEnd_[p]; i < firstEnd_[p + 1]; ++i) {
-            const int e = ends_[i];
+        for (int i = firstStraddlerEnd_[n]; i < firstStraddlerEnd_[n + 1]; ++i) {
+            const int e = straddlerEnds_[i];
             const int s = e >> 1;
             // The run that owns the spring has written its length.
             float length;
@@ -216,7 +225,7 @@ void SpringForces::SumStraddlers(const SpringSet& springs, Particle* particles, 
 }
 
 void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int from, int to,
-                             PullBuffer buffer) {
+                             Pull* out) {
     const int* const endA = springs.particleA.data();
     const int* const endB = springs.particleB.data();
     const float* const stiffness = springs.stiffness.data();
@@ -262,33 +271,37 @@ void SpringForces::FormPulls(SpringSet& springs, const Particle* particles, int 
         __m128 pw = zero;
         _mm_storeu_ps(length + s, len);
         _MM_TRANSPOSE4_PS(px, py, pz, pw);
-        Pull* const out = &buffer.pulls[static_cast<unsigned>(s) & buffer.mask];
-        _mm_store_ps(&out[0].x, px);
-        _mm_store_ps(&out[1].x, py);
-        _mm_store_ps(&out[2].x, pz);
-        _mm_store_ps(&out[3].x, pw);
+        Pull* const four = &out[s - from];
+        _mm_store_ps(&four[0].x, px);
+        _mm_store_ps(&four[1].x, py);
+        _mm_store_ps(&four[2].x, pz);
+        _mm_store_ps(&four[3].x, pw);
     }
 #endif
     for (; s < to; ++s) {
-        Pull& out = buffer.pulls[static_cast<unsigned>(s) & buffer.mask];
         float pull[3];
         FormPull(particles[endA[s]].position, particles[endB[s]].position, stiffness[s],
                  restLength[s], length[s], pull);
-        out = Pull{pull[0], pull[1], pull[2], 0.0f};
+        out[s - from] = Pull{pull[0], pull[1], pull[2], 0.0f};
     }
 }
 
-void SpringForces::SumForces(Particle* particles, const int* order, int from, int to,
-                             PullBuffer buffer) const {
-    const int* const ends = ends_.data();
-    const Pull* const ring = buffer.pulls;
-    const unsigned mask = buffer.mask;
+void SpringForces::AddBlock(Particle* particles, int block, const Pull* pulls) const {
+    const Touch* const touches = touches_.data() + firstTouch_[block];
+    const int count = firstTouch_[block + 1] - firstTouch_[block];
+    const unsigned short* ends = blockEnds_.data() + firstBlockEnd_[block];
 #if defined(__SSE2__)
     // End B feels the negated pull: a flip of the sign bit, as -pull is.
     const __m128 flip[2] = {_mm_setzero_ps(), _mm_set1_ps(-0.0f)};
-    auto pullAt = [&](int end) {
-        const unsigned e = static_cast<unsigned>(end);
-        return _mm_xor_ps(_mm_load_ps(&ring[(e >> 1) & mask].x), flip[e & 1]);
+    auto pullAt = [&](unsigned end) {
+        return _mm_xor_ps(_mm_load_ps(&pulls[end >> 1].x), flip[end & 1]);
+    };
+    // A sum begins at zero, or goes on from where an earlier block left it.
+    auto begin = [&](const Touch& touch) {
+        if (touch.continues == 0)
+            return _mm_setzero_ps();
+        const float* sum = particles[touch.particle].force.getValue();
+        return _mm_setr_ps(sum[0], sum[1], sum[2], 0.0f);
     };
     auto store = [&](int p, __m128 force) {
         alignas(16) float sum[4];
@@ -297,17 +310,17 @@ void SpringForces::SumForces(Particle* particles, const int* order, int from, in
     };
     // Each particle's sum is one chain of additions in spring order; four
     // particles at a time keep four chains going side by side.
-    int n = from;
-    for (; n + 4 <= to; n += 4) {
-        const int p[4] = {order[n], order[n + 1], order[n + 2], order[n + 3]};
-        const int* e[4];
-        int count[4];
-        for (int k = 0; k < 4; ++k) {
-            e[k] = ends + firstEnd_[p[k]];
-            count[k] = firstEnd_[p[k] + 1] - firstEnd_[p[k]];
-        }
-        const int common = std::min(std::min(count[0], count[1]), std::min(count[2], count[3]));
-        __m128 f0 = _mm_setzero_ps(), f1 = f0, f2 = f0, f3 = f0;
+    int n = 0;
+    for (; n + 4 <= count; n += 4) {
+        const Touch* const t = touches + n;
+        const unsigned short* e[4];
+        e[0] = ends;
+        for (int k = 1; k < 4; ++k)
+            e[k] = e[k - 1] + t[k - 1].endCount;
+        ends = e[3] + t[3].endCount;
+        const int common = std::min(std::min(t[0].endCount, t[1].endCount),
+                                    std::min(t[2].endCount, t[3].endCount));
+        __m128 f0 = begin(t[0]), f1 = begin(t[1]), f2 = begin(t[2]), f3 = begin(t[3]);
         for (int i = 0; i < common; ++i) {
             f0 = _mm_add_ps(f0, pullAt(e[0][i]));
             f1 = _mm_add_ps(f1, pullAt(e[1][i]));
@@ -316,29 +329,32 @@ void SpringForces::SumForces(Particle* particles, const int* order, int from, in
         }
         __m128 f[4] = {f0, f1, f2, f3};
         for (int k = 0; k < 4; ++k) {
-            for (int i = common; i < count[k]; ++i)
+            for (int i = common; i < t[k].endCount; ++i)
                 f[k] = _mm_add_ps(f[k], pullAt(e[k][i]));
-            store(p[k], f[k]);
+            store(t[k].particle, f[k]);
         }
     }
-    for (; n < to; ++n) {
-        const int p = order[n];
-        __m128 force = _mm_setzero_ps();
-        for (int i = firstEnd_[p]; i < firstEnd_[p + 1]; ++i)
+    for (; n < count; ++n) {
+        const Touch& touch = touches[n];
+        __m128 force = begin(touch);
+        for (int i = 0; i < touch.endCount; ++i)
             force = _mm_add_ps(force, pullAt(ends[i]));
-        store(p, force);
+        ends += touch.endCount;
+        store(touch.particle, force);
     }
 #else
-    for (int n = from; n < to; ++n) {
-        const int p = order[n];
-        SbVec3f force(0.0f, 0.0f, 0.0f);
-        for (int i = firstEnd_[p]; i < firstEnd_[p + 1]; ++i) {
-            const unsigned e = static_cast<unsigned>(ends[i]);
-            const Pull& pull = ring[(e >> 1) & mask];
+    for (int n = 0; n < count; ++n) {
+        const Touch& touch = touches[n];
+        Particle& particle = particles[touch.particle];
+        SbVec3f force = touch.continues != 0 ? particle.force : SbVec3f(0.0f, 0.0f, 0.0f);
+        for (int i = 0; i < touch.endCount; ++i) {
+            const unsigned end = ends[i];
+            const Pull& pull = pulls[end >> 1];
             const SbVec3f v(pull.x, pull.y, pull.z);
-            force = force + ((e & 1) ? -v : v);
+            force = force + ((end & 1) ? -v : v);
         }
-        particles[p].force = force;
+        ends += touch.endCount;
+        particle.force = force;
     }
 #endif
 }

@@ -5,26 +5,29 @@
 //
 // A loop over the springs that adds each pull to both ends at once is slow:
 // neighbouring springs share particles, so each addition waits for the one
-// before it to reach memory. Here the pass runs in two halves instead:
-// 1. the pulls of a block of springs, four at a time in vector registers,
-//    into a ring of pull vectors (no spring depends on another);
-// 2. the force of every particle whose last spring is in that block, summed
-//    in registers from its springs' pulls, in spring order.
+// before it to reach memory. Here the springs go in blocks instead, and each
+// block in two halves:
+// 1. the pulls of the block's springs, four at a time in vector registers,
+//    into a buffer of one block's pulls (no spring depends on another);
+// 2. for every particle with springs in the block, those springs' pulls
+//    added in spring order onto its force: from zero in the block of its
+//    first spring, from the sum stored there by an earlier block otherwise.
 // Each float operation is the one the plain loop performs, in the same order
-// for each particle, so the results are bit-identical. With particles and
-// tetras numbered so that neighbours are near (the builder's order, a
-// lattice's grid order) a particle's springs lie close together, the ring
-// stays small enough for the cache, and the pass streams through memory once.
+// for each particle (a sum carried over from one block to the next is the
+// same float the plain loop holds at that point), so the results are
+// bit-identical. The buffer stays in the nearest cache however far apart a
+// particle's springs lie, and the pass streams through memory once: the
+// springs, and for each block the list of its particles and their spring
+// ends, numbered within the block.
 //
 // When loops are shared over several threads (math/ParallelFor.h) and the
 // body has at least kShareFrom springs, the blocks are cut into one run of
-// consecutive blocks a thread, and each run goes through both halves on its
-// own ring, summing the particles whose springs all lie in it. The few
-// particles whose springs straddle a cut are summed afterwards, each from
-// its springs' pulls formed again: the same operations on the same values,
-// so the same bits. A particle's force is still the same chain of additions
-// in spring order, so the bits are those of one thread, and each thread
-// streams through its share of memory once.
+// consecutive blocks a thread, and each run goes through its blocks with a
+// buffer of its own, summing the particles whose springs all lie in it. The
+// few particles whose springs straddle a cut are summed afterwards, each
+// from its springs' pulls formed again: the same operations on the same
+// values, so the same bits. A particle's force is still the same chain of
+// additions in spring order, so the bits are those of one thread.
 
 #include <vector>
 
@@ -64,24 +67,22 @@ private:
     struct alignas(16) Pull {
         float x, y, z, unused;
     };
-    static constexpr int kBlock = 1024;  // springs whose pulls are formed before forces are summed
+    static constexpr int kBlock = 1024;  // springs whose pulls are formed before they are added
     // Straddling particles a piece of their pass: a few microseconds of work.
     static constexpr int kStraddlerPiece = 256;
 
-    // The pulls of spring s live at pulls[s & mask].
-    struct PullBuffer {
-        Pull* pulls;
-        unsigned mask;
+    // A particle with springs in a block, and how many of the block's spring
+    // ends are its own; `continues` when an earlier block began its sum.
+    struct Touch {
+        int particle;
+        unsigned short endCount;
+        unsigned short continues;
     };
-    // Consecutive blocks and the particles whose springs all lie in them.
+    // Consecutive blocks, and the buffer their pulls are formed in.
     struct Run {
         int firstBlock = 0;
         int endBlock = 0;
-        std::vector<int> summingOrder;  // its particles by the block of their last spring
-        // Its block firstBlock + b completes summingOrder[0 .. readyAfter[b]).
-        std::vector<int> readyAfter;
-        std::vector<Pull> ring;  // pull of spring s at ring[s & ringMask]
-        int ringMask = 0;
+        std::vector<Pull> pulls;  // pull of the block's spring k at pulls[k]
     };
 
     // The runs the springs' blocks are cut into: one per thread when shared.
@@ -91,17 +92,27 @@ private:
                         void (*alongside)(void*), void* task);
     void ApplyRun(Run& run, SpringSet& springs, Particle* particles) const;
     static void FormPulls(SpringSet& springs, const Particle* particles, int from, int to,
-                          PullBuffer out);
-    void SumForces(Particle* particles, const int* order, int from, int to, PullBuffer in) const;
+                          Pull* out);
+    void AddBlock(Particle* particles, int block, const Pull* pulls) const;
     void SumStraddlers(const SpringSet& springs, Particle* particles, int from, int to) const;
 
     int springCount_ = -1;
     int particleCount_ = -1;
-    std::vector<int>
-        firstEnd_;           // particle p's spring ends: ends_[firstEnd_[p] .. firstEnd_[p + 1])
-    std::vector<int> ends_;  // 2 s for end A of spring s, 2 s + 1 for end B, in spring order
+    // Block b's particles are touches_[firstTouch_[b] .. firstTouch_[b + 1]),
+    // in particle order, and their ends, one touch's after another's, begin
+    // at blockEnds_[firstBlockEnd_[b]]: 2 k for end A of the block's spring
+    // k, 2 k + 1 for end B, in spring order.
+    std::vector<Touch> touches_;
+    std::vector<int> firstTouch_;
+    std::vector<unsigned short> blockEnds_;
+    std::vector<int> firstBlockEnd_;
     std::vector<Run> runs_;
-    std::vector<int> straddlers_;  // particles with springs in more than one run
+    // Particles with springs in more than one run, and their spring ends:
+    // straddlerEnds_[firstStraddlerEnd_[n] .. firstStraddlerEnd_[n + 1]) for
+    // straddlers_[n], 2 s for end A of spring s, 2 s + 1 for end B.
+    std::vector<int> straddlers_;
+    std::vector<int> firstStraddlerEnd_;
+    std::vector<int> straddlerEnds_;
 };
 
 }  // namespace wobble

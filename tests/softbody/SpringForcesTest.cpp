@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
 
 #include "LatticeModel.h"
+#include "math/ParallelFor.h"
 #include "softbody/SoftBody.h"
 #include "softbody/SpringForces.h"
 
@@ -35,24 +37,32 @@ std::vector<SbVec3f> PlainLoopForces(const SpringSet& springs, std::vector<Parti
     return forces;
 }
 
+// The pass on 1, 2, 3 and 8 threads: the bits of the plain loop every time.
 void ExpectSameAsThePlainLoop(SpringSet& springs, std::vector<Particle>& particles) {
+    ASSERT_GE(springs.size(), SpringForces::kShareFrom);  // shared when threads are
     std::vector<float> lengths;
     const std::vector<SbVec3f> expected = PlainLoopForces(springs, particles, lengths);
-    for (Particle& p : particles)
-        p.force.setValue(7.0f, 7.0f, 7.0f);  // junk the pass must replace
-    SpringForces forces;
-    forces.Apply(springs, particles.data(), static_cast<int>(particles.size()));
-    for (size_t i = 0; i < particles.size(); ++i) {
-        ASSERT_EQ(std::memcmp(particles[i].force.getValue(), expected[i].getValue(), 12), 0)
-            << "particle " << i;
+    const int defaultThreads = ParallelThreads();
+    for (int threads : {1, 2, 3, 8}) {
+        SetParallelThreads(threads);
+        for (Particle& p : particles)
+            p.force.setValue(7.0f, 7.0f, 7.0f);  // junk the pass must replace
+        std::fill(springs.length.begin(), springs.length.end(), 7.0f);
+        SpringForces forces;
+        forces.Apply(springs, particles.data(), static_cast<int>(particles.size()));
+        for (size_t i = 0; i < particles.size(); ++i) {
+            ASSERT_EQ(std::memcmp(particles[i].force.getValue(), expected[i].getValue(), 12), 0)
+                << threads << " threads, particle " << i;
+        }
+        EXPECT_EQ(std::memcmp(springs.length.data(), lengths.data(), lengths.size() * 4), 0)
+            << threads << " threads";
     }
-    EXPECT_EQ(std::memcmp(springs.length.data(), lengths.data(), lengths.size() * 4), 0);
+    SetParallelThreads(defaultThreads);
 }
 
-TEST(SpringForces, LatticeBodyPastTheRingGetsThePlainLoopsForcesBitForBit) {
-    // Five times as many springs as the ring holds, so its slots are reused,
-    // and particles whose springs span nearly the whole ring.
-    const test::LatticeModel m{.cubesX = 20, .cubesY = 8, .cubesZ = 9};
+TEST(SpringForces, LatticeBodyGetsThePlainLoopsForcesBitForBit) {
+    // Many blocks of springs, and particles whose springs lie blocks apart.
+    const test::LatticeModel m{.cubesX = 24, .cubesY = 12, .cubesZ = 9};
     SoftBody body;
     ASSERT_TRUE(body.Build(m.Model(), 3.0f, 1.0f, "lattice"));
     std::mt19937 random(7);
@@ -65,13 +75,14 @@ TEST(SpringForces, LatticeBodyPastTheRingGetsThePlainLoopsForcesBitForBit) {
 TEST(SpringForces, SpringsInAnyOrderSelfSpringsAndLoneParticlesGetThePlainLoopsForces) {
     std::mt19937 random(11);
     std::uniform_real_distribution<float> coordinate(-5.0f, 5.0f);
-    std::vector<Particle> particles(300);
+    // Nearly every particle has springs in every block.
+    std::vector<Particle> particles(2300);
     for (Particle& p : particles)
         p.position.setValue(coordinate(random), coordinate(random), coordinate(random));
     particles[5].position = particles[9].position;  // coincident ends
     SpringSet springs;
-    std::uniform_int_distribution<int> end(0, 249);  // particles 250.. have no springs
-    for (int s = 0; s < 3000; ++s) {
+    std::uniform_int_distribution<int> end(0, 2249);  // particles 2250.. have no springs
+    for (int s = 0; s < 20000; ++s) {
         const int a = end(random);
         springs.Add(a, s % 97 == 0 ? a : end(random), particles.data(), 1.5f + s % 3);
     }
