@@ -2,17 +2,30 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace wobble {
 
 namespace {
 
 thread_local bool insidePiece = false;
+
+constexpr std::chrono::microseconds kSpin{100};
+
+inline void Pause() {
+#if defined(__SSE2__)
+    _mm_pause();
+#endif
+}
 
 class Pool {
 public:
@@ -74,7 +87,9 @@ public:
         // that joined are waited for, to finish their pieces.
         std::unique_lock<std::mutex> lock(mutex_);
         closed_ = true;
-        done_.wait(lock, [this] { return working_ == active_ - joined_; });
+        auto finished = [this] { return working_ == active_ - joined_; };
+        SpinWhile(lock, finished);
+        done_.wait(lock, finished);
     }
 
     // One piece for one helper, the caller going on; busy_ stays held until
@@ -132,6 +147,22 @@ private:
         }
     }
 
+    // Before blocking, a short while of looking again: the passes of a step
+    // follow one another closely, and waking a blocked thread takes longer
+    // than many a piece. Returns with the lock held.
+    template <typename Ready>
+    static void SpinWhile(std::unique_lock<std::mutex>& lock, Ready&& ready) {
+        const auto until = std::chrono::steady_clock::now() + kSpin;
+        while (!ready()) {
+            lock.unlock();
+            for (int i = 0; i < 64; ++i)
+                Pause();
+            lock.lock();
+            if (std::chrono::steady_clock::now() > until)
+                return;
+        }
+    }
+
     // Called with busy_ held. Returns how many of the `wanted` helpers there
     // are: fewer when the system will not start more threads.
     int StartHelpers(int wanted) {
@@ -151,8 +182,9 @@ private:
         for (;;) {
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock,
-                           [&] { return stopping_ || (generation_ != seen && index < active_); });
+                auto woken = [&] { return stopping_ || (generation_ != seen && index < active_); };
+                SpinWhile(lock, woken);
+                wake_.wait(lock, woken);
                 if (stopping_)
                     return;
                 seen = generation_;

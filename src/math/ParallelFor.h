@@ -4,8 +4,10 @@
 // per core beyond the caller's) sleeps until work comes; the caller works
 // too. Pieces of `grain` items are handed out in order, each to exactly one
 // thread, so a loop whose items write only their own results gives the same
-// bits for any number of threads. Helpers block rather than spin while they
-// wait, which leaves the cores to the GL rasteriser's threads between frames.
+// bits for any number of threads. Helpers look for work for a tenth of a
+// millisecond after a loop, which catches the next loop of a step without
+// the cost of waking a sleeping thread, and then block, which leaves the
+// cores to the GL rasteriser's threads between frames.
 
 #include <cstddef>
 
