@@ -47,9 +47,12 @@ void SpringForces::Clear() {
     std::vector<unsigned short>().swap(blockEnds_);
     std::vector<int>().swap(firstBlockEnd_);
     std::vector<Run>().swap(runs_);
+    std::vector<int>().swap(firstSave_);
+    std::vector<unsigned short>().swap(saveEnds_);
+    std::vector<Pull>().swap(savedPulls_);
     std::vector<int>().swap(straddlers_);
-    std::vector<int>().swap(firstStraddlerEnd_);
-    std::vector<int>().swap(straddlerEnds_);
+    std::vector<int>().swap(firstStraddlerSave_);
+    std::vector<int>().swap(straddlerSaves_);
 }
 
 int SpringForces::RunsFor(int springCount) {
@@ -100,59 +103,68 @@ void SpringForces::Prepare(const SpringSet& springs, int particleCount) {
             runOfBlock[b] = r;
     }
 
-    // A particle whose first and last springs lie in different runs
-    // straddles a cut; the others are touched by the blocks of their springs
-    // (one without springs by the first, to be set to zero).
-    std::vector<char> straddles(n, 0);
-    firstStraddlerEnd_.push_back(0);
-    for (size_t p = 0; p < n; ++p) {
-        if (firstEnd[p] == firstEnd[p + 1])
-            continue;
-        const int firstBlock = ends[firstEnd[p]] / 2 / kBlock;
-        const int lastBlock = ends[firstEnd[p + 1] - 1] / 2 / kBlock;
-        if (runOfBlock[firstBlock] == runOfBlock[lastBlock])
-            continue;
-        straddles[p] = 1;
-        straddlers_.push_back(static_cast<int>(p));
-        straddlerEnds_.insert(straddlerEnds_.end(), ends.begin() + firstEnd[p],
-                              ends.begin() + firstEnd[p + 1]);
-        firstStraddlerEnd_.push_back(static_cast<int>(straddlerEnds_.size()));
-    }
-    // Each particle's touches in the order of its springs: count, then fill.
-    auto eachTouch = [&](auto&& touched) {
+    // A particle's sum is carried from block to block within the run of its
+    // first spring. Where its springs reach into later runs, it straddles a
+    // cut: its pulls there are saved as they are formed, to be added on once
+    // every run is done. visit(block, particle, end, startsTouch, saved) for
+    // each particle's spring ends in spring order; a particle without
+    // springs is touched by the first block, to be set to zero.
+    auto eachEnd = [&](auto&& visit) {
         for (size_t p = 0; p < n; ++p) {
-            if (straddles[p] != 0)
-                continue;
+            const int particle = static_cast<int>(p);
             if (firstEnd[p] == firstEnd[p + 1]) {
-                touched(0, static_cast<int>(p), -1, true);
+                visit(0, particle, -1, true, false);
                 continue;
             }
+            const int firstRun = runOfBlock[ends[firstEnd[p]] / 2 / kBlock];
             int previous = -1;
             for (int i = firstEnd[p]; i < firstEnd[p + 1]; ++i) {
                 const int block = ends[i] / 2 / kBlock;
-                touched(block, static_cast<int>(p), ends[i] - 2 * block * kBlock,
-                        block != previous);
+                const bool saved = runOfBlock[block] != firstRun;
+                visit(block, particle, ends[i] - 2 * block * kBlock, !saved && block != previous,
+                      saved);
                 previous = block;
             }
         }
     };
+    // Count, then fill.
     firstTouch_.assign(static_cast<size_t>(blocks) + 1, 0);
     firstBlockEnd_.assign(static_cast<size_t>(blocks) + 1, 0);
-    eachTouch([&](int block, int, int end, bool startsTouch) {
+    firstSave_.assign(static_cast<size_t>(blocks) + 1, 0);
+    eachEnd([&](int block, int, int end, bool startsTouch, bool saved) {
+        if (saved) {
+            ++firstSave_[block + 1];
+            return;
+        }
         firstTouch_[block + 1] += startsTouch ? 1 : 0;
         firstBlockEnd_[block + 1] += end >= 0 ? 1 : 0;
     });
     for (int b = 0; b < blocks; ++b) {
         firstTouch_[b + 1] += firstTouch_[b];
         firstBlockEnd_[b + 1] += firstBlockEnd_[b];
+        firstSave_[b + 1] += firstSave_[b];
     }
     touches_.resize(static_cast<size_t>(firstTouch_[blocks]));
     blockEnds_.resize(static_cast<size_t>(firstBlockEnd_[blocks]));
+    saveEnds_.resize(static_cast<size_t>(firstSave_[blocks]));
+    savedPulls_.resize(saveEnds_.size());
     {
         std::vector<int> nextTouch(firstTouch_.begin(), firstTouch_.end() - 1);
         std::vector<int> nextEnd(firstBlockEnd_.begin(), firstBlockEnd_.end() - 1);
+        std::vector<int> nextSave(firstSave_.begin(), firstSave_.end() - 1);
         int lastParticle = -1;
-        eachTouch([&](int block, int p, int end, bool startsTouch) {
+        firstStraddlerSave_.push_back(0);
+        eachEnd([&](int block, int p, int end, bool startsTouch, bool saved) {
+            if (saved) {
+                if (straddlers_.empty() || straddlers_.back() != p) {
+                    straddlers_.push_back(p);
+                    firstStraddlerSave_.push_back(firstStraddlerSave_.back());
+                }
+                straddlerSaves_.push_back(nextSave[block]);
+                ++firstStraddlerSave_.back();
+                saveEnds_[nextSave[block]++] = static_cast<unsigned short>(end);
+                return;
+            }
             if (startsTouch) {
                 touches_[nextTouch[block]++] =
                     Touch{p, 0, static_cast<unsigned short>(p == lastParticle ? 1 : 0)};
@@ -189,10 +201,10 @@ void SpringForces::ApplyAlongside(SpringSet& springs, Particle* particles, int p
         }
     });
     ParallelFor(static_cast<int>(straddlers_.size()), kStraddlerPiece,
-                [&](int begin, int end) { SumStraddlers(springs, particles, begin, end); });
+                [&](int begin, int end) { SumStraddlers(particles, begin, end); });
 }
 
-void SpringForces::ApplyRun(Run& run, SpringSet& springs, Particle* particles) const {
+void SpringForces::ApplyRun(Run& run, SpringSet& springs, Particle* particles) {
     const int springCount = springs.size();
     for (int b = run.firstBlock; b < run.endBlock; ++b) {
         const int from = b * kBlock;
@@ -200,27 +212,29 @@ void SpringForces::ApplyRun(Run& run, SpringSet& springs, Particle* particles) c
         if (from < to)
             FormPulls(springs, particles, from, to, run.pulls.data());
         AddBlock(particles, b, run.pulls.data());
+        SavePulls(b, run.pulls.data());
     }
 }
 
-void SpringForces::SumStraddlers(const SpringSet& springs, Particle* particles, int from,
-                                 int to) const {
+void SpringForces::SavePulls(int block, const Pull* pulls) {
+    for (int i = firstSave_[block]; i < firstSave_[block + 1]; ++i) {
+        const unsigned end = saveEnds_[i];
+        const Pull& pull = pulls[end >> 1];
+        savedPulls_[i] = (end & 1) ? Pull{-pull.x, -pull.y, -pull.z, 0.0f} : pull;
+    }
+}
+
+void SpringForces::SumStraddlers(Particle* particles, int from, int to) const {
     for (int n = from; n < to; ++n) {
-        const int p = straddlers_[n];
-        SbVec3f force(0.0f, 0.0f, 0.0f);
-        for (int i = firstStraddlerEnd_[n]; i < firstStraddlerEnd_[n + 1]; ++i) {
-            const int e = straddlerEnds_[i];
-            const int s = e >> 1;
-            // The run that owns the spring has written its length.
-            float length;
-            float pull[3];
-            FormPull(particles[springs.particleA[s]].position,
-                     particles[springs.particleB[s]].position, springs.stiffness[s],
-                     springs.restLength[s], length, pull);
-            const SbVec3f v(pull[0], pull[1], pull[2]);
-            force = force + ((e & 1) ? -v : v);
+        Particle& particle = particles[straddlers_[n]];
+        // Its sum as the run of its first spring left it, then the pulls
+        // the later runs saved, in spring order.
+        SbVec3f force = particle.force;
+        for (int k = firstStraddlerSave_[n]; k < firstStraddlerSave_[n + 1]; ++k) {
+            const Pull& pull = savedPulls_[straddlerSaves_[k]];
+            force = force + SbVec3f(pull.x, pull.y, pull.z);
         }
-        particles[p].force = force;
+        particle.force = force;
     }
 }
 

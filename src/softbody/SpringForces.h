@@ -23,11 +23,12 @@
 // When loops are shared over several threads (math/ParallelFor.h) and the
 // body has at least kShareFrom springs, the blocks are cut into one run of
 // consecutive blocks a thread, and each run goes through its blocks with a
-// buffer of its own, summing the particles whose springs all lie in it. The
-// few particles whose springs straddle a cut are summed afterwards, each
-// from its springs' pulls formed again: the same operations on the same
-// values, so the same bits. A particle's force is still the same chain of
-// additions in spring order, so the bits are those of one thread.
+// buffer of its own, carrying the sums of the particles whose first spring
+// lies in it. For the few particles whose springs straddle a cut, the later
+// runs save their pulls as they form them, and once every run is done
+// these are added on, in spring order, to the sum the first run left. A
+// particle's force is still the same chain of additions in spring order, so
+// the bits are those of one thread.
 
 #include <vector>
 
@@ -90,11 +91,12 @@ private:
     bool IsPreparedFor(const SpringSet& springs, int particleCount, int runs) const;
     void ApplyAlongside(SpringSet& springs, Particle* particles, int particleCount,
                         void (*alongside)(void*), void* task);
-    void ApplyRun(Run& run, SpringSet& springs, Particle* particles) const;
+    void ApplyRun(Run& run, SpringSet& springs, Particle* particles);
     static void FormPulls(SpringSet& springs, const Particle* particles, int from, int to,
                           Pull* out);
     void AddBlock(Particle* particles, int block, const Pull* pulls) const;
-    void SumStraddlers(const SpringSet& springs, Particle* particles, int from, int to) const;
+    void SavePulls(int block, const Pull* pulls);
+    void SumStraddlers(Particle* particles, int from, int to) const;
 
     int springCount_ = -1;
     int particleCount_ = -1;
@@ -107,12 +109,19 @@ private:
     std::vector<unsigned short> blockEnds_;
     std::vector<int> firstBlockEnd_;
     std::vector<Run> runs_;
-    // Particles with springs in more than one run, and their spring ends:
-    // straddlerEnds_[firstStraddlerEnd_[n] .. firstStraddlerEnd_[n + 1]) for
-    // straddlers_[n], 2 s for end A of spring s, 2 s + 1 for end B.
+    // Block b saves the pulls on the ends saveEnds_[firstSave_[b] ..
+    // firstSave_[b + 1]) (numbered as blockEnds_ are) in the same places of
+    // savedPulls_, end B's negated: ends of particles whose sums began in an
+    // earlier run.
+    std::vector<int> firstSave_;
+    std::vector<unsigned short> saveEnds_;
+    std::vector<Pull> savedPulls_;
+    // Those particles, and for straddlers_[n] the places of its saved pulls
+    // in spring order: straddlerSaves_[firstStraddlerSave_[n] ..
+    // firstStraddlerSave_[n + 1]).
     std::vector<int> straddlers_;
-    std::vector<int> firstStraddlerEnd_;
-    std::vector<int> straddlerEnds_;
+    std::vector<int> firstStraddlerSave_;
+    std::vector<int> straddlerSaves_;
 };
 
 }  // namespace wobble
